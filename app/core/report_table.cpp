@@ -1,0 +1,19 @@
+#include "app/core/report_table.h"
+
+namespace kdx {
+
+void ReportTable::Reset() {
+  rows_.clear();
+  rows_.push_back({"Schlüssel", "Wert"});
+}
+
+void ReportTable::AddRow(std::string key, std::string value) {
+  rows_.push_back({std::move(key), std::move(value)});
+}
+
+void ReportTable::AddSectionHeading(const std::string& heading) {
+  AddRow("", "");
+  AddRow(heading, "");
+}
+
+}  // namespace kdx

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/core/report_table.h"
+#include "platform/front_end.h"
+#include "platform/platform.h"
+
+namespace kdx {
+
+class ReportWriter;
+
+/// Run-wide number separators (German convention, whatever the system says).
+struct NumberSeparators {
+  char thousands = '.';
+  char decimal = ',';
+};
+
+/// The state of the one report run, shared by the collectors and the report writer. It is the
+/// program's only shared state.
+struct RunContext {
+  RunContext(Platform& platformIn, FrontEnd& frontEndIn)
+      : platform(platformIn), frontEnd(frontEndIn) {}
+
+  /// Appends a line to the status log and lets pending messages run.
+  void LogStatus(const std::string& line);
+  /// Lets pending messages run without a status line.
+  void ProcessMessages() { frontEnd.ProcessMessages(); }
+  void AddReportRow(std::string key, std::string value) {
+    table.AddRow(std::move(key), std::move(value));
+  }
+  void AddSectionHeading(const std::string& heading) { table.AddSectionHeading(heading); }
+
+  Platform& platform;
+  FrontEnd& frontEnd;
+  ReportTable table;
+  std::vector<std::string> statusLog;
+  NumberSeparators separators;
+
+  std::vector<std::string> installedPrinterNames;
+  bool monitorRunning = false;
+  bool spoolerRunning = false;
+  std::string windowsDir;  ///< with trailing "\" until the label software step, then without
+  std::string systemDir;   ///< always with trailing "\"
+  std::string commonFilesDir;
+  OsVersionInfo versionInfo;
+  bool isNT = false;
+  std::string driverDir;  ///< with trailing "\"
+  SystemTime runTime;
+  std::string computerName;
+  ReportWriter* reportFile = nullptr;  ///< set while the report file is being written
+};
+
+}  // namespace kdx

@@ -1,0 +1,53 @@
+# Host build: the simulated machine, the kdxinfo console program, tests, benchmarks, fuzzers.
+find_package(nlohmann_json 3.11 REQUIRED)
+find_package(CLI11 REQUIRED)
+
+file(GLOB KDX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
+add_library(kdx_sim STATIC ${KDX_SIM_SOURCES})
+target_link_libraries(kdx_sim PUBLIC kdx_core PRIVATE nlohmann_json::nlohmann_json)
+
+add_executable(kdxinfo app/host_main.cpp)
+target_link_libraries(kdxinfo PRIVATE kdx_console kdx_sim CLI11::CLI11)
+target_compile_definitions(kdxinfo PRIVATE
+  KDX_DEFAULT_MACHINE="${CMAKE_CURRENT_SOURCE_DIR}/samples/winxp_de")
+
+if(KDX_BUILD_TESTS)
+  enable_testing()
+  find_package(GTest REQUIRED)
+  file(GLOB_RECURSE KDX_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp tests/support/*.cpp)
+  list(FILTER KDX_TEST_SOURCES EXCLUDE REGEX "/tests/win32/")
+  add_executable(kdx_tests ${KDX_TEST_SOURCES})
+  target_include_directories(kdx_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+  target_link_libraries(kdx_tests PRIVATE kdx_console kdx_sim GTest::gtest GTest::gtest_main
+                                          GTest::gmock)
+  target_compile_definitions(kdx_tests PRIVATE
+    KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    KDX_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/../shared/corpus")
+  include(GoogleTest)
+  gtest_discover_tests(kdx_tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  add_test(NAME kdxinfo_end_to_end
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/end_to_end.sh $<TARGET_FILE:kdxinfo>
+                   ${CMAKE_CURRENT_SOURCE_DIR})
+endif()
+
+if(KDX_BUILD_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+  file(GLOB KDX_BENCH_SOURCES CONFIGURE_DEPENDS bench/*_bench.cpp)
+  foreach(source ${KDX_BENCH_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source} bench/bench_support.cpp)
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE kdx_sim benchmark::benchmark)
+  endforeach()
+endif()
+
+if(KDX_BUILD_FUZZERS)
+  file(GLOB KDX_FUZZ_SOURCES CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+  foreach(source ${KDX_FUZZ_SOURCES})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE kdx_sim)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

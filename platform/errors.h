@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace kdx {
+
+/// Base of every failure the program raises; what() is the message shown to the user.
+class KdxError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// A registry value that cannot be fetched or does not fit the operation.
+class ERegistryException : public KdxError {
+ public:
+  using KdxError::KdxError;
+};
+
+/// A failure of report or log file I/O, identified by its I/O error code.
+class EInOutError : public KdxError {
+ public:
+  explicit EInOutError(int code);
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+/// A value that does not fit the buffer it must be read into.
+class ERangeError : public KdxError {
+ public:
+  ERangeError();
+};
+
+/// The text of an I/O error code ("Datei nicht gefunden", "E/A-Fehler 32", ...).
+std::string IoErrorText(int code);
+
+/// I/O error codes with texts of their own.
+inline constexpr int kIoFileNotFound = 2;
+inline constexpr int kIoInvalidFileName = 3;
+inline constexpr int kIoTooManyOpenFiles = 4;
+inline constexpr int kIoAccessDenied = 5;
+inline constexpr int kIoReadPastEnd = 100;
+inline constexpr int kIoDiskFull = 101;
+inline constexpr int kIoInvalidNumericInput = 106;
+
+/// The message of an error as the program shows it: a "." is appended unless the last
+/// character is a full stop or something below it (blank, punctuation, control).
+std::string MessageForDisplay(const std::string& message);
+
+}  // namespace kdx

@@ -1,0 +1,196 @@
+#include "platform/registry.h"
+
+#include <array>
+
+#include "platform/errors.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 3> kReadLevels = {kKeyRead, kKeyReadControlQueryEnumerate,
+                                                      kKeyQueryValue};
+
+using EnumFunction = long (Platform::*)(RegKey, std::uint32_t, char*, std::uint32_t&);
+
+void EnumerateNames(Platform& platform, RegKey key, std::uint32_t count, std::uint32_t longest,
+                    EnumFunction enumerate, std::vector<std::string>& names) {
+  std::vector<char> buffer(static_cast<std::size_t>(longest) + 1);
+  for (std::uint32_t index = 0; index < count; ++index) {
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    // An index the store refuses (the entry vanished meanwhile) is skipped, not fatal.
+    if ((platform.*enumerate)(key, index, buffer.data(), size) == kErrorSuccess) {
+      names.emplace_back(buffer.data(), size);
+    }
+  }
+}
+
+}  // namespace
+
+ValueKind KindOfType(std::uint32_t type) {
+  switch (type) {
+    case kRegSz:
+      return ValueKind::String;
+    case kRegExpandSz:
+      return ValueKind::ExpandString;
+    case kRegDword:
+      return ValueKind::Integer;
+    case kRegBinary:
+      return ValueKind::Binary;
+    default:
+      return ValueKind::Unknown;
+  }
+}
+
+TRegistry::TRegistry(Platform& platform) : platform_(platform) {}
+
+TRegistry::~TRegistry() { CloseCurrent(); }
+
+void TRegistry::SelectRoot(RegKey root) {
+  if (root == root_) return;
+  root_ = root;
+  CloseCurrent();
+}
+
+void TRegistry::CloseCurrent() {
+  if (key_ != 0) platform_.RegCloseKey(key_);
+  key_ = 0;
+  path_.clear();
+}
+
+RegKey TRegistry::BaseFor(const std::string& path, std::string& subPath) const {
+  if (!path.empty() && path.front() == '\\') {
+    subPath = path.substr(1);
+    return root_;
+  }
+  subPath = path;
+  return key_ != 0 ? key_ : root_;
+}
+
+bool TRegistry::OpenWithAccess(const std::string& path, const std::uint32_t* levels,
+                               std::size_t count) {
+  std::string subPath;
+  const RegKey base = BaseFor(path, subPath);
+  const bool relativeToOpenKey = base != root_;
+  for (std::size_t i = 0; i < count; ++i) {
+    RegKey opened = 0;
+    if (platform_.RegOpenKeyExA(base, subPath, levels[i], opened) != kErrorSuccess) continue;
+    std::string newPath = relativeToOpenKey ? path_ + "\\" + subPath : subPath;
+    CloseCurrent();
+    key_ = opened;
+    path_ = std::move(newPath);
+    access_ = levels[i];
+    return true;
+  }
+  return false;
+}
+
+bool TRegistry::OpenRead(const std::string& path) {
+  return OpenWithAccess(path, kReadLevels.data(), kReadLevels.size());
+}
+
+bool TRegistry::OpenFull(const std::string& path) { return OpenWithAccess(path, &access_, 1); }
+
+TRegistry::ValueInfo TRegistry::QueryInfo(const std::string& name) {
+  ValueInfo info;
+  if (key_ == 0) return info;
+  info.found =
+      platform_.RegQueryValueExA(key_, name, &info.type, nullptr, &info.size) == kErrorSuccess;
+  return info;
+}
+
+void TRegistry::RaiseBadType(const std::string& name) {
+  throw ERegistryException("Ungültiger Datentyp für '" + name + "'");
+}
+
+void TRegistry::RaiseFetchFailed(const std::string& name) {
+  throw ERegistryException("Fehler beim Holen der Daten für '" + name + "'");
+}
+
+std::string TRegistry::ReadText(const std::string& name) {
+  const ValueInfo info = QueryInfo(name);
+  if (!info.found || info.size == 0) return {};
+  const ValueKind kind = KindOfType(info.type);
+  if (kind != ValueKind::String && kind != ValueKind::ExpandString) RaiseBadType(name);
+  std::string data(info.size, '\0');
+  std::uint32_t size = info.size;
+  std::uint32_t type = 0;
+  if (platform_.RegQueryValueExA(key_, name, &type, reinterpret_cast<std::uint8_t*>(data.data()),
+                                 &size) != kErrorSuccess) {
+    RaiseFetchFailed(name);
+  }
+  data.resize(size);
+  return data.substr(0, data.find('\0'));
+}
+
+std::int32_t TRegistry::ReadDword(const std::string& name) {
+  std::uint8_t bytes[4] = {0, 0, 0, 0};
+  std::uint32_t size = sizeof bytes;
+  std::uint32_t type = 0;
+  if (key_ == 0 || platform_.RegQueryValueExA(key_, name, &type, bytes, &size) != kErrorSuccess) {
+    RaiseFetchFailed(name);
+  }
+  if (KindOfType(type) != ValueKind::Integer) RaiseBadType(name);
+  const std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                              (static_cast<std::uint32_t>(bytes[3]) << 24);
+  return static_cast<std::int32_t>(value);
+}
+
+bool TRegistry::ReadFlag(const std::string& name) { return ReadDword(name) != 0; }
+
+std::size_t TRegistry::ReadBytes(const std::string& name, std::uint8_t* buffer,
+                                 std::size_t capacity) {
+  const ValueInfo info = QueryInfo(name);
+  if (!info.found) return 0;
+  const ValueKind kind = KindOfType(info.type);
+  if ((kind != ValueKind::Unknown && kind != ValueKind::Binary) || info.size > capacity) {
+    RaiseBadType(name);
+  }
+  std::uint32_t size = info.size;
+  if (platform_.RegQueryValueExA(key_, name, nullptr, buffer, &size) != kErrorSuccess) {
+    RaiseFetchFailed(name);
+  }
+  return size;
+}
+
+ValueKind TRegistry::KindOf(const std::string& name) {
+  const ValueInfo info = QueryInfo(name);
+  return info.found ? KindOfType(info.type) : ValueKind::Unknown;
+}
+
+std::int64_t TRegistry::ValueSize(const std::string& name) {
+  const ValueInfo info = QueryInfo(name);
+  return info.found ? static_cast<std::int64_t>(info.size) : -1;
+}
+
+bool TRegistry::HasValue(const std::string& name) { return QueryInfo(name).found; }
+
+bool TRegistry::HasKey(const std::string& path) {
+  std::string subPath;
+  const RegKey base = BaseFor(path, subPath);
+  RegKey opened = 0;
+  if (platform_.RegOpenKeyExA(base, subPath, kKeyReadControlQueryEnumerate, opened) !=
+      kErrorSuccess) {
+    return false;
+  }
+  platform_.RegCloseKey(opened);
+  return true;
+}
+
+void TRegistry::SubkeyNames(std::vector<std::string>& names) {
+  names.clear();
+  RegKeyInfo info;
+  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) return;
+  EnumerateNames(platform_, key_, info.subKeys, info.maxSubKeyLen, &Platform::RegEnumKeyExA,
+                 names);
+}
+
+void TRegistry::ValueNames(std::vector<std::string>& names) {
+  names.clear();
+  RegKeyInfo info;
+  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) return;
+  EnumerateNames(platform_, key_, info.values, info.maxValueNameLen, &Platform::RegEnumValueA,
+                 names);
+}
+
+}  // namespace kdx

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kdx {
+
+/// The class of a value's type code.
+enum class ValueKind { Unknown, String, ExpandString, Integer, Binary };
+
+/// Read-only registry access object over the platform's registry store. Holds a root key and
+/// at most one open key; a missing value reads as empty, a value of the wrong type raises
+/// ERegistryException, a key that cannot be opened gives a false result.
+class TRegistry {
+ public:
+  explicit TRegistry(Platform& platform);
+  ~TRegistry();
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  /// Selects the root; a different root closes the current key, the same root keeps it.
+  void SelectRoot(RegKey root);
+  /// Opens path read-only (KEY_READ, then 0x20009, then KEY_QUERY_VALUE). A leading backslash
+  /// makes the path absolute; otherwise it is relative to the open key, else to the root.
+  /// On failure the previous key stays open and current.
+  bool OpenRead(const std::string& path);
+  /// Opens path with the object's access level, never creating the key.
+  bool OpenFull(const std::string& path);
+  /// The current key's path below the root, empty when none is open.
+  const std::string& OpenPath() const { return path_; }
+  /// The open key for raw RegQueryValueExA reads; 0 when none is open.
+  RegKey CurrentKey() const { return key_; }
+
+  /// A String or ExpandString value up to its first NUL; empty when missing or of size 0.
+  std::string ReadText(const std::string& name);
+  /// A DWORD value; raises when missing, longer than 4 bytes or of another kind.
+  std::int32_t ReadDword(const std::string& name);
+  /// ReadDword(name) != 0.
+  bool ReadFlag(const std::string& name);
+  /// Copies an Unknown or Binary value of at most capacity bytes; 0 when missing.
+  std::size_t ReadBytes(const std::string& name, std::uint8_t* buffer, std::size_t capacity);
+  ValueKind KindOf(const std::string& name);
+  /// Size in bytes, -1 when the value is missing.
+  std::int64_t ValueSize(const std::string& name);
+  bool HasValue(const std::string& name);
+  /// True when path opens with access 0x20009; the current key is unchanged.
+  bool HasKey(const std::string& path);
+  /// The current key's subkey names in store order; empty when none can be listed.
+  void SubkeyNames(std::vector<std::string>& names);
+  /// The current key's value names in store order; the default value has the empty name.
+  void ValueNames(std::vector<std::string>& names);
+
+ private:
+  struct ValueInfo {
+    bool found = false;
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+  };
+
+  bool OpenWithAccess(const std::string& path, const std::uint32_t* levels, std::size_t count);
+  /// The key a path is opened below and the subpath passed to the store.
+  RegKey BaseFor(const std::string& path, std::string& subPath) const;
+  ValueInfo QueryInfo(const std::string& name);
+  void CloseCurrent();
+  [[noreturn]] static void RaiseBadType(const std::string& name);
+  [[noreturn]] static void RaiseFetchFailed(const std::string& name);
+
+  Platform& platform_;
+  RegKey root_ = kHKeyCurrentUser;
+  RegKey key_ = 0;
+  std::string path_;
+  std::uint32_t access_ = kKeyAllAccess;
+};
+
+/// The kind a type code belongs to.
+ValueKind KindOfType(std::uint32_t type);
+
+}  // namespace kdx

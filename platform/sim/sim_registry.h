@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kdx {
+
+/// The in-memory registry of a simulated machine, loaded from .reg files. Its store
+/// operations have the contracts of the matching Platform operations.
+class SimRegistry {
+ public:
+  SimRegistry();
+  ~SimRegistry();
+  SimRegistry(const SimRegistry&) = delete;
+  SimRegistry& operator=(const SimRegistry&) = delete;
+
+  /// Adds the keys and values of one .reg file (REGEDIT4 or version 5.00 UTF-16LE).
+  /// Throws MachineError naming fileName and the line on any fault.
+  void LoadRegFile(std::string_view bytes, const std::string& fileName);
+  /// Lets the key at rootName\path (for example "HKEY_LOCAL_MACHINE\\SOFTWARE\\X") open only
+  /// with the access masks that are subsets of one of allowedMasks; an empty list refuses
+  /// every open. Throws MachineError (with source as the file) when the key does not exist.
+  void RestrictAccess(const std::string& keyPath, std::vector<std::uint32_t> allowedMasks,
+                      const std::string& source);
+
+  long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
+                     RegKey& result);
+  long RegCloseKey(RegKey key);
+  long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info);
+  long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
+  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
+  long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
+                        std::uint8_t* data, std::uint32_t* dataSize);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kdx

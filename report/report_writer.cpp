@@ -1,0 +1,38 @@
+#include "report/report_writer.h"
+
+namespace kdx {
+
+namespace {
+constexpr std::size_t kFlushSize = 1 << 16;
+}
+
+ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {
+  buffer_.reserve(kFlushSize + 1024);
+}
+
+ReportWriter::~ReportWriter() = default;
+
+void ReportWriter::WriteReportLine(std::string_view text) {
+  buffer_.append(text);
+  buffer_.append("\r\n");
+  if (buffer_.size() >= kFlushSize) Flush();
+}
+
+void ReportWriter::Flush() {
+  if (buffer_.empty()) return;
+  // Drop the bytes before writing: after a failure they must not be offered a second time
+  // behind the abnormal-end line.
+  std::string pending;
+  pending.swap(buffer_);
+  buffer_.reserve(kFlushSize + 1024);
+  file_->Write(pending.data(), pending.size());
+}
+
+void ReportWriter::Close() {
+  if (!file_) return;
+  Flush();
+  auto file = std::move(file_);
+  file->Close();
+}
+
+}  // namespace kdx
