@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs everything the builds, tests, fuzzers and benchmarks need on Debian 12 (as root).
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  # host build and tests
+  cmake g++ make git clang clang-format clang-tidy libclang-rt-14-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
+  python3
+  # Windows build and its tests under Wine
+  g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
+)
+
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+apt-get update -qq
+apt-get install -y -qq "${packages[@]}" >/dev/null
