@@ -85,11 +85,21 @@ std::string Utf8ToCp1252(std::string_view text) {
 std::string Utf16LeToCp1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() / 2);
+  const auto unitAt = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  };
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                            (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    // Surrogate pairs lie outside 1252 anyway: each half becomes '?'.
-    out.push_back(unit >= 0xD800 && unit <= 0xDFFF ? '?' : ByteOf(unit));
+    const char16_t unit = unitAt(i);
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      out.push_back(ByteOf(unit));
+      continue;
+    }
+    // A surrogate pair is one character outside 1252: one '?', as is a lone surrogate.
+    out.push_back('?');
+    const bool pairFollows = unit <= 0xDBFF && i + 3 < bytes.size() && unitAt(i + 2) >= 0xDC00 &&
+                             unitAt(i + 2) <= 0xDFFF;
+    if (pairFollows) i += 2;
   }
   return out;
 }

@@ -13,7 +13,7 @@ std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 
 /// UTF-16LE code units (an even byte count; a trailing odd byte is ignored) to Windows-1252,
-/// with '?' for what 1252 cannot hold (lone surrogates included).
+/// with '?' for what 1252 cannot hold: one for a surrogate pair, one for a lone surrogate.
 std::string Utf16LeToCp1252(std::string_view bytes);
 
 }  // namespace kdx
