@@ -19,12 +19,12 @@ class ReportWriter {
 
   /// Writes text and CR LF. Throws EInOutError when the file refuses bytes.
   void WriteReportLine(std::string_view text);
+  /// Hands the buffered lines to the file; throws EInOutError.
+  void Flush();
   /// Hands the rest to the file and closes it; throws EInOutError.
   void Close();
 
  private:
-  void Flush();
-
   std::unique_ptr<OutputFile> file_;
   std::string buffer_;
 };

@@ -1,0 +1,44 @@
+#include "app/core/number_format.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kdx {
+
+namespace {
+
+std::string GroupDigits(const std::string& digits, char thousands) {
+  std::string grouped;
+  const std::size_t lead = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i >= lead && (i - lead) % 3 == 0) grouped += thousands;
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+}  // namespace
+
+std::string FormatGrouped(std::int64_t value, const NumberSeparators& separators) {
+  const bool negative = value < 0;
+  // Through unsigned so that the smallest value has a magnitude too.
+  const std::uint64_t magnitude =
+      negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+  return (negative ? "-" : "") + GroupDigits(std::to_string(magnitude), separators.thousands);
+}
+
+std::string FormatDecimal(double value, int decimals, const NumberSeparators& separators) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%.*f", decimals, std::fabs(value));
+  std::string fixed = text;
+  const std::size_t point = fixed.find('.');
+  const std::string whole = fixed.substr(0, point);
+  std::string result = (std::signbit(value) && fixed.find_first_not_of("0.") != std::string::npos)
+                           ? "-"
+                           : "";
+  result += GroupDigits(whole, separators.thousands);
+  if (point != std::string::npos) result += separators.decimal + fixed.substr(point + 1);
+  return result;
+}
+
+}  // namespace kdx

@@ -1,0 +1,31 @@
+#include "app/core/run_report.h"
+
+#include "app/core/collect_all.h"
+#include "platform/errors.h"
+#include "report/report_file.h"
+
+namespace kdx {
+
+int NextProgress(int progress) {
+  const int next = progress + 25;
+  return next > 100 ? 0 : next;
+}
+
+RunOutcome RunReport(RunContext& context) {
+  context.frontEnd.ShowInstructions();
+  context.ProcessMessages();
+  try {
+    context.monitorRunning = false;
+    context.spoolerRunning = false;
+    context.installedPrinterNames.clear();
+    CollectAll(context);
+    return Button2Click(context) ? RunOutcome::Written : RunOutcome::Cancelled;
+  } catch (const KdxError& error) {
+    context.frontEnd.ShowError(MessageForDisplay(error.what()));
+  } catch (const std::bad_alloc&) {
+    context.frontEnd.ShowError(MessageForDisplay("Zu wenig Arbeitsspeicher"));
+  }
+  return RunOutcome::Failed;
+}
+
+}  // namespace kdx

@@ -1,0 +1,192 @@
+#include "collectors/system/general_info.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/upcase.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr char kCurrentVersionKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kActiveComputerNameKey[] =
+    "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName";
+constexpr char kComputerNameKey[] = "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
+constexpr char kProcessorKey[] = "\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
+constexpr char kNtDriverSubfolder[] = "spool\\drivers\\w32x86\\";
+
+constexpr std::uint32_t kPlatformWin32s = 0;
+constexpr std::uint32_t kPlatformNt = 2;
+
+// S-1-5-32-544, the built-in Administrators group.
+const Sid kAdministratorsSid{5, {32, 544}};
+constexpr std::size_t kTokenGroupsBufferSize = 1024;
+
+std::string WithTrailingBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string NtVersionName(std::uint32_t major, std::uint32_t minor) {
+  if (major == 3 || major == 4) return "Windows NT";
+  if (major == 5 && minor == 0) return "Windows 2000";
+  if (major == 5 && minor == 1) return "Windows XP";
+  if (major == 5 && minor == 2) return "Windows Server 2003";
+  if (major == 6 && minor == 0) return "Windows Vista";
+  return "NT based";
+}
+
+std::string Win9xVersionName(const OsVersionInfo& version) {
+  switch (version.minorVersion) {
+    case 0:
+      return "Windows 95";
+    case 10:
+      return UpcaseAscii(version.servicePack) == "A" ? "Windows 98 SE" : "Windows 98";
+    case 90:
+      return "Windows ME";
+    default:
+      return "Windows 95 based";
+  }
+}
+
+void ClassifyVersion(RunContext& context, const OsVersionInfo& version, std::string& name) {
+  context.versionInfo = version;
+  if (version.platformId == kPlatformNt) {
+    context.isNT = true;
+    context.driverDir = context.systemDir + kNtDriverSubfolder;
+  } else {
+    context.isNT = false;
+    context.driverDir = context.systemDir;
+  }
+  name = WindowsVersionName(version);
+}
+
+void AddDateAndTimeRows(RunContext& context) {
+  context.runTime = context.platform.GetLocalTime();
+  context.AddReportRow("Datum", DateRowText(context.runTime));
+  context.AddReportRow("Zeit", TimeRowText(context.runTime));
+  context.AddReportRow("", "");
+}
+
+void AddComputerNameRow(RunContext& context, TRegistry& registry) {
+  // Whatever goes wrong here only costs the row.
+  try {
+    registry.SelectRoot(kHKeyLocalMachine);
+    if (!registry.OpenRead(context.isNT ? kActiveComputerNameKey : kComputerNameKey)) return;
+    context.computerName = registry.ReadText("ComputerName");
+    context.AddReportRow("ActiveComputerName", context.computerName);
+  } catch (const KdxError&) {
+  }
+}
+
+void AddUserNameRow(RunContext& context) {
+  if (const auto user = context.platform.GetUserNameA()) context.AddReportRow("UserName", *user);
+}
+
+void AddAdministratorRow(RunContext& context) {
+  if (!context.isNT) return;
+  try {
+    context.AddReportRow("Administrator", isAdmin(context.platform) ? "TRUE" : "FALSE");
+  } catch (const KdxError& error) {
+    context.AddReportRow("ERROR(isAdmin)", error.what());
+  }
+}
+
+void AddProcessorRows(RunContext& context, TRegistry& registry) {
+  if (!registry.OpenRead(kProcessorKey)) return;
+  context.AddReportRow("", "");
+  std::vector<std::string> processors;
+  registry.SubkeyNames(processors);
+  for (std::size_t i = 0; i < processors.size(); ++i) {
+    // The number is the position in the enumeration, not the subkey's name.
+    registry.OpenRead(processors[i]);
+    context.AddReportRow("Prozessor " + std::to_string(i), registry.ReadText("Identifier"));
+    context.AddReportRow("", registry.ReadText("VendorIdentifier"));
+    if (registry.HasValue("~MHz")) {
+      context.AddReportRow("", "~ " + std::to_string(registry.ReadDword("~MHz")) + " MHZ");
+    }
+    registry.OpenRead(kProcessorKey);
+  }
+}
+
+}  // namespace
+
+std::string WindowsVersionName(const OsVersionInfo& version) {
+  if (version.platformId == kPlatformNt) {
+    return NtVersionName(version.majorVersion, version.minorVersion);
+  }
+  if (version.platformId == kPlatformWin32s) return "Win32s";
+  return Win9xVersionName(version);
+}
+
+std::string VersionRowText(const std::string& name, const OsVersionInfo& version) {
+  return name + " " + std::to_string(version.majorVersion) + "." +
+         std::to_string(version.minorVersion) + " " + version.servicePack + " (" +
+         std::to_string(version.buildNumber & 0xFFFF) + ")";
+}
+
+std::string DateRowText(const SystemTime& time) {
+  return std::to_string(time.day) + "." + std::to_string(time.month) + "." +
+         std::to_string(time.year);
+}
+
+std::string TimeRowText(const SystemTime& time) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", time.hour, time.minute, time.second);
+  return text;
+}
+
+bool isAdmin(Platform& platform) {
+  long error = kErrorSuccess;
+  auto token = platform.OpenThreadToken(error);
+  if (!token && error == kErrorNoToken) token = platform.OpenProcessToken(error);
+  if (!token) return false;
+  const auto groups = token->Groups(kTokenGroupsBufferSize);
+  token.reset();
+  if (!groups) return false;
+  // Attributes are not looked at: a deny-only Administrators group counts as well.
+  for (const Sid& group : *groups) {
+    if (group == kAdministratorsSid) return true;
+  }
+  return false;
+}
+
+std::string ReadEnvironmentVariable(RunContext& context, const std::string& name) {
+  std::string value = context.platform.GetEnvironmentVariableA(name).value_or("");
+  if (context.isNT) value = context.platform.ExpandEnvironmentStringsA(value).value_or("");
+  return value;
+}
+
+bool CollectGeneralInfo(RunContext& context, TRegistry& registry) {
+  Platform& platform = context.platform;
+  const auto windowsDir = platform.GetWindowsDirectoryA();
+  if (!windowsDir) return false;
+  context.windowsDir = *windowsDir;
+  const auto systemDir = platform.GetSystemDirectoryA();
+  if (!systemDir) return false;
+  context.windowsDir = WithTrailingBackslash(context.windowsDir);
+  context.systemDir = WithTrailingBackslash(*systemDir);
+
+  registry.OpenRead(kCurrentVersionKey);
+  context.commonFilesDir = registry.ReadText("CommonFilesDir");
+
+  std::string versionName;
+  if (const auto version = platform.GetVersionExA()) {
+    ClassifyVersion(context, *version, versionName);
+  }
+  context.AddReportRow(VersionRowText(versionName, context.versionInfo), "");
+  context.AddReportRow("Windows Verzeichnis", context.windowsDir);
+  context.AddReportRow("", "");
+
+  AddDateAndTimeRows(context);
+  AddComputerNameRow(context, registry);
+  AddUserNameRow(context);
+  AddAdministratorRow(context);
+  context.AddReportRow("SESSIONNAME", ReadEnvironmentVariable(context, "SESSIONNAME"));
+  AddProcessorRows(context, registry);
+  return true;
+}
+
+}  // namespace kdx

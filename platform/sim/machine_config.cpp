@@ -1,0 +1,309 @@
+#include "platform/sim/machine_config.h"
+
+#include <charconv>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/json_lines.h"
+#include "platform/sim/machine_error.h"
+#include "platform/text_encoding.h"
+
+namespace kdx {
+
+namespace {
+
+using nlohmann::json;
+
+/// Walks machine.json with the path of the member being read, so that every complaint can
+/// name the line it is about.
+class Reader {
+ public:
+  Reader(std::string_view text, std::string fileName) : text_(text), file_(std::move(fileName)) {}
+
+  [[noreturn]] void Fail(const std::vector<std::string>& path, const std::string& expected) const {
+    throw MachineError(file_, LineOfJsonMember(text_, path),
+                       JoinPath(path) + ": expected " + expected);
+  }
+
+  void CheckMembers(const json& object, const std::vector<std::string>& path,
+                    std::initializer_list<const char*> known) const {
+    if (!object.is_object()) Fail(path, "an object");
+    for (const auto& [name, value] : object.items()) {
+      bool found = false;
+      for (const char* k : known) found = found || name == k;
+      if (!found) {
+        auto memberPath = path;
+        memberPath.push_back(name);
+        Fail(memberPath, "one of the known members (this one is unknown)");
+      }
+    }
+  }
+
+  std::string Text(const json& value, const std::vector<std::string>& path) const {
+    if (!value.is_string()) Fail(path, "a text");
+    return Utf8ToCp1252(value.get<std::string>());
+  }
+
+  std::uint32_t Unsigned(const json& value, const std::vector<std::string>& path,
+                         std::uint64_t max = 0xFFFFFFFF) const {
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= max) {
+      return static_cast<std::uint32_t>(value.get<std::uint64_t>());
+    }
+    if (value.is_string()) {
+      // Masks and codes read better in hexadecimal: "0x20009".
+      const std::string s = value.get<std::string>();
+      std::uint64_t parsed = 0;
+      if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        const auto [end, ec] = std::from_chars(s.data() + 2, s.data() + s.size(), parsed, 16);
+        if (ec == std::errc() && end == s.data() + s.size() && parsed <= max) {
+          return static_cast<std::uint32_t>(parsed);
+        }
+      }
+    }
+    Fail(path, "a whole number from 0 to " + std::to_string(max));
+  }
+
+  const std::string& File() const { return file_; }
+
+ private:
+  static std::string JoinPath(const std::vector<std::string>& path) {
+    std::string joined;
+    for (const auto& part : path) joined += joined.empty() ? part : "." + part;
+    return joined.empty() ? "(top level)" : joined;
+  }
+
+  std::string_view text_;
+  std::string file_;
+};
+
+using Path = std::vector<std::string>;
+
+Path Child(const Path& path, const std::string& name) {
+  Path child = path;
+  child.push_back(name);
+  return child;
+}
+
+std::optional<std::string> OptionalText(const Reader& r, const json& doc, const char* name) {
+  const json& value = doc.at(name);
+  if (value.is_null()) return std::nullopt;
+  return r.Text(value, {name});
+}
+
+OsVersionInfo ReadVersion(const Reader& r, const json& v, const Path& path) {
+  r.CheckMembers(v, path, {"major", "minor", "build", "platformId", "servicePack"});
+  OsVersionInfo info;
+  info.majorVersion = r.Unsigned(v.value("major", json(0)), Child(path, "major"));
+  info.minorVersion = r.Unsigned(v.value("minor", json(0)), Child(path, "minor"));
+  info.buildNumber = r.Unsigned(v.value("build", json(0)), Child(path, "build"));
+  info.platformId = r.Unsigned(v.value("platformId", json(2)), Child(path, "platformId"));
+  info.servicePack = r.Text(v.value("servicePack", json("")), Child(path, "servicePack"));
+  if (info.servicePack.size() > 127) r.Fail(Child(path, "servicePack"), "at most 127 bytes");
+  return info;
+}
+
+SimToken ReadToken(const Reader& r, const json& t, const Path& path) {
+  r.CheckMembers(t, path, {"groups", "error", "groupQueryFails"});
+  SimToken token;
+  if (t.contains("error")) {
+    token.openError = static_cast<long>(r.Unsigned(t["error"], Child(path, "error")));
+    if (token.openError == kErrorSuccess) r.Fail(Child(path, "error"), "a non-zero error code");
+  }
+  if (t.value("groupQueryFails", false)) return token;
+  std::vector<Sid> groups;
+  const json& list = t.value("groups", json::array());
+  if (!list.is_array()) r.Fail(Child(path, "groups"), "a list of SIDs");
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const auto sid = list[i].is_string() ? ParseSid(list[i].get<std::string>()) : std::nullopt;
+    if (!sid) r.Fail(Child(Child(path, "groups"), std::to_string(i)), "a SID such as S-1-5-32-544");
+    groups.push_back(*sid);
+  }
+  token.groups = std::move(groups);
+  return token;
+}
+
+// Sakamoto's method; 0 is Sunday as in SYSTEMTIME.
+std::uint16_t DayOfWeek(int year, int month, int day) {
+  static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 3) year -= 1;
+  return static_cast<std::uint16_t>(
+      (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7);
+}
+
+SystemTime ReadLocalTime(const Reader& r, const json& value, const Path& path) {
+  const std::string text = value.is_string() ? value.get<std::string>() : std::string();
+  SystemTime time;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
+                  &second, &tail) != 6 ||
+      year < 1601 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
+      second > 59 || hour < 0 || minute < 0 || second < 0) {
+    r.Fail(path, "a local time \"YYYY-MM-DD hh:mm:ss\"");
+  }
+  time.year = static_cast<std::uint16_t>(year);
+  time.month = static_cast<std::uint16_t>(month);
+  time.day = static_cast<std::uint16_t>(day);
+  time.hour = static_cast<std::uint16_t>(hour);
+  time.minute = static_cast<std::uint16_t>(minute);
+  time.second = static_cast<std::uint16_t>(second);
+  time.dayOfWeek = DayOfWeek(year, month, day);
+  return time;
+}
+
+LocaleFormats ReadLocale(const Reader& r, const json& l, const Path& path) {
+  r.CheckMembers(l, path, {"shortDate", "longTime", "timeSeparator"});
+  LocaleFormats formats;
+  if (l.contains("shortDate")) formats.shortDate = r.Text(l["shortDate"], Child(path, "shortDate"));
+  if (l.contains("longTime")) formats.longTime = r.Text(l["longTime"], Child(path, "longTime"));
+  if (l.contains("timeSeparator")) {
+    formats.timeSeparator = r.Text(l["timeSeparator"], Child(path, "timeSeparator"));
+  }
+  return formats;
+}
+
+std::map<std::uint32_t, std::string> ReadMessages(const Reader& r, const json& m,
+                                                  const Path& path) {
+  if (!m.is_object()) r.Fail(path, "an object of error codes and texts");
+  std::map<std::uint32_t, std::string> messages = GermanSystemMessages();
+  for (const auto& [code, text] : m.items()) {
+    std::uint32_t number = 0;
+    const auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), number);
+    if (ec != std::errc() || end != code.data() + code.size()) {
+      r.Fail(Child(path, code), "a decimal error code as member name");
+    }
+    messages[number] = r.Text(text, Child(path, code));
+  }
+  return messages;
+}
+
+std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ReadRegistryAccess(
+    const Reader& r, const json& a, const Path& path) {
+  if (!a.is_object()) r.Fail(path, "an object of key paths and allowed access masks");
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> rules;
+  for (const auto& [key, masks] : a.items()) {
+    const Path keyPath = Child(path, key);
+    if (!masks.is_array()) r.Fail(keyPath, "a list of access masks such as \"0x20009\"");
+    std::vector<std::uint32_t> allowed;
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+      allowed.push_back(r.Unsigned(masks[i], Child(keyPath, std::to_string(i))));
+    }
+    rules.emplace_back(Utf8ToCp1252(key), std::move(allowed));
+  }
+  return rules;
+}
+
+ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& path) {
+  r.CheckMembers(f, path, {"failAfterBytes", "errorCode", "failures"});
+  ReportFileFault fault;
+  fault.failAfterBytes =
+      r.Unsigned(f.value("failAfterBytes", json(0)), Child(path, "failAfterBytes"));
+  fault.errorCode = static_cast<int>(
+      r.Unsigned(f.value("errorCode", json(101)), Child(path, "errorCode"), 0xFFFF));
+  if (f.contains("failures")) {
+    fault.failures = static_cast<int>(r.Unsigned(f["failures"], Child(path, "failures"), 1000000));
+  }
+  return fault;
+}
+
+}  // namespace
+
+std::optional<Sid> ParseSid(std::string_view text) {
+  if (text.size() < 4 || text.substr(0, 4) != "S-1-") return std::nullopt;
+  std::vector<std::uint64_t> numbers;
+  std::size_t pos = 4;
+  while (pos <= text.size()) {
+    const std::size_t end = std::min(text.find('-', pos), text.size());
+    std::uint64_t number = 0;
+    const auto [ptr, ec] = std::from_chars(text.data() + pos, text.data() + end, number);
+    if (ec != std::errc() || ptr != text.data() + end) return std::nullopt;
+    numbers.push_back(number);
+    pos = end + 1;
+  }
+  // Authority, then at most 15 sub-authorities of 32 bits each.
+  if (numbers.empty() || numbers.size() > 16 || numbers[0] > 0xFFFFFFFFFFFFull) return std::nullopt;
+  Sid sid;
+  sid.authority = numbers[0];
+  for (std::size_t i = 1; i < numbers.size(); ++i) {
+    if (numbers[i] > 0xFFFFFFFF) return std::nullopt;
+    sid.subAuthorities.push_back(static_cast<std::uint32_t>(numbers[i]));
+  }
+  return sid;
+}
+
+const std::map<std::uint32_t, std::string>& GermanSystemMessages() {
+  static const std::map<std::uint32_t, std::string> kMessages = {
+      {2, "Das System kann die angegebene Datei nicht finden.\r\n"},
+      {3, "Das System kann den angegebenen Pfad nicht finden.\r\n"},
+      {5, "Zugriff verweigert\r\n"},
+      {6, "Das Handle ist ungültig.\r\n"},
+      {21, "Das Gerät ist nicht bereit.\r\n"},
+      {32,
+       "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess "
+       "verwendet wird.\r\n"},
+      {87, "Falscher Parameter.\r\n"},
+      {122, "Der an einen Systemaufruf übergebene Datenbereich ist zu klein.\r\n"},
+      {234, "Weitere Daten sind verfügbar.\r\n"},
+      {259, "Es sind keine weiteren Daten vorhanden.\r\n"},
+      {1008, "Es wurde versucht, auf ein Token zuzugreifen, das nicht vorhanden ist.\r\n"},
+      {1060, "Der angegebene Dienst ist kein installierter Dienst.\r\n"},
+      {1062, "Der Dienst wurde nicht gestartet.\r\n"},
+      {1722, "Der RPC-Server ist nicht verfügbar.\r\n"},
+      {1797, "Der Druckertreiber ist unbekannt.\r\n"},
+      {1801, "Der Druckername ist ungültig.\r\n"},
+  };
+  return kMessages;
+}
+
+MachineConfig ParseMachineJson(std::string_view text, const std::string& fileName) {
+  json doc;
+  try {
+    doc = json::parse(text.begin(), text.end());
+  } catch (const json::parse_error& e) {
+    throw MachineError(fileName, LineOfOffset(text, e.byte),
+                       "expected valid JSON (" + std::string(e.what()) + ")");
+  }
+  const Reader r(text, fileName);
+  r.CheckMembers(
+      doc, {},
+      {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken", "processToken",
+       "environment", "localTime", "locale", "messages", "registryAccess", "reportFile"});
+  for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
+    if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
+  }
+  MachineConfig config;
+  config.windowsDirectory = OptionalText(r, doc, "windowsDirectory");
+  config.systemDirectory = OptionalText(r, doc, "systemDirectory");
+  if (!doc["version"].is_null()) config.version = ReadVersion(r, doc["version"], {"version"});
+  if (doc.contains("userName")) config.userName = OptionalText(r, doc, "userName");
+  if (doc.contains("threadToken") && !doc["threadToken"].is_null()) {
+    config.threadToken = ReadToken(r, doc["threadToken"], {"threadToken"});
+  }
+  if (doc.contains("processToken")) {
+    config.processToken = ReadToken(r, doc["processToken"], {"processToken"});
+  } else {
+    config.processToken.groups = std::vector<Sid>{};
+  }
+  if (doc.contains("environment")) {
+    const json& env = doc["environment"];
+    if (!env.is_object()) r.Fail({"environment"}, "an object of variable names and values");
+    for (const auto& [name, value] : env.items()) {
+      config.environment.emplace_back(Utf8ToCp1252(name), r.Text(value, {"environment", name}));
+    }
+  }
+  if (doc.contains("localTime")) {
+    config.localTime = ReadLocalTime(r, doc["localTime"], {"localTime"});
+  }
+  if (doc.contains("locale")) config.locale = ReadLocale(r, doc["locale"], {"locale"});
+  config.messages = doc.contains("messages") ? ReadMessages(r, doc["messages"], {"messages"})
+                                             : GermanSystemMessages();
+  if (doc.contains("registryAccess")) {
+    config.registryAccess = ReadRegistryAccess(r, doc["registryAccess"], {"registryAccess"});
+  }
+  if (doc.contains("reportFile")) {
+    config.reportFileFault = ReadReportFileFault(r, doc["reportFile"], {"reportFile"});
+  }
+  return config;
+}
+
+}  // namespace kdx

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kdx {
+
+/// An access token as machine.json describes it: its groups, or the error its open gives.
+struct SimToken {
+  long openError = kErrorSuccess;          ///< not kErrorSuccess: opening fails with this code
+  std::optional<std::vector<Sid>> groups;  ///< nothing: the group query fails
+};
+
+/// How the report file misbehaves, for tests of failures while writing.
+struct ReportFileFault {
+  std::uint64_t failAfterBytes = 0;
+  int errorCode = 101;
+  int failures = -1;  ///< how many writes fail before the file recovers; -1: all of them
+};
+
+/// Everything of a simulated machine that is neither registry nor files (machine.json).
+/// Texts are held in Windows-1252.
+struct MachineConfig {
+  std::optional<std::string> windowsDirectory;  ///< nothing: the query fails
+  std::optional<std::string> systemDirectory;
+  std::optional<OsVersionInfo> version;
+  std::optional<std::string> userName;
+  SimToken threadToken{kErrorNoToken, std::nullopt};
+  SimToken processToken;
+  std::vector<std::pair<std::string, std::string>> environment;
+  std::optional<SystemTime> localTime;  ///< nothing: the host's clock
+  LocaleFormats locale;
+  std::map<std::uint32_t, std::string> messages;
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> registryAccess;
+  std::optional<ReportFileFault> reportFileFault;
+};
+
+/// Parses machine.json (UTF-8). Throws MachineError naming fileName, the line and what was
+/// expected there.
+MachineConfig ParseMachineJson(std::string_view text, const std::string& fileName);
+
+/// Parses a SID in its text form "S-1-5-32-544"; nothing when malformed.
+std::optional<Sid> ParseSid(std::string_view text);
+
+/// The system message texts a German Windows gives for the codes the program can meet.
+const std::map<std::uint32_t, std::string>& GermanSystemMessages();
+
+}  // namespace kdx

@@ -1,0 +1,204 @@
+#include "report/report_file.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+
+#include "platform/errors.h"
+#include "platform/registry.h"
+#include "report/registry_export.h"
+#include "report/report_writer.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr char kShellFoldersKey[] =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kFirstLine[] = "[KDXINFO2.9.2]";
+constexpr char kCompleteEnd[] = "END OF KDXINFO";
+constexpr char kAbnormalEnd[] = "ABNORMAL END OF KDXINFO";
+constexpr std::size_t kRulerWidth = 100;
+constexpr std::size_t kReadChunk = 1 << 16;
+
+const std::string& Ruler() {
+  static const std::string ruler(kRulerWidth, '#');
+  return ruler;
+}
+
+std::string DesktopFolder(Platform& platform) {
+  TRegistry registry(platform);
+  registry.SelectRoot(kHKeyCurrentUser);
+  if (!registry.OpenRead(kShellFoldersKey)) return {};
+  return registry.ReadText("Desktop");
+}
+
+/// The Windows folder without trailing backslash followed by name ("\Faultlog.txt").
+std::string WindowsFile(const RunContext& context, const char* name) {
+  std::string folder = context.windowsDir;
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder + name;
+}
+
+void CopyLogLines(RunContext& context, const std::string& path,
+                  const LogLineSplitter::LineSink& sink) {
+  auto file = context.platform.OpenInputFile(path);
+  LogLineSplitter splitter(sink);
+  std::array<char, kReadChunk> chunk{};
+  while (!splitter.Ended()) {
+    const std::size_t count = file->Read(chunk.data(), chunk.size());
+    if (count == 0) break;
+    splitter.Feed(std::string_view(chunk.data(), count));
+  }
+  splitter.Finish();
+}
+
+/// Writes a log file's block when it exists; returns whether it did.
+bool WriteLogFile(RunContext& context, const char* relativeName, const char* heading,
+                  bool convertDpinst) {
+  const std::string path = WindowsFile(context, relativeName);
+  if (!context.platform.FileExists(path)) return false;
+  WriteReportLine(context, Ruler());
+  WriteReportLine(context, "");
+  WriteReportLine(context, heading);
+  CopyLogLines(context, path, [&](std::string_view line) {
+    WriteReportLine(context, convertDpinst ? ConvertDpinstLine(line) : std::string(line));
+  });
+  return true;
+}
+
+void WriteTableLines(RunContext& context) {
+  const auto& rows = context.table.Rows();
+  std::string line;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    line.assign(rows[i].key);
+    line += '\t';
+    line += rows[i].value;
+    WriteReportLine(context, line);
+  }
+}
+
+void WriteReportBody(RunContext& context) {
+  WriteTableLines(context);
+  WriteLogFile(context, "\\KELMO\\kdxerror.log", "KdxError.log:", false);
+  WriteReportLine(context, "");
+  WriteLogFile(context, "\\Faultlog.txt", "Faultlog.txt:", false);
+  WriteLogFile(context, "\\dpinst.log", "dpinst.log:", true);
+
+  context.LogStatus("Registry");
+  WriteReportLine(context, "");
+  WriteReportLine(context, Ruler());
+  WriteReportLine(context, "");
+  WriteReportLine(context, "REGEDIT4");
+  WriteReportLine(context, "");
+  ExportReportKeys(context);
+  WriteReportLine(context, "");
+  WriteReportLine(context, "[REGEDIT END]");
+  WriteReportLine(context, "");
+  WriteReportLine(context, "[FILELIST]");
+  WriteReportLine(context, "[FILELIST END]");
+  WriteReportLine(context, "");
+  WriteReportLine(context, "");
+  WriteReportLine(context, kCompleteEnd);
+}
+
+/// Writes the report into the file, under protection: whatever fails, the file gets its
+/// abnormal-end line (if it still takes one) and is closed before the error goes on.
+void WriteReport(RunContext& context, ReportWriter& writer) {
+  bool complete = false;
+  try {
+    WriteReportBody(context);
+    // Bring the bytes to the file before calling it complete: a full disk must still end
+    // the report abnormally.
+    writer.Flush();
+    complete = true;
+    writer.Close();
+  } catch (...) {
+    if (!complete) {
+      try {
+        writer.WriteReportLine(kAbnormalEnd);
+        writer.Close();
+      } catch (const KdxError&) {
+        // The first error is the one to report.
+      }
+    }
+    context.reportFile = nullptr;
+    throw;
+  }
+  context.reportFile = nullptr;
+}
+
+}  // namespace
+
+void LogLineSplitter::Feed(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (ended_) return;
+    switch (c) {
+      case '\n':
+        sink_(line_);
+        line_.clear();
+        break;
+      case '\r':
+        break;  // ends nothing by itself; before LF it is part of the terminator
+      case '\x1A':
+        ended_ = true;
+        break;
+      default:
+        line_.push_back(c);
+    }
+  }
+}
+
+void LogLineSplitter::Finish() {
+  if (!line_.empty()) sink_(line_);
+  line_.clear();
+  ended_ = true;
+}
+
+std::string ConvertDpinstLine(std::string_view line) {
+  std::string converted;
+  if (line.empty()) return converted;
+  converted.reserve(line.size());
+  for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+    if (line[i] != '\0') converted.push_back(line[i]);
+  }
+  return converted;
+}
+
+std::string FileNameTime(const SystemTime& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d_%02d_%02d_%02d_%02d_%02d", time.day % 100,
+                time.month % 100, time.year % 100, time.hour % 100, time.minute % 100,
+                time.second % 100);
+  return text;
+}
+
+std::string ProposedFileName(const std::string& computerName, const SystemTime& time) {
+  return "KDXINFO_" + computerName + "_" + FileNameTime(time) + ".txt";
+}
+
+void WriteReportLine(RunContext& context, std::string_view text) {
+  context.reportFile->WriteReportLine(text);
+}
+
+bool Button2Click(RunContext& context) {
+  const std::string initialFolder = DesktopFolder(context.platform);
+  context.LogStatus("Dateiname");
+  context.LogStatus("Datei speichern");
+  const std::string proposed = ProposedFileName(context.computerName, context.runTime);
+  const auto path = context.frontEnd.AskSavePath(proposed, initialFolder);
+  if (!path) return false;
+
+  ReportWriter writer(context.platform.CreateOutputFile(*path));
+  context.reportFile = &writer;
+  try {
+    writer.WriteReportLine(kFirstLine);
+  } catch (...) {
+    context.reportFile = nullptr;
+    throw;
+  }
+  WriteReport(context, writer);
+  return true;
+}
+
+}  // namespace kdx

@@ -1,0 +1,94 @@
+#include "support/test_machine.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace kdx::test {
+
+namespace fs = std::filesystem;
+
+const char kMinimalXpJson[] = R"({
+  "windowsDirectory": "C:\\WINDOWS",
+  "systemDirectory": "C:\\WINDOWS\\system32",
+  "version": {"major": 5, "minor": 1, "build": 2600, "platformId": 2,
+              "servicePack": "Service Pack 2"},
+  "userName": "Hans",
+  "processToken": {"groups": ["S-1-1-0", "S-1-5-32-544"]},
+  "environment": {"SESSIONNAME": "Console", "SystemRoot": "C:\\WINDOWS"},
+  "localTime": "2026-12-06 22:23:38"
+})";
+
+namespace {
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+}  // namespace
+
+TestMachine::TestMachine(const std::string& machineJson) {
+  std::random_device random;
+  dir_ = fs::temp_directory_path() / ("kdx_test_" + std::to_string(random()));
+  fs::create_directories(dir_ / "out");
+  SetJson(machineJson);
+}
+
+TestMachine::~TestMachine() {
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+void TestMachine::SetJson(const std::string& machineJson) {
+  WriteBytes(dir_ / "machine.json", machineJson);
+}
+
+void TestMachine::AddReg(const std::string& name, const std::string& bytes) {
+  WriteBytes(dir_ / "registry" / name, bytes);
+}
+
+void TestMachine::AddFile(const std::string& windowsPath, const std::string& bytes) {
+  std::string relative = windowsPath.substr(3);
+  for (char& c : relative) {
+    if (c == '\\') c = '/';
+  }
+  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
+  WriteBytes(dir_ / (std::string("drive_") + drive) / relative, bytes);
+}
+
+std::unique_ptr<SimPlatform> TestMachine::Load() const {
+  return std::make_unique<SimPlatform>(dir_);
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<std::string> ReportLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) {
+      lines.push_back(bytes.substr(pos));
+      break;
+    }
+    lines.push_back(bytes.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+std::vector<std::string> TableLines(const RunContext& context) {
+  std::vector<std::string> lines;
+  const auto& rows = context.table.Rows();
+  for (std::size_t i = 1; i < rows.size(); ++i) lines.push_back(rows[i].key + "\t" + rows[i].value);
+  return lines;
+}
+
+}  // namespace kdx::test

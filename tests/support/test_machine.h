@@ -1,0 +1,76 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/core/run_context.h"
+#include "platform/front_end.h"
+#include "platform/sim/sim_platform.h"
+
+namespace kdx::test {
+
+/// machine.json of a German XP SP2 PC with a fixed clock and nothing else.
+extern const char kMinimalXpJson[];
+
+/// A machine directory in a temporary folder, removed again on destruction.
+class TestMachine {
+ public:
+  explicit TestMachine(const std::string& machineJson = kMinimalXpJson);
+  ~TestMachine();
+  TestMachine(const TestMachine&) = delete;
+  TestMachine& operator=(const TestMachine&) = delete;
+
+  /// Replaces machine.json.
+  void SetJson(const std::string& machineJson);
+  /// Adds registry/<name> with the given bytes (a REGEDIT4 text, say).
+  void AddReg(const std::string& name, const std::string& bytes);
+  /// Adds a file of the simulated drives: "C:\\WINDOWS\\x.log" lands in drive_c/WINDOWS.
+  void AddFile(const std::string& windowsPath, const std::string& bytes);
+  /// Where the report files of a test go.
+  std::filesystem::path OutputDir() const { return dir_ / "out"; }
+  const std::filesystem::path& Dir() const { return dir_; }
+  std::unique_ptr<SimPlatform> Load() const;
+
+ private:
+  std::filesystem::path dir_;
+};
+
+/// A front end that records what the run shows and answers the save dialog from a script.
+class RecordingFrontEnd : public FrontEnd {
+ public:
+  void ShowInstructions() override { ++instructionsShown; }
+  void ShowStatus(const std::string& line) override { statuses.push_back(line); }
+  void ProcessMessages() override { ++messagePumps; }
+  bool Terminated() const override { return false; }
+  std::optional<std::string> AskSavePath(const std::string& proposedName,
+                                         const std::string& initialFolder) override {
+    offeredName = proposedName;
+    offeredFolder = initialFolder;
+    ++saveDialogs;
+    return savePath;
+  }
+  void ShowError(const std::string& message) override { errors.push_back(message); }
+
+  std::optional<std::string> savePath;  ///< nothing: the user cancels
+  int instructionsShown = 0;
+  int messagePumps = 0;
+  int saveDialogs = 0;
+  std::vector<std::string> statuses;
+  std::vector<std::string> errors;
+  std::string offeredName;
+  std::string offeredFolder;
+};
+
+/// A file's bytes; empty when it does not exist.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+/// The lines of a report (split at CR LF; a last line without CR LF counts as well).
+std::vector<std::string> ReportLines(const std::string& bytes);
+
+/// The rows of the report table after its heading row, as "key\tvalue".
+std::vector<std::string> TableLines(const RunContext& context);
+
+}  // namespace kdx::test
