@@ -1,0 +1,354 @@
+#include "platform/sim/sim_registry.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/sim/machine_error.h"
+#include "platform/sim/reg_file.h"
+#include "platform/sim/upcase.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr long kErrorInvalidParameter = 87;
+constexpr long kErrorBadPathname = 161;
+constexpr std::uint32_t kKeyEnumerateSubKeys = 0x8;
+// Handles look like Windows' own: small multiples of 4, far below the predefined roots.
+constexpr RegKey kFirstHandle = 0x100;
+constexpr RegKey kHandleStep = 4;
+constexpr RegKey kLastHandle = kHKeyClassesRoot - kHandleStep;
+// Below this many values a linear search is faster than keeping an index.
+constexpr std::size_t kValueIndexThreshold = 16;
+
+/// A value: name and data share one allocation, since most are short.
+class Value {
+ public:
+  Value(std::string_view name, std::uint32_t type, std::string_view data)
+      : bytes_(name), nameSize_(static_cast<std::uint32_t>(name.size())), type_(type) {
+    bytes_.append(data);
+  }
+  std::string_view Name() const { return std::string_view(bytes_).substr(0, nameSize_); }
+  std::string_view Data() const { return std::string_view(bytes_).substr(nameSize_); }
+  std::uint32_t Type() const { return type_; }
+  void Replace(std::uint32_t type, std::string_view data) {
+    type_ = type;
+    bytes_.resize(nameSize_);
+    bytes_.append(data);
+  }
+
+ private:
+  std::string bytes_;
+  std::uint32_t nameSize_;
+  std::uint32_t type_;
+};
+
+class Key {
+ public:
+  explicit Key(std::string_view name) : name_(name) {}
+
+  const std::string& Name() const { return name_; }
+  const std::vector<std::unique_ptr<Key>>& Children() const { return children_; }
+  const std::vector<Value>& Values() const { return values_; }
+
+  Key* FindChild(std::string_view name) const {
+    const auto it = ChildPosition(name);
+    return it != children_.end() && EqualUpcased((*it)->name_, name) ? it->get() : nullptr;
+  }
+
+  Key& FindOrAddChild(std::string_view name) {
+    const auto it = ChildPosition(name);
+    if (it != children_.end() && EqualUpcased((*it)->name_, name)) return **it;
+    return **children_.insert(it, std::make_unique<Key>(name));
+  }
+
+  const Value* FindValue(std::string_view name) const {
+    if (valueOrder_.empty()) {
+      const auto it = std::find_if(values_.begin(), values_.end(),
+                                   [&](const Value& v) { return EqualUpcased(v.Name(), name); });
+      return it == values_.end() ? nullptr : &*it;
+    }
+    const auto it = ValueOrderPosition(name);
+    if (it == valueOrder_.end() || !EqualUpcased(values_[*it].Name(), name)) return nullptr;
+    return &values_[*it];
+  }
+
+  /// Adds a value at the end, or replaces the data of the value of that name where it stands.
+  void SetValue(std::string_view name, std::uint32_t type, std::string_view data) {
+    if (const Value* existing = FindValue(name)) {
+      values_[static_cast<std::size_t>(existing - values_.data())].Replace(type, data);
+      return;
+    }
+    const auto position = valueOrder_.empty() ? valueOrder_.end() : ValueOrderPosition(name);
+    values_.emplace_back(name, type, data);
+    if (!valueOrder_.empty()) {
+      valueOrder_.insert(position, static_cast<std::uint32_t>(values_.size() - 1));
+    } else if (values_.size() >= kValueIndexThreshold) {
+      BuildValueOrder();
+    }
+  }
+
+ private:
+  std::vector<std::unique_ptr<Key>>::const_iterator ChildPosition(std::string_view name) const {
+    return std::lower_bound(children_.begin(), children_.end(), name,
+                            [](const std::unique_ptr<Key>& child, std::string_view n) {
+                              return CompareUpcased(child->name_, n) < 0;
+                            });
+  }
+
+  std::vector<std::uint32_t>::const_iterator ValueOrderPosition(std::string_view name) const {
+    return std::lower_bound(valueOrder_.begin(), valueOrder_.end(), name,
+                            [&](std::uint32_t index, std::string_view n) {
+                              return CompareUpcased(values_[index].Name(), n) < 0;
+                            });
+  }
+
+  void BuildValueOrder() {
+    valueOrder_.resize(values_.size());
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      valueOrder_[i] = static_cast<std::uint32_t>(i);
+    }
+    std::sort(valueOrder_.begin(), valueOrder_.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return CompareUpcased(values_[a].Name(), values_[b].Name()) < 0;
+    });
+  }
+
+  std::string name_;
+  // Sorted by upper-cased name: the order in which Windows NT enumerates subkeys.
+  std::vector<std::unique_ptr<Key>> children_;
+  // In load order, the order in which Windows enumerates values.
+  std::vector<Value> values_;
+  // Indexes into values_ sorted by upper-cased name; kept only for keys with many values.
+  std::vector<std::uint32_t> valueOrder_;
+};
+
+struct OpenedKey {
+  Key* key = nullptr;
+  std::uint32_t access = 0;
+};
+
+std::uint32_t SizeOf(std::string_view bytes) { return static_cast<std::uint32_t>(bytes.size()); }
+
+bool Allows(const std::vector<std::uint32_t>& allowedMasks, std::uint32_t access) {
+  return std::any_of(allowedMasks.begin(), allowedMasks.end(),
+                     [&](std::uint32_t mask) { return (access & ~mask) == 0; });
+}
+
+long CopyName(std::string_view source, char* name, std::uint32_t& nameSize) {
+  if (name == nullptr) return kErrorInvalidParameter;
+  // NT leaves the buffer and the size alone when the name and its NUL do not fit.
+  if (source.size() >= nameSize) return kErrorMoreData;
+  std::memcpy(name, source.data(), source.size());
+  name[source.size()] = '\0';
+  nameSize = SizeOf(source);
+  return kErrorSuccess;
+}
+
+}  // namespace
+
+struct SimRegistry::Impl {
+  // One tree per predefined root, indexed by handle - HKEY_CLASSES_ROOT; 4 is the
+  // performance-data pseudo key, which the sim does not have.
+  std::array<std::unique_ptr<Key>, 6> roots;
+  std::vector<OpenedKey> handles;
+  std::vector<std::size_t> freeSlots;
+  std::unordered_map<const Key*, std::vector<std::uint32_t>> restrictions;
+
+  Impl() {
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+      if (i != 4) roots[i] = std::make_unique<Key>("");
+    }
+  }
+
+  Key* RootOf(RegKey root) const {
+    if (root < kHKeyClassesRoot || root - kHKeyClassesRoot >= roots.size()) return nullptr;
+    return roots[root - kHKeyClassesRoot].get();
+  }
+
+  std::optional<OpenedKey> Resolve(RegKey key) const {
+    if (Key* root = RootOf(key)) return OpenedKey{root, kKeyAllAccess};
+    if (key < kFirstHandle || key > kLastHandle || (key - kFirstHandle) % kHandleStep != 0) {
+      return std::nullopt;
+    }
+    const std::size_t slot = (key - kFirstHandle) / kHandleStep;
+    if (slot >= handles.size() || handles[slot].key == nullptr) return std::nullopt;
+    return handles[slot];
+  }
+
+  RegKey AddHandle(Key* key, std::uint32_t access) {
+    std::size_t slot = handles.size();
+    if (!freeSlots.empty()) {
+      slot = freeSlots.back();
+      freeSlots.pop_back();
+    } else {
+      handles.emplace_back();
+    }
+    handles[slot] = OpenedKey{key, access};
+    return kFirstHandle + slot * kHandleStep;
+  }
+
+  bool RemoveHandle(RegKey key) {
+    if (!Resolve(key) || RootOf(key) != nullptr) return false;
+    const std::size_t slot = (key - kFirstHandle) / kHandleStep;
+    handles[slot] = OpenedKey{};
+    freeSlots.push_back(slot);
+    return true;
+  }
+
+  /// The key at path below base; path names are separated by single backslashes, a trailing
+  /// backslash is allowed.
+  static Key* FindPath(Key& base, std::string_view path) {
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    Key* key = &base;
+    while (key != nullptr && !path.empty()) {
+      const std::size_t slash = path.find('\\');
+      key = key->FindChild(path.substr(0, slash));
+      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+      if (slash != std::string_view::npos && path.empty()) return nullptr;
+    }
+    return key;
+  }
+
+  bool MayOpen(const Key& key, std::uint32_t access) const {
+    const auto it = restrictions.find(&key);
+    return it == restrictions.end() || Allows(it->second, access);
+  }
+
+  Key& CreatePath(const RegKeyPath& keyPath) {
+    Key* key = RootOf(keyPath.root);
+    std::string_view path = keyPath.path;
+    while (!path.empty()) {
+      const std::size_t slash = path.find('\\');
+      key = &key->FindOrAddChild(path.substr(0, slash));
+      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+    }
+    return *key;
+  }
+
+  /// Puts a .reg file's keys and values into the trees.
+  class Loader : public RegFileSink {
+   public:
+    explicit Loader(Impl& impl) : impl_(impl) {}
+    void OnKey(const RegKeyPath& key) override { current_ = &impl_.CreatePath(key); }
+    void OnValue(std::string_view name, std::uint32_t type, std::string_view data) override {
+      current_->SetValue(name, type, data);
+    }
+
+   private:
+    Impl& impl_;
+    Key* current_ = nullptr;
+  };
+};
+
+SimRegistry::SimRegistry() : impl_(std::make_unique<Impl>()) {}
+
+SimRegistry::~SimRegistry() = default;
+
+void SimRegistry::LoadRegFile(std::string_view bytes, const std::string& fileName) {
+  Impl::Loader loader(*impl_);
+  ParseRegFile(bytes, fileName, loader);
+}
+
+void SimRegistry::RestrictAccess(const std::string& keyPath,
+                                 std::vector<std::uint32_t> allowedMasks,
+                                 const std::string& source) {
+  const std::optional<RegKeyPath> path = SplitKeyPath(keyPath);
+  if (!path || path->path.empty()) {
+    throw MachineError(source, 0, "expected a key below a root key, not '" + keyPath + "'");
+  }
+  const Key* key = Impl::FindPath(*impl_->RootOf(path->root), path->path);
+  if (key == nullptr) throw MachineError(source, 0, "expected an existing key '" + keyPath + "'");
+  impl_->restrictions[key] = std::move(allowedMasks);
+}
+
+long SimRegistry::RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
+                                RegKey& result) {
+  const std::optional<OpenedKey> base = impl_->Resolve(parent);
+  if (!base) return kErrorInvalidHandle;
+  result = 0;
+  // NT refuses a leading backslash; only Windows 9x ignored it.
+  if (!subKey.empty() && subKey.front() == '\\') return kErrorBadPathname;
+  // An empty path below a predefined root gives back the root itself, as on Windows.
+  if (subKey.empty() && impl_->RootOf(parent) != nullptr) {
+    result = parent;
+    return kErrorSuccess;
+  }
+  Key* key = Impl::FindPath(*base->key, subKey);
+  if (key == nullptr) return kErrorFileNotFound;
+  if (!impl_->MayOpen(*key, access)) return kErrorAccessDenied;
+  result = impl_->AddHandle(key, access);
+  return kErrorSuccess;
+}
+
+long SimRegistry::RegCloseKey(RegKey key) {
+  if (impl_->RootOf(key) != nullptr) return kErrorSuccess;
+  return impl_->RemoveHandle(key) ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+long SimRegistry::RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) {
+  const std::optional<OpenedKey> opened = impl_->Resolve(key);
+  if (!opened) return kErrorInvalidHandle;
+  if ((opened->access & kKeyQueryValue) == 0) return kErrorAccessDenied;
+  RegKeyInfo result;
+  const Key& node = *opened->key;
+  result.subKeys = static_cast<std::uint32_t>(node.Children().size());
+  for (const auto& child : node.Children()) {
+    result.maxSubKeyLen = std::max(result.maxSubKeyLen, SizeOf(child->Name()));
+  }
+  result.values = static_cast<std::uint32_t>(node.Values().size());
+  for (const Value& value : node.Values()) {
+    result.maxValueNameLen = std::max(result.maxValueNameLen, SizeOf(value.Name()));
+    result.maxValueLen = std::max(result.maxValueLen, SizeOf(value.Data()));
+  }
+  info = result;
+  return kErrorSuccess;
+}
+
+long SimRegistry::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                                std::uint32_t& nameSize) {
+  const std::optional<OpenedKey> opened = impl_->Resolve(key);
+  if (!opened) return kErrorInvalidHandle;
+  if ((opened->access & kKeyEnumerateSubKeys) == 0) return kErrorAccessDenied;
+  const auto& children = opened->key->Children();
+  if (index >= children.size()) return kErrorNoMoreItems;
+  return CopyName(children[index]->Name(), name, nameSize);
+}
+
+long SimRegistry::RegEnumValueA(RegKey key, std::uint32_t index, char* name,
+                                std::uint32_t& nameSize) {
+  const std::optional<OpenedKey> opened = impl_->Resolve(key);
+  if (!opened) return kErrorInvalidHandle;
+  if ((opened->access & kKeyQueryValue) == 0) return kErrorAccessDenied;
+  const auto& values = opened->key->Values();
+  if (index >= values.size()) return kErrorNoMoreItems;
+  return CopyName(values[index].Name(), name, nameSize);
+}
+
+long SimRegistry::RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
+                                   std::uint8_t* data, std::uint32_t* dataSize) {
+  const std::optional<OpenedKey> opened = impl_->Resolve(key);
+  if (!opened) return kErrorInvalidHandle;
+  if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
+  if ((opened->access & kKeyQueryValue) == 0) return kErrorAccessDenied;
+  const Value* value = opened->key->FindValue(valueName);
+  if (value == nullptr) {
+    // NT clears the size of a size-only query; with a buffer it leaves the size alone.
+    if (data == nullptr && dataSize != nullptr) *dataSize = 0;
+    return kErrorFileNotFound;
+  }
+  if (type != nullptr) *type = value->Type();
+  const std::string_view bytes = value->Data();
+  if (dataSize == nullptr) return kErrorSuccess;
+  const std::uint32_t available = *dataSize;
+  *dataSize = SizeOf(bytes);
+  if (data == nullptr) return kErrorSuccess;
+  if (bytes.size() > available) return kErrorMoreData;
+  std::memcpy(data, bytes.data(), bytes.size());
+  return kErrorSuccess;
+}
+
+}  // namespace kdx
