@@ -92,11 +92,13 @@ std::optional<std::string> OptionalText(const Reader& r, const json& doc, const 
 
 OsVersionInfo ReadVersion(const Reader& r, const json& v, const Path& path) {
   r.CheckMembers(v, path, {"major", "minor", "build", "platformId", "servicePack"});
+  // Defaults are unsigned like every whole number nlohmann reads from the file; a signed
+  // json(0) would be refused by Unsigned().
   OsVersionInfo info;
-  info.majorVersion = r.Unsigned(v.value("major", json(0)), Child(path, "major"));
-  info.minorVersion = r.Unsigned(v.value("minor", json(0)), Child(path, "minor"));
-  info.buildNumber = r.Unsigned(v.value("build", json(0)), Child(path, "build"));
-  info.platformId = r.Unsigned(v.value("platformId", json(2)), Child(path, "platformId"));
+  info.majorVersion = r.Unsigned(v.value("major", json(0u)), Child(path, "major"));
+  info.minorVersion = r.Unsigned(v.value("minor", json(0u)), Child(path, "minor"));
+  info.buildNumber = r.Unsigned(v.value("build", json(0u)), Child(path, "build"));
+  info.platformId = r.Unsigned(v.value("platformId", json(2u)), Child(path, "platformId"));
   info.servicePack = r.Text(v.value("servicePack", json("")), Child(path, "servicePack"));
   if (info.servicePack.size() > 127) r.Fail(Child(path, "servicePack"), "at most 127 bytes");
   return info;
@@ -197,9 +199,9 @@ ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& 
   r.CheckMembers(f, path, {"failAfterBytes", "errorCode", "failures"});
   ReportFileFault fault;
   fault.failAfterBytes =
-      r.Unsigned(f.value("failAfterBytes", json(0)), Child(path, "failAfterBytes"));
+      r.Unsigned(f.value("failAfterBytes", json(0u)), Child(path, "failAfterBytes"));
   fault.errorCode = static_cast<int>(
-      r.Unsigned(f.value("errorCode", json(101)), Child(path, "errorCode"), 0xFFFF));
+      r.Unsigned(f.value("errorCode", json(101u)), Child(path, "errorCode"), 0xFFFF));
   if (f.contains("failures")) {
     fault.failures = static_cast<int>(r.Unsigned(f["failures"], Child(path, "failures"), 1000000));
   }
