@@ -111,7 +111,11 @@ SimToken ReadToken(const Reader& r, const json& t, const Path& path) {
     token.openError = static_cast<long>(r.Unsigned(t["error"], Child(path, "error")));
     if (token.openError == kErrorSuccess) r.Fail(Child(path, "error"), "a non-zero error code");
   }
-  if (t.value("groupQueryFails", false)) return token;
+  if (t.contains("groupQueryFails")) {
+    const json& queryFails = t["groupQueryFails"];
+    if (!queryFails.is_boolean()) r.Fail(Child(path, "groupQueryFails"), "true or false");
+    if (queryFails.get<bool>()) return token;
+  }
   std::vector<Sid> groups;
   const json& list = t.value("groups", json::array());
   if (!list.is_array()) r.Fail(Child(path, "groups"), "a list of SIDs");
