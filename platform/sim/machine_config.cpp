@@ -136,6 +136,12 @@ std::uint16_t DayOfWeek(int year, int month, int day) {
       (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7);
 }
 
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 SystemTime ReadLocalTime(const Reader& r, const json& value, const Path& path) {
   const std::string text = value.is_string() ? value.get<std::string>() : std::string();
   SystemTime time;
@@ -144,7 +150,7 @@ SystemTime ReadLocalTime(const Reader& r, const json& value, const Path& path) {
   if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
                   &second, &tail) != 6 ||
       year < 1601 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-      second > 59 || hour < 0 || minute < 0 || second < 0) {
+      second > 59 || hour < 0 || minute < 0 || second < 0 || day > DaysInMonth(year, month)) {
     r.Fail(path, "a local time \"YYYY-MM-DD hh:mm:ss\"");
   }
   time.year = static_cast<std::uint16_t>(year);
