@@ -268,11 +268,13 @@ std::optional<fs::path> SimPlatform::HostPathOf(const std::string& windowsPath) 
   if (!fs::is_directory(host, ec)) return std::nullopt;
   std::size_t pos = 2;
   while (pos < windowsPath.size()) {
-    if (windowsPath[pos] == '\\') {
+    // Windows takes '/' as a separator too; left inside a name, the host would follow it
+    // and ".." behind it could leave the drive folder.
+    if (windowsPath[pos] == '\\' || windowsPath[pos] == '/') {
       ++pos;
       continue;
     }
-    const std::size_t end = std::min(windowsPath.find('\\', pos), windowsPath.size());
+    const std::size_t end = std::min(windowsPath.find_first_of("\\/", pos), windowsPath.size());
     const std::string part = windowsPath.substr(pos, end - pos);
     pos = end;
     if (part == ".") continue;
