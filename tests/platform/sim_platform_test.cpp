@@ -1,0 +1,290 @@
+#include "platform/sim/sim_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/sim/machine_error.h"
+#include "support/test_machine.h"
+
+namespace kdx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestMachine;
+
+/// The I/O error code an operation raises, or 0 when it raises none.
+template <typename Operation>
+int IoCodeOf(Operation operation) {
+  try {
+    operation();
+  } catch (const EInOutError& error) {
+    return error.Code();
+  }
+  return 0;
+}
+
+/// The MachineError text of loading a machine, or "no error".
+std::string LoadErrorOf(const TestMachine& machine) {
+  try {
+    machine.Load();
+  } catch (const MachineError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+std::string ReadAll(InputFile& file) {
+  std::string bytes;
+  char buffer[4];
+  while (const std::size_t count = file.Read(buffer, sizeof buffer)) bytes.append(buffer, count);
+  return bytes;
+}
+
+/// machine.json of the minimal XP machine with a report file that fails as described.
+std::string JsonWithReportFault(const std::string& fault) {
+  std::string json = test::kMinimalXpJson;
+  json.insert(json.rfind('}'), ",\n  \"reportFile\": " + fault + "\n");
+  return json;
+}
+
+TEST(SimPlatformTest, MapsWindowsPathsWithoutRegardToCase) {
+  TestMachine machine;
+  machine.AddFile("C:\\WINDOWS\\System32\\Drivers\\KdxUsb.sys", "x");
+  const auto platform = machine.Load();
+  const fs::path expected = machine.Dir() / "drive_c/WINDOWS/System32/Drivers/KdxUsb.sys";
+  // the case as stored
+  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\System32\\Drivers\\KdxUsb.sys"), expected);
+  // every part in another case, the drive letter too
+  EXPECT_EQ(platform->HostPathOf("c:\\windows\\SYSTEM32\\drivers\\KDXUSB.SYS"), expected);
+  // doubled backslashes and "." parts
+  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\\\.\\System32\\Drivers\\KdxUsb.sys"), expected);
+  // the drive root
+  EXPECT_EQ(platform->HostPathOf("C:\\"), machine.Dir() / "drive_c");
+  // a missing part
+  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\System\\KdxUsb.sys"), std::nullopt);
+  // a drive the machine does not have
+  EXPECT_EQ(platform->HostPathOf("D:\\WINDOWS"), std::nullopt);
+  // no drive
+  EXPECT_EQ(platform->HostPathOf("WINDOWS\\System32"), std::nullopt);
+}
+
+TEST(SimPlatformTest, NeverLeavesTheDriveFolder) {
+  TestMachine machine;
+  machine.AddFile("C:\\WINDOWS\\win.ini", "x");
+  const auto platform = machine.Load();
+  // ".." back to the drive's own folder
+  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\..\\WINDOWS\\win.ini"), std::nullopt);
+  // ".." out of the drive to machine.json
+  EXPECT_EQ(platform->HostPathOf("C:\\..\\machine.json"), std::nullopt);
+  // forward slashes, which Windows takes as separators as well
+  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS/../../machine.json"), std::nullopt);
+  // a forward slash between existing names
+  EXPECT_EQ(platform->HostPathOf("C:/windows/WIN.INI"), machine.Dir() / "drive_c/WINDOWS/win.ini");
+}
+
+TEST(SimPlatformTest, FileExistsOnlyForFilesWithDosDates) {
+  TestMachine machine;
+  machine.AddFile("C:\\WINDOWS\\win.ini", "x");
+  machine.AddFile("C:\\old.txt", "x");
+  machine.AddFile("C:\\future.txt", "x");
+  const auto toFileTime = [](int year) {
+    const std::chrono::sys_seconds midnight =
+        std::chrono::sys_days(std::chrono::year(year) / std::chrono::January / std::chrono::day(1));
+    return fs::file_time_type::clock::from_sys(midnight);
+  };
+  fs::last_write_time(machine.Dir() / "drive_c/old.txt", toFileTime(1979));
+  fs::last_write_time(machine.Dir() / "drive_c/future.txt", toFileTime(2108));
+  const auto platform = machine.Load();
+  // a file, named in another case
+  EXPECT_TRUE(platform->FileExists("C:\\windows\\WIN.INI"));
+  // a folder
+  EXPECT_FALSE(platform->FileExists("C:\\WINDOWS"));
+  // a missing file
+  EXPECT_FALSE(platform->FileExists("C:\\WINDOWS\\system.ini"));
+  // written before 1980
+  EXPECT_FALSE(platform->FileExists("C:\\old.txt"));
+  // written after 2107
+  EXPECT_FALSE(platform->FileExists("C:\\future.txt"));
+}
+
+TEST(SimPlatformTest, OpensInputFiles) {
+  TestMachine machine;
+  machine.AddFile("C:\\KDX\\kdxerror.log", "line 1\r\n\x1A\xFF");
+  const auto platform = machine.Load();
+  // the bytes as stored, read in small pieces
+  const auto file = platform->OpenInputFile("c:\\kdx\\KDXERROR.LOG");
+  EXPECT_EQ(ReadAll(*file), "line 1\r\n\x1A\xFF");
+  // a missing file
+  EXPECT_EQ(IoCodeOf([&] { platform->OpenInputFile("C:\\KDX\\Faultlog.txt"); }), kIoFileNotFound);
+  // a missing folder
+  EXPECT_EQ(IoCodeOf([&] { platform->OpenInputFile("C:\\NONE\\Faultlog.txt"); }), kIoFileNotFound);
+}
+
+TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
+  TestMachine machine(R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": null,
+    "version": null, "environment": {"SystemRoot": "C:\\WINDOWS", "A": "1", "B": "2"}})");
+  const auto platform = machine.Load();
+  // a known variable
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%SystemRoot%\\system32"), "C:\\WINDOWS\\system32");
+  // its name in another case
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%SYSTEMROOT%"), "C:\\WINDOWS");
+  // an unknown variable stays
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("x%NOPE%y"), "x%NOPE%y");
+  // a lone percent sign stays
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("100%"), "100%");
+  // adjacent references
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%A%%B%"), "12");
+  // an unknown one's closing % opens the next reference
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%NOPE%A%"), "%NOPE1");
+  // an empty name
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%%"), "%%");
+  // no reference
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA(""), "");
+  // cut to 63999 bytes
+  EXPECT_EQ(platform->ExpandEnvironmentStringsA(std::string(70000, 'x'))->size(), 63999u);
+}
+
+TEST(SimPlatformTest, LooksUpEnvironmentWithoutRegardToCase) {
+  TestMachine machine(R"({"windowsDirectory": null, "systemDirectory": null, "version": null,
+    "environment": {"Temp": "C:\\TEMP", "caf\u00e9": "x"}})");
+  const auto platform = machine.Load();
+  // as written, upper and lower case
+  EXPECT_EQ(platform->GetEnvironmentVariableA("Temp"), "C:\\TEMP");
+  EXPECT_EQ(platform->GetEnvironmentVariableA("TEMP"), "C:\\TEMP");
+  EXPECT_EQ(platform->GetEnvironmentVariableA("temp"), "C:\\TEMP");
+  // a 1252 letter beyond a to z
+  EXPECT_EQ(platform->GetEnvironmentVariableA("CAF\xC9"), "x");
+  // not set
+  EXPECT_EQ(platform->GetEnvironmentVariableA("TMP"), std::nullopt);
+}
+
+TEST(SimPlatformTest, ServesMachineFacts) {
+  TestMachine machine;
+  const auto platform = machine.Load();
+  long error = 0;
+  // no thread token of its own
+  EXPECT_EQ(platform->OpenThreadToken(error), nullptr);
+  EXPECT_EQ(error, kErrorNoToken);
+  // the process token with its two groups
+  const auto token = platform->OpenProcessToken(error);
+  ASSERT_NE(token, nullptr);
+  EXPECT_EQ(error, kErrorSuccess);
+  EXPECT_EQ(token->Groups(1024), (std::vector<Sid>{{1, {0}}, {5, {32, 544}}}));
+  // a buffer too small for the groups: 4 + (8 + 8 + 4) + (8 + 8 + 8) = 48 bytes
+  EXPECT_EQ(token->Groups(47), std::nullopt);
+  EXPECT_TRUE(token->Groups(48).has_value());
+  // the default German message table
+  EXPECT_EQ(platform->FormatMessageA(5), "Zugriff verweigert\r\n");
+  EXPECT_EQ(platform->FormatMessageA(4711), "");
+  EXPECT_EQ(platform->GetLocalTime().year, 2026);
+}
+
+TEST(SimPlatformTest, ReportFileFailsAfterTheGivenBytes) {
+  TestMachine machine(JsonWithReportFault(R"({"failAfterBytes": 10, "failures": 1})"));
+  const auto platform = machine.Load();
+  const fs::path path = machine.OutputDir() / "report.txt";
+  auto file = platform->CreateOutputFile(path.string());
+  // the first 10 bytes go to the disk, then disk full
+  EXPECT_EQ(IoCodeOf([&] { file->Write("0123456789ABCDEF", 16); }), kIoDiskFull);
+  // the one failure is used up: the next write succeeds
+  EXPECT_EQ(IoCodeOf([&] { file->Write("xyz", 3); }), 0);
+  file->Close();
+  EXPECT_EQ(test::ReadFileBytes(path), "0123456789xyz");
+}
+
+TEST(SimPlatformTest, ReportFileFailsEveryWriteUnlessLimited) {
+  TestMachine machine(JsonWithReportFault(R"({"failAfterBytes": 4, "errorCode": 29})"));
+  const auto platform = machine.Load();
+  const fs::path path = machine.OutputDir() / "report.txt";
+  auto file = platform->CreateOutputFile(path.string());
+  // within the limit
+  EXPECT_EQ(IoCodeOf([&] { file->Write("ab", 2); }), 0);
+  // the write that crosses it, with the code given
+  EXPECT_EQ(IoCodeOf([&] { file->Write("cdef", 4); }), 29);
+  // and every one after
+  EXPECT_EQ(IoCodeOf([&] { file->Write("g", 1); }), 29);
+  file->Close();
+  EXPECT_EQ(test::ReadFileBytes(path), "abcd");
+}
+
+TEST(SimPlatformTest, CreatesReportFilesOnTheHost) {
+  TestMachine machine;
+  const auto platform = machine.Load();
+  // a 1252 name lands as UTF-8 on the host
+  platform->CreateOutputFile((machine.OutputDir() / "M\xFC.txt").string())->Close();
+  EXPECT_TRUE(fs::is_regular_file(machine.OutputDir() / "M\xC3\xBC.txt"));
+  // a folder
+  EXPECT_EQ(IoCodeOf([&] { platform->CreateOutputFile(machine.OutputDir().string()); }),
+            kIoAccessDenied);
+  // an empty name
+  EXPECT_EQ(IoCodeOf([&] { platform->CreateOutputFile(""); }), kIoAccessDenied);
+  // a missing folder
+  EXPECT_EQ(IoCodeOf([&] {
+              platform->CreateOutputFile((machine.OutputDir() / "none" / "r.txt").string());
+            }),
+            kIoInvalidFileName);
+}
+
+TEST(SimPlatformTest, RefusesFaultyMachines) {
+  TestMachine machine;
+  fs::remove(machine.Dir() / "machine.json");
+  // no machine.json
+  EXPECT_EQ(LoadErrorOf(machine), (machine.Dir() / "machine.json").string() +
+                                      ": a machine description (the file is missing)");
+  // a faulty machine.json
+  machine.SetJson("{\"systemDirectory\": null, \"version\": null,\n\"windowsDirectory\": 1}");
+  EXPECT_EQ(LoadErrorOf(machine),
+            (machine.Dir() / "machine.json").string() + ":2: windowsDirectory: expected a text");
+}
+
+TEST(SimPlatformTest, RefusesTheMachineForAFaultyRegFile) {
+  TestMachine machine;
+  machine.AddReg("10_good.reg", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n");
+  machine.AddReg("20_bad.REG",
+                 "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n\"x\"=dword:xyz\r\n");
+  const std::string error = LoadErrorOf(machine);
+  // the faulty file and its line
+  EXPECT_EQ(error.rfind((machine.Dir() / "registry" / "20_bad.REG").string() + ":4: expected ", 0),
+            0u)
+      << error;
+}
+
+TEST(SimPlatformTest, LoadsRegFilesAndAccessRules) {
+  TestMachine machine(R"({"windowsDirectory": null, "systemDirectory": null, "version": null,
+    "registryAccess": {"HKEY_LOCAL_MACHINE\\SOFTWARE\\A": ["0x20019"]}})");
+  machine.AddReg("a.reg",
+                 "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n\"v\"=dword:00000007\r\n");
+  machine.AddReg("notes.txt", "not a registry file");
+  const auto platform = machine.Load();
+  RegKey key = 0;
+  // a read-only key refuses full access
+  EXPECT_EQ(platform->RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyAllAccess, key),
+            kErrorAccessDenied);
+  // and opens for reading, with the value of the .reg file
+  ASSERT_EQ(platform->RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyRead, key),
+            kErrorSuccess);
+  std::uint32_t type = 0;
+  std::uint32_t value = 0;
+  std::uint32_t size = sizeof value;
+  EXPECT_EQ(
+      platform->RegQueryValueExA(key, "v", &type, reinterpret_cast<std::uint8_t*>(&value), &size),
+      kErrorSuccess);
+  EXPECT_EQ(type, kRegDword);
+  EXPECT_EQ(value, 7u);
+  platform->RegCloseKey(key);
+}
+
+TEST(SimPlatformTest, RefusesAccessRulesForMissingKeys) {
+  TestMachine machine(R"({"windowsDirectory": null, "systemDirectory": null, "version": null,
+    "registryAccess": {"HKEY_LOCAL_MACHINE\\SOFTWARE\\None": []}})");
+  const std::string error = LoadErrorOf(machine);
+  // named after machine.json
+  EXPECT_EQ(error.rfind((machine.Dir() / "machine.json").string() + ":", 0), 0u) << error;
+}
+
+}  // namespace
+}  // namespace kdx
