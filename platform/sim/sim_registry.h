@@ -28,12 +28,18 @@ class SimRegistry {
   void RestrictAccess(const std::string& keyPath, std::vector<std::uint32_t> allowedMasks,
                       const std::string& source);
 
+  /// As on Windows NT: names compare without case; trailing backslashes are allowed, a
+  /// leading one gives ERROR_BAD_PATHNAME (161), an empty name inside the path
+  /// kErrorFileNotFound; an empty subKey below a root gives the root itself, below an open
+  /// key a new handle. The handle keeps access, which the other operations check.
   long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
                      RegKey& result);
   long RegCloseKey(RegKey key);
   long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info);
+  /// Subkeys enumerate ordered by upper-cased name, values in load order.
   long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
   long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
+  /// A missing value clears *dataSize when data is null, as NT does, and leaves *type alone.
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
                         std::uint8_t* data, std::uint32_t* dataSize);
 
