@@ -1,0 +1,135 @@
+#include "app/core/run_report.h"
+
+#include <gtest/gtest.h>
+
+#include "app/core/collect_all.h"
+#include "app/core/number_format.h"
+#include "platform/errors.h"
+#include "support/test_machine.h"
+
+namespace kdx {
+namespace {
+
+using test::RecordingFrontEnd;
+using test::TestMachine;
+
+struct Fixture {
+  explicit Fixture(const TestMachine& machine) : platform(machine.Load()), context(*platform, ui) {}
+  std::unique_ptr<SimPlatform> platform;
+  RecordingFrontEnd ui;
+  RunContext context;
+};
+
+TEST(ReportTable, StartsWithHeadingRowAndAppendsInOrder) {
+  ReportTable table;
+  table.AddRow("a", "1");
+  table.AddSectionHeading("Laufwerke");
+  ASSERT_EQ(table.Rows().size(), 4u);
+  EXPECT_EQ(table.Rows()[0].key, "Schl\xFCssel");
+  EXPECT_EQ(table.Rows()[0].value, "Wert");
+  // A section heading is an empty row followed by the heading with an empty value.
+  EXPECT_EQ(table.Rows()[2].key, "");
+  EXPECT_EQ(table.Rows()[2].value, "");
+  EXPECT_EQ(table.Rows()[3].key, "Laufwerke");
+  EXPECT_EQ(table.Rows()[3].value, "");
+  table.Reset();
+  EXPECT_EQ(table.Rows().size(), 1u);
+}
+
+TEST(Progress, AdvancesByQuarterAndWrapsPastHundred) {
+  int progress = 0;
+  std::vector<int> seen;
+  for (int tick = 0; tick < 11; ++tick) seen.push_back(progress = NextProgress(progress));
+  EXPECT_EQ(seen, (std::vector<int>{25, 50, 75, 100, 0, 25, 50, 75, 100, 0, 25}));
+}
+
+TEST(NumberFormat, UsesGermanSeparatorsWhateverTheLocale) {
+  const NumberSeparators separators;
+  EXPECT_EQ(FormatGrouped(1234567, separators), "1.234.567");
+  EXPECT_EQ(FormatGrouped(999, separators), "999");
+  EXPECT_EQ(FormatGrouped(1000, separators), "1.000");
+  EXPECT_EQ(FormatGrouped(0, separators), "0");
+  EXPECT_EQ(FormatGrouped(-1234, separators), "-1.234");
+  EXPECT_EQ(FormatGrouped(INT64_MIN, separators), "-9.223.372.036.854.775.808");
+  EXPECT_EQ(FormatDecimal(1234.5, 2, separators), "1.234,50");
+  EXPECT_EQ(FormatDecimal(0.125, 1, separators), "0,1");
+  EXPECT_EQ(FormatDecimal(-0.001, 2, separators), "0,00");
+  EXPECT_EQ(FormatDecimal(1234567.0, 0, separators), "1.234.567");
+}
+
+TEST(RunReport, StatusLinesOfACompleteRunComeInOrder) {
+  TestMachine machine;
+  Fixture run(machine);
+  run.ui.savePath = (machine.OutputDir() / "r.txt").string();
+  EXPECT_EQ(RunReport(run.context), RunOutcome::Written);
+  EXPECT_EQ(run.ui.instructionsShown, 1);
+  EXPECT_EQ(run.ui.statuses, (std::vector<std::string>{"Allgemeine Informationen", "Dateiname",
+                                                       "Datei speichern", "Registry"}));
+  EXPECT_EQ(run.context.statusLog, run.ui.statuses);
+  EXPECT_TRUE(run.ui.errors.empty());
+}
+
+TEST(RunReport, CancelledSaveWritesNoFile) {
+  TestMachine machine;
+  Fixture run(machine);
+  EXPECT_EQ(RunReport(run.context), RunOutcome::Cancelled);
+  EXPECT_EQ(run.ui.saveDialogs, 1);
+  EXPECT_TRUE(std::filesystem::is_empty(machine.OutputDir()));
+  EXPECT_TRUE(run.ui.errors.empty());
+}
+
+TEST(RunReport, UncaughtCollectorErrorIsShownOnceAndWritesNoFile) {
+  TestMachine machine;
+  // A processor speed stored as a text longer than four bytes cannot be fetched as a number,
+  // and nothing catches that.
+  machine.AddReg("cpu.reg",
+                 "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0]\n"
+                 "\"~MHz\"=\"2959\"\n");
+  Fixture run(machine);
+  run.ui.savePath = (machine.OutputDir() / "r.txt").string();
+  EXPECT_EQ(RunReport(run.context), RunOutcome::Failed);
+  EXPECT_EQ(run.ui.errors, (std::vector<std::string>{"Fehler beim Holen der Daten f\xFCr '~MHz'"}));
+  EXPECT_EQ(run.ui.saveDialogs, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(machine.OutputDir()));
+}
+
+TEST(RunReport, ErrorMessageGetsFullStopOnlyWhenItEndsInAnotherCharacter) {
+  EXPECT_EQ(MessageForDisplay("Datei nicht gefunden"), "Datei nicht gefunden.");
+  EXPECT_EQ(MessageForDisplay("Fertig."), "Fertig.");
+  // A closing blank or hyphen is below the full stop: nothing is added.
+  EXPECT_EQ(MessageForDisplay("Fehler "), "Fehler ");
+  EXPECT_EQ(MessageForDisplay("Fehler-"), "Fehler-");
+  EXPECT_EQ(MessageForDisplay("Fehler:"), "Fehler:.");
+  EXPECT_EQ(MessageForDisplay(""), ".");
+}
+
+TEST(CollectAll, MissingWindowsFolderEndsCollectionWithHeadingRowOnly) {
+  TestMachine machine(R"({"windowsDirectory": null, "systemDirectory": "C:\\WINDOWS\\system32",
+                          "version": null})");
+  Fixture run(machine);
+  run.context.AddReportRow("left over", "from before");
+  CollectAll(run.context);
+  EXPECT_EQ(run.context.table.Rows().size(), 1u);
+  EXPECT_EQ(run.ui.statuses, (std::vector<std::string>{"Allgemeine Informationen"}));
+}
+
+TEST(CollectAll, MissingSystemFolderEndsCollectionButKeepsWindowsFolder) {
+  TestMachine machine(R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": null,
+                          "version": null, "localTime": "2026-12-06 22:23:38"})");
+  Fixture run(machine);
+  run.ui.savePath = (machine.OutputDir() / "r.txt").string();
+  CollectAll(run.context);
+  EXPECT_EQ(run.context.table.Rows().size(), 1u);
+  EXPECT_EQ(run.context.windowsDir, "C:\\WINDOWS");
+  // The report is still written: its table part is empty.
+  EXPECT_EQ(RunReport(run.context), RunOutcome::Written);
+  const auto lines = test::ReportLines(test::ReadFileBytes(machine.OutputDir() / "r.txt"));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "[KDXINFO2.9.2]");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines.back(), "END OF KDXINFO");
+}
+
+}  // namespace
+}  // namespace kdx
