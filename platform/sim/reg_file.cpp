@@ -114,6 +114,7 @@ class RegFileParser {
       throw MachineError(fileName_, 1,
                          "expected the header REGEDIT4 or Windows Registry Editor Version 5.00");
     }
+    wideStringData_ = line == kHeader5;
   }
 
   void ParseLine(std::string_view line) {
@@ -224,6 +225,11 @@ class RegFileParser {
         if (list.empty()) Fail("a hex byte after ','");
       }
     }
+    // Version 5 files hold the bytes of string types as UTF-16; the program reads them
+    // through the ANSI calls, which hand out Windows-1252.
+    if (wideStringData_ && (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz)) {
+      data_ = Utf16LeToCp1252(data_);
+    }
     EmitValue(type);
   }
 
@@ -256,6 +262,7 @@ class RegFileParser {
   const std::string& fileName_;
   RegFileSink& sink_;
   bool haveKey_ = false;
+  bool wideStringData_ = false;
   // Reused for every value so that loading does not allocate per line.
   std::string name_;
   std::string data_;
