@@ -131,8 +131,8 @@ std::int32_t TRegistry::ReadDword(const std::string& name) {
     RaiseFetchFailed(name);
   }
   if (KindOfType(type) != ValueKind::Integer) RaiseBadType(name);
-  const std::uint32_t value = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                              (static_cast<std::uint32_t>(bytes[3]) << 24);
+  const std::uint32_t value =
+      bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
   return static_cast<std::int32_t>(value);
 }
 
@@ -181,8 +181,7 @@ void TRegistry::SubkeyNames(std::vector<std::string>& names) {
   names.clear();
   RegKeyInfo info;
   if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) return;
-  EnumerateNames(platform_, key_, info.subKeys, info.maxSubKeyLen, &Platform::RegEnumKeyExA,
-                 names);
+  EnumerateNames(platform_, key_, info.subKeys, info.maxSubKeyLen, &Platform::RegEnumKeyExA, names);
 }
 
 void TRegistry::ValueNames(std::vector<std::string>& names) {

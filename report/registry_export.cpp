@@ -261,8 +261,8 @@ void RegistryExporter::WriteBinaryLine(TRegistry& registry, const std::string& n
 
 void RegistryExporter::WriteUnknownLines(TRegistry& registry, const std::string& name) {
   std::uint32_t size = kValueBufferSize;
-  const long result =
-      context_.platform.RegQueryValueExA(registry.CurrentKey(), name, nullptr, buffer_.data(), &size);
+  const long result = context_.platform.RegQueryValueExA(registry.CurrentKey(), name, nullptr,
+                                                         buffer_.data(), &size);
   if (result == kErrorMoreData) throw ERangeError();
   // A value that vanished since it was listed has no bytes to show.
   if (result != kErrorSuccess) size = 0;

@@ -33,9 +33,8 @@ std::string FormatDecimal(double value, int decimals, const NumberSeparators& se
   std::string fixed = text;
   const std::size_t point = fixed.find('.');
   const std::string whole = fixed.substr(0, point);
-  std::string result = (std::signbit(value) && fixed.find_first_not_of("0.") != std::string::npos)
-                           ? "-"
-                           : "";
+  std::string result =
+      (std::signbit(value) && fixed.find_first_not_of("0.") != std::string::npos) ? "-" : "";
   result += GroupDigits(whole, separators.thousands);
   if (point != std::string::npos) result += separators.decimal + fixed.substr(point + 1);
   return result;

@@ -13,7 +13,8 @@ namespace {
 constexpr char kCurrentVersionKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kActiveComputerNameKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName";
-constexpr char kComputerNameKey[] = "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
+constexpr char kComputerNameKey[] =
+    "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
 constexpr char kProcessorKey[] = "\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
 constexpr char kNtDriverSubfolder[] = "spool\\drivers\\w32x86\\";
 

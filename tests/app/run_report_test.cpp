@@ -82,9 +82,10 @@ TEST(RunReport, UncaughtCollectorErrorIsShownOnceAndWritesNoFile) {
   TestMachine machine;
   // A processor speed stored as a text longer than four bytes cannot be fetched as a number,
   // and nothing catches that.
-  machine.AddReg("cpu.reg",
-                 "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0]\n"
-                 "\"~MHz\"=\"2959\"\n");
+  machine.AddReg(
+      "cpu.reg",
+      "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0]\n"
+      "\"~MHz\"=\"2959\"\n");
   Fixture run(machine);
   run.ui.savePath = (machine.OutputDir() / "r.txt").string();
   EXPECT_EQ(RunReport(run.context), RunOutcome::Failed);

@@ -30,7 +30,8 @@ class Export {
   explicit Export(const std::string& regBody, const std::string& environment = "") {
     std::string json = test::kMinimalXpJson;
     if (!environment.empty()) {
-      const std::string member = R"("environment": {"SESSIONNAME": "Console", "SystemRoot": "C:\\WINDOWS"})";
+      const std::string member =
+          R"("environment": {"SESSIONNAME": "Console", "SystemRoot": "C:\\WINDOWS"})";
       json.replace(json.find(member), member.size(), environment);
     }
     machine_.SetJson(json);
@@ -85,10 +86,10 @@ TEST(RegistryExport, IntegersAsEightUpperCaseHexDigits) {
   Export e(std::string(kKey) +
            "\"a\"=dword:00000002\n\"b\"=dword:ffffffff\n\"c\"=dword:000000ff\n"
            "\"d\"=dword:0\n\"short\"=hex(4):05,01\n");
-  EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
-            (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "\"a\"=dword:00000002",
-                   "\"b\"=dword:FFFFFFFF", "\"c\"=dword:000000FF", "\"d\"=dword:00000000",
-                   "\"short\"=dword:00000105"}));
+  EXPECT_EQ(
+      e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
+      (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "\"a\"=dword:00000002", "\"b\"=dword:FFFFFFFF",
+             "\"c\"=dword:000000FF", "\"d\"=dword:00000000", "\"short\"=dword:00000105"}));
 }
 
 TEST(RegistryExport, TextsAreWrittenUnescaped) {
@@ -119,27 +120,30 @@ TEST(RegistryExport, UnknownKindsAsHexWithCharacterView) {
            "\"q\"=hex(b):01,00,00,00,00,00,00,00\n"
            "\"odd\"=hex(abcd):41,0d,42\n"
            "\"bin\"=hex:\n");
-  EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
-            (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "\"lead\"=hex:00,61,00,00", "; | a |  | ",
-                   "\"none\"=hex:", "", "\"q\"=hex:01,00,00,00,00,00,00,00",
-                   "; \x01 |  |  |  |  |  |  | ", "\"odd\"=hex:41,0D,42", "; A\rB", "\"bin\"=hex:"}));
+  EXPECT_EQ(
+      e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
+      (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "\"lead\"=hex:00,61,00,00", "; | a |  | ",
+             "\"none\"=hex:", "", "\"q\"=hex:01,00,00,00,00,00,00,00",
+             "; \x01 |  |  |  |  |  |  | ", "\"odd\"=hex:41,0D,42", "; A\rB", "\"bin\"=hex:"}));
 }
 
 TEST(RegistryExport, SubkeysDepthFirstInStoreOrder) {
-  Export e("[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\b]\n\"v\"=\"1\"\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep\\deeper]\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\10]\n");
-  EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
-            (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\10]",
-                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A]",
-                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep]",
-                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep\\deeper]",
-                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\b]", "\"v\"=\"1\""}));
+  Export e(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\b]\n\"v\"=\"1\"\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep\\deeper]\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\10]\n");
+  EXPECT_EQ(
+      e.Key(kHKeyLocalMachine, "\\SOFTWARE\\T"),
+      (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\10]",
+             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A]", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep]",
+             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\A\\deep\\deeper]",
+             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\T\\b]", "\"v\"=\"1\""}));
 }
 
 TEST(RegistryExport, HeaderKeepsThePathAsPassed) {
-  Export e("[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices]\n"
-           "\"x\"=\"y\"\n");
+  Export e(
+      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices]\n"
+      "\"x\"=\"y\"\n");
   EXPECT_EQ(e.Key(kHKeyCurrentUser, "\\SOFTWARE\\microsoft\\Windows NT\\CurrentVersion\\Devices"),
             (Lines{"[HKEY_CURRENT_USER\\SOFTWARE\\microsoft\\Windows NT\\CurrentVersion\\Devices]",
                    "\"x\"=\"y\""}));
@@ -161,10 +165,11 @@ TEST(RegistryExport, RootNames) {
 }
 
 TEST(RegistryExport, FilterAppliesToDirectSubkeysOnly) {
-  Export e("[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP]\n\"own\"=\"kept\"\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\kdxprint.exe\\Other]\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\KDX5.EXE]\n"
-           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\Other.exe]\n");
+  Export e(
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP]\n\"own\"=\"kept\"\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\kdxprint.exe\\Other]\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\KDX5.EXE]\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\Other.exe]\n");
   EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\SOFTWARE\\AP", "KDX"),
             (Lines{"[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP]", "\"own\"=\"kept\"",
                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\KDX5.EXE]",
@@ -183,16 +188,15 @@ TEST(RegistryExport, DriverValueExportsItsClassKeyBeforeSubkeys) {
            "[HKEY_LOCAL_MACHINE\\Enum\\D]\n"
            "\"Driver\"=\"{4D36E979-E325-11CE-BFC1-08002BE10318}\\\\0001\"\n\"After\"=\"a\"\n"
            "[HKEY_LOCAL_MACHINE\\Enum\\D\\Child]\n");
-  EXPECT_EQ(
-      e.Key(kHKeyLocalMachine, "\\Enum\\D"),
-      (Lines{"[HKEY_LOCAL_MACHINE\\Enum\\D]",
-             "\"Driver\"=\"{4D36E979-E325-11CE-BFC1-08002BE10318}\\0001\"", "\"After\"=\"a\"",
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
-             "11CE-BFC1-08002BE10318}\\0001]",
-             "\"DriverDesc\"=\"KD\"",
-             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
-             "11CE-BFC1-08002BE10318}\\0001\\Sub]",
-             "[HKEY_LOCAL_MACHINE\\Enum\\D\\Child]"}));
+  EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\Enum\\D"),
+            (Lines{"[HKEY_LOCAL_MACHINE\\Enum\\D]",
+                   "\"Driver\"=\"{4D36E979-E325-11CE-BFC1-08002BE10318}\\0001\"", "\"After\"=\"a\"",
+                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
+                   "11CE-BFC1-08002BE10318}\\0001]",
+                   "\"DriverDesc\"=\"KD\"",
+                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
+                   "11CE-BFC1-08002BE10318}\\0001\\Sub]",
+                   "[HKEY_LOCAL_MACHINE\\Enum\\D\\Child]"}));
 }
 
 TEST(RegistryExport, DriverNeedsExactNameAndABackslash) {
@@ -206,10 +210,11 @@ TEST(RegistryExport, DriverNeedsExactNameAndABackslash) {
 
 TEST(RegistryExport, DriverChainBackIntoAKeyBeingExportedIsNotFollowedAgain) {
   // The class key names itself as its driver, and its subkey names the class key.
-  Export e("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\L\\0]\n"
-           "\"Driver\"=\"L\\\\0\"\n"
-           "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\L\\0\\S]\n"
-           "\"Driver\"=\"l\\\\0\"\n");
+  Export e(
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\L\\0]\n"
+      "\"Driver\"=\"L\\\\0\"\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\L\\0\\S]\n"
+      "\"Driver\"=\"l\\\\0\"\n");
   EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\System\\CurrentControlSet\\Control\\Class\\L\\0"),
             (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\L\\0]",
                    "\"Driver\"=\"L\\0\"",
@@ -255,21 +260,23 @@ TEST(RegistryExport, DriverOfNonStringKindEndsTheExport) {
 }
 
 TEST(RegistryExport, ReportKeysInTableOrderWithTheCommentAfterTheFirst) {
-  Export e("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]\n"
-           "\"ProductType\"=\"WinNT\"\n"
-           "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-"
-           "BFC1-08002BE10318}]\n"
-           "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]\n[HKEY_USERS\\.DEFAULT\\Software\\Other]\n");
+  Export e(
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]\n"
+      "\"ProductType\"=\"WinNT\"\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-"
+      "BFC1-08002BE10318}]\n"
+      "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]\n[HKEY_USERS\\.DEFAULT\\Software\\Other]\n");
   ExportReportKeys(e.Context());
   // The printer class stands twice; the filtered .DEFAULT\Software keeps only Vedav.
-  EXPECT_EQ(e.Written(),
-            (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]",
-                   "\"ProductType\"=\"WinNT\"", ";  Driver Signing: 0:ignore; 1:ask; 2:deny",
-                   "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
-                   "E325-11CE-BFC1-08002BE10318}]",
-                   "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
-                   "E325-11CE-BFC1-08002BE10318}]",
-                   "[HKEY_USERS\\.DEFAULT\\Software]", "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]"}));
+  EXPECT_EQ(
+      e.Written(),
+      (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]",
+             "\"ProductType\"=\"WinNT\"", ";  Driver Signing: 0:ignore; 1:ask; 2:deny",
+             "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
+             "E325-11CE-BFC1-08002BE10318}]",
+             "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
+             "E325-11CE-BFC1-08002BE10318}]",
+             "[HKEY_USERS\\.DEFAULT\\Software]", "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]"}));
 }
 
 }  // namespace

@@ -31,7 +31,9 @@ TEST(LogLineSplitter, LineEndsAndSpecialBytes) {
   // A CR without LF is dropped from the line.
   EXPECT_EQ(Split({"a\rb\r\r\nc"}), (Lines{"ab", "c"}));
   // 0x1A ends the file; the line before it still counts.
-  EXPECT_EQ(Split({"a\r\nb\x1A" "c\r\nd"}), (Lines{"a", "b"}));
+  EXPECT_EQ(Split({"a\r\nb\x1A"
+                   "c\r\nd"}),
+            (Lines{"a", "b"}));
   EXPECT_EQ(Split({""}), Lines{});
   // A CR LF split across two reads is still one terminator.
   EXPECT_EQ(Split({"a\r", "\nb"}), (Lines{"a", "b"}));
@@ -66,7 +68,8 @@ TEST(ReportFileName, TwoDigitFieldsAndComputerName) {
 
 /// A whole run on a machine; the report goes to out/r.txt.
 struct ReportRun {
-  explicit ReportRun(const TestMachine& machine) : platform(machine.Load()), context(*platform, ui) {
+  explicit ReportRun(const TestMachine& machine)
+      : platform(machine.Load()), context(*platform, ui) {
     path = machine.OutputDir() / "r.txt";
     ui.savePath = path.string();
   }
@@ -99,14 +102,19 @@ TEST(ReportFile, LogFilesInOrderWithTheirHeadings) {
   TestMachine machine;
   machine.AddFile("C:\\WINDOWS\\KELMO\\kdxerror.log", "e1\r\ne2");
   machine.AddFile("C:\\WINDOWS\\Faultlog.txt", "");
-  const std::string utf16 = std::string("\xFF\xFE" "a\0b\0\r\0\n\0c\0", 12);
+  const std::string utf16 = std::string(
+      "\xFF\xFE"
+      "a\0b\0\r\0\n\0c\0",
+      12);
   machine.AddFile("C:\\WINDOWS\\dpinst.log", utf16);
   ReportRun run(machine);
   ASSERT_EQ(run.Go(), RunOutcome::Written);
   // dpinst.log read as 8-bit text: the BOM stays, each line loses its last byte and its NULs.
-  EXPECT_EQ(LogBlock(run.ReportLines()),
-            (Lines{kRuler, "", "KdxError.log:", "e1", "e2", "", kRuler, "", "Faultlog.txt:", kRuler,
-                   "", "dpinst.log:", "\xFF\xFE" "ab", "c", "", kRuler, "", "REGEDIT4"}));
+  EXPECT_EQ(LogBlock(run.ReportLines()), (Lines{kRuler, "", "KdxError.log:", "e1", "e2", "", kRuler,
+                                                "", "Faultlog.txt:", kRuler, "", "dpinst.log:",
+                                                "\xFF\xFE"
+                                                "ab",
+                                                "c", "", kRuler, "", "REGEDIT4"}));
 }
 
 TEST(ReportFile, LogFileNamesIgnoreCaseAndFollowWindowsFolder) {
@@ -128,9 +136,9 @@ TEST(ReportFile, FrameLinesOfACompleteReport) {
   EXPECT_EQ(lines[1], "Windows XP 5.1 Service Pack 2 (2600)\t");
   // With none of the exported keys present only the comment after the first one remains.
   const Lines tail(lines.end() - 11, lines.end());
-  EXPECT_EQ(tail, (Lines{"REGEDIT4", "", ";  Driver Signing: 0:ignore; 1:ask; 2:deny", "",
-                         "[REGEDIT END]", "", "[FILELIST]", "[FILELIST END]", "", "",
-                         "END OF KDXINFO"}));
+  EXPECT_EQ(tail,
+            (Lines{"REGEDIT4", "", ";  Driver Signing: 0:ignore; 1:ask; 2:deny", "",
+                   "[REGEDIT END]", "", "[FILELIST]", "[FILELIST END]", "", "", "END OF KDXINFO"}));
 }
 
 TEST(ReportFile, ProposesNameAndDesktopFolder) {
@@ -159,9 +167,10 @@ TEST(ReportFile, DesktopOfWrongTypeFailsBeforeTheDialog) {
 
 TEST(ReportFile, WriteFailureMidwayEndsWithAbnormalEndMarker) {
   // The disk refuses one write after 300 bytes, then takes bytes again.
-  TestMachine machine(std::string(test::kMinimalXpJson).replace(
-      std::string(test::kMinimalXpJson).rfind('}'), 1,
-      R"(, "reportFile": {"failAfterBytes": 300, "errorCode": 101, "failures": 1}})"));
+  TestMachine machine(
+      std::string(test::kMinimalXpJson)
+          .replace(std::string(test::kMinimalXpJson).rfind('}'), 1,
+                   R"(, "reportFile": {"failAfterBytes": 300, "errorCode": 101, "failures": 1}})"));
   ReportRun run(machine);
   EXPECT_EQ(run.Go(), RunOutcome::Failed);
   EXPECT_EQ(run.ui.errors, (Lines{"Zu wenig Speicherplatz."}));
@@ -172,9 +181,9 @@ TEST(ReportFile, WriteFailureMidwayEndsWithAbnormalEndMarker) {
 }
 
 TEST(ReportFile, LastingWriteFailureLeavesWhatFitAndReportsTheError) {
-  TestMachine machine(std::string(test::kMinimalXpJson).replace(
-      std::string(test::kMinimalXpJson).rfind('}'), 1,
-      R"(, "reportFile": {"failAfterBytes": 100, "errorCode": 32}})"));
+  TestMachine machine(std::string(test::kMinimalXpJson)
+                          .replace(std::string(test::kMinimalXpJson).rfind('}'), 1,
+                                   R"(, "reportFile": {"failAfterBytes": 100, "errorCode": 32}})"));
   ReportRun run(machine);
   EXPECT_EQ(run.Go(), RunOutcome::Failed);
   EXPECT_EQ(run.ui.errors, (Lines{"E/A-Fehler 32."}));
@@ -192,7 +201,9 @@ TEST(ReportFile, UncreatableFileFailsWithoutAnyLine) {
 TEST(IoErrorText, TextsByCode) {
   EXPECT_EQ(IoErrorText(2), "Datei nicht gefunden");
   EXPECT_EQ(IoErrorText(3), "Ung\xFCltiger Dateiname");
-  EXPECT_EQ(IoErrorText(4), "Zu viele ge\xF6" "ffnete Dateien");
+  EXPECT_EQ(IoErrorText(4),
+            "Zu viele ge\xF6"
+            "ffnete Dateien");
   EXPECT_EQ(IoErrorText(5), "Dateizugriff verweigert");
   EXPECT_EQ(IoErrorText(100), "Versuch hinter dem Dateiende zu lesen");
   EXPECT_EQ(IoErrorText(101), "Zu wenig Speicherplatz");

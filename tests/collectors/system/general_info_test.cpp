@@ -30,7 +30,8 @@ std::string MachineJson(const std::string& version, const std::string& extra = "
 
 /// Collects the general information of a machine and returns the table lines.
 struct Collected {
-  explicit Collected(const TestMachine& machine) : platform(machine.Load()), context(*platform, ui) {
+  explicit Collected(const TestMachine& machine)
+      : platform(machine.Load()), context(*platform, ui) {
     context.table.Reset();
     TRegistry registry(*platform);
     registry.SelectRoot(kHKeyLocalMachine);
@@ -108,11 +109,10 @@ TEST(GeneralInfo, XpRowsInOrderWithFoldersSettled) {
   Collected run(machine);
   EXPECT_TRUE(run.completed);
   EXPECT_EQ(TableLines(run.context),
-            (std::vector<std::string>{"Windows XP 5.1 Service Pack 2 (2600)\t",
-                                      "Windows Verzeichnis\tC:\\WINDOWS\\", "\t",
-                                      "Datum\t3.1.2007", "Zeit\t09:05:04", "\t",
-                                      "ActiveComputerName\tPC01", "UserName\tHans",
-                                      "Administrator\tTRUE", "SESSIONNAME\tConsole"}));
+            (std::vector<std::string>{
+                "Windows XP 5.1 Service Pack 2 (2600)\t", "Windows Verzeichnis\tC:\\WINDOWS\\",
+                "\t", "Datum\t3.1.2007", "Zeit\t09:05:04", "\t", "ActiveComputerName\tPC01",
+                "UserName\tHans", "Administrator\tTRUE", "SESSIONNAME\tConsole"}));
   EXPECT_EQ(run.context.windowsDir, "C:\\WINDOWS\\");
   EXPECT_EQ(run.context.systemDir, "C:\\WINDOWS\\system32\\");
   EXPECT_EQ(run.context.driverDir, "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\");
@@ -122,7 +122,8 @@ TEST(GeneralInfo, XpRowsInOrderWithFoldersSettled) {
 }
 
 TEST(GeneralInfo, Windows98HasNoAdministratorRowAndDriverDirIsSystemDir) {
-  TestMachine machine(R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\SYSTEM",
+  TestMachine machine(
+      R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\SYSTEM",
       "version": {"major": 4, "minor": 10, "build": 67766446, "platformId": 1, "servicePack": "A"},
       "localTime": "2007-01-03 09:05:04"})");
   machine.AddReg("m.reg",
@@ -132,9 +133,9 @@ TEST(GeneralInfo, Windows98HasNoAdministratorRowAndDriverDirIsSystemDir) {
   // No user name: the query fails and the row is left out; SESSIONNAME is written empty.
   EXPECT_EQ(TableLines(run.context),
             (std::vector<std::string>{"Windows 98 SE 4.10 A (2222)\t",
-                                      "Windows Verzeichnis\tC:\\WINDOWS\\", "\t",
-                                      "Datum\t3.1.2007", "Zeit\t09:05:04", "\t",
-                                      "ActiveComputerName\tWERKSTATT", "SESSIONNAME\t"}));
+                                      "Windows Verzeichnis\tC:\\WINDOWS\\", "\t", "Datum\t3.1.2007",
+                                      "Zeit\t09:05:04", "\t", "ActiveComputerName\tWERKSTATT",
+                                      "SESSIONNAME\t"}));
   EXPECT_FALSE(run.context.isNT);
   EXPECT_EQ(run.context.driverDir, "C:\\WINDOWS\\SYSTEM\\");
 }
@@ -150,15 +151,17 @@ TEST(GeneralInfo, FailedVersionQueryLeavesEmptyNameAndZeros) {
 TEST(GeneralInfo, MissingComputerNameKeyGivesNoRow) {
   TestMachine machine(MachineJson(R"({"major": 5, "minor": 1, "platformId": 2})"));
   Collected run(machine);
-  for (const auto& line : TableLines(run.context)) EXPECT_NE(line.rfind("ActiveComputerName", 0), 0u);
+  for (const auto& line : TableLines(run.context))
+    EXPECT_NE(line.rfind("ActiveComputerName", 0), 0u);
   EXPECT_EQ(run.context.computerName, "");
 }
 
 TEST(GeneralInfo, ComputerNameOfWrongTypeIsSwallowed) {
   TestMachine machine(MachineJson(R"({"major": 5, "minor": 1, "platformId": 2})"));
-  machine.AddReg("m.reg",
-                 "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\"
-                 "ActiveComputerName]\n\"ComputerName\"=dword:00000001\n");
+  machine.AddReg(
+      "m.reg",
+      "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\"
+      "ActiveComputerName]\n\"ComputerName\"=dword:00000001\n");
   Collected run(machine);
   EXPECT_TRUE(run.completed);
   EXPECT_EQ(run.context.computerName, "");
@@ -215,7 +218,8 @@ struct AdminCase {
 TEST(IsAdmin, ThreadTokenFirstProcessTokenOnlyWithoutOne) {
   const std::string many = [] {
     std::string groups = R"("S-1-5-32-545")";
-    for (int i = 0; i < 40; ++i) groups += R"(, "S-1-5-21-1-2-3-)" + std::to_string(1000 + i) + "\"";
+    for (int i = 0; i < 40; ++i)
+      groups += R"(, "S-1-5-21-1-2-3-)" + std::to_string(1000 + i) + "\"";
     return groups + R"(, "S-1-5-32-544")";
   }();
   const AdminCase cases[] = {
