@@ -1,0 +1,106 @@
+# Windows build (mingw-w64, 32 bit): the real platform layer, the windowed program KDXInfo.exe,
+# the console program kdxinfo.exe, and their tests under Wine.
+
+# Each program must run from a single file copied onto the customer's machine: libgcc,
+# libstdc++ and winpthread go into the .exe, so it imports nothing but system DLLs.
+set(KDX_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+# The platform layer over advapi32 and kernel32.
+file(GLOB KDX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+add_library(kdx_win32 STATIC ${KDX_WIN32_SOURCES})
+target_link_libraries(kdx_win32 PUBLIC kdx_core advapi32)
+
+# The two program names differ only in case, so they cannot share a folder on Windows: each
+# program gets a folder of its own.
+set(KDX_WINDOWED_DIR ${CMAKE_BINARY_DIR}/windowed)
+set(KDX_CONSOLE_DIR ${CMAKE_BINARY_DIR}/console)
+
+# The windowed program: main window, instruction dialog, save dialog, message loop.
+file(GLOB KDX_WINDOW_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
+list(FILTER KDX_WINDOW_SOURCES EXCLUDE REGEX "_main\\.cpp$")
+add_library(kdx_window STATIC ${KDX_WINDOW_SOURCES})
+target_link_libraries(kdx_window PUBLIC kdx_win32 user32 gdi32 comdlg32)
+
+add_executable(KDXInfo WIN32 app/win32/gui_main.cpp)
+target_link_libraries(KDXInfo PRIVATE kdx_window)
+target_link_options(KDXInfo PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+set_target_properties(KDXInfo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KDX_WINDOWED_DIR})
+
+# CLI11 is header-only; the include folder exposes only its CLI/ directory, not the build
+# machine's whole /usr/include, to the cross compiler.
+find_path(KDX_CLI11_DIR CLI/CLI.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+set(KDX_CLI11_INCLUDE ${CMAKE_BINARY_DIR}/cli11-include)
+file(MAKE_DIRECTORY ${KDX_CLI11_INCLUDE})
+file(CREATE_LINK ${KDX_CLI11_DIR}/CLI ${KDX_CLI11_INCLUDE}/CLI SYMBOLIC)
+
+add_executable(kdxinfo_console app/win32/console_main.cpp)
+target_include_directories(kdxinfo_console SYSTEM PRIVATE ${KDX_CLI11_INCLUDE})
+target_link_libraries(kdxinfo_console PRIVATE kdx_console kdx_win32 shell32)
+target_link_options(kdxinfo_console PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+set_target_properties(kdxinfo_console PROPERTIES OUTPUT_NAME kdxinfo
+                                                 RUNTIME_OUTPUT_DIRECTORY ${KDX_CONSOLE_DIR})
+
+if(NOT KDX_BUILD_TESTS)
+  return()
+endif()
+
+# --- Tests under Wine ---
+enable_testing()
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# The core's unit tests run here too, except those that need the host's simulated machine
+# (its JSON machine files need nlohmann_json, which the cross build does not have).
+file(GLOB_RECURSE KDX_CORE_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp tests/support/*.cpp)
+list(FILTER KDX_CORE_TEST_SOURCES EXCLUDE REGEX "/tests/(win32|fuzz)/")
+set(KDX_PORTABLE_TEST_SOURCES)
+foreach(source ${KDX_CORE_TEST_SOURCES})
+  file(STRINGS ${source} sim_includes REGEX "#include \"(platform/sim/|support/)")
+  if(NOT sim_includes)
+    list(APPEND KDX_PORTABLE_TEST_SOURCES ${source})
+  endif()
+endforeach()
+file(GLOB KDX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
+
+add_executable(kdx_win32_tests ${KDX_PORTABLE_TEST_SOURCES} ${KDX_WIN32_TEST_SOURCES})
+target_include_directories(kdx_win32_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+target_link_libraries(kdx_win32_tests PRIVATE kdx_console kdx_win32 gtest gtest_main gmock)
+target_link_options(kdx_win32_tests PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+target_compile_definitions(kdx_win32_tests PRIVATE
+  KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+  KDX_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/../shared/corpus")
+
+# Shows the folders the general information step settles, which the report does not show.
+add_executable(kdx_general_info_probe tests/win32/general_info_probe.cpp)
+target_link_libraries(kdx_general_info_probe PRIVATE kdx_win32)
+target_link_options(kdx_general_info_probe PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+
+# Every Wine test shares one prefix, made fresh by the first test of each run and reused by
+# the others (wineboot takes a while); the lock keeps them from changing it under each other.
+set(KDX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(KDX_WINE_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/win32)
+add_test(NAME win32_wine_prefix
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh create ${KDX_WINE_PREFIX}
+                 ${KDX_WINE_SCRIPTS}/fixtures)
+add_test(NAME win32_wine_prefix_stop
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh stop ${KDX_WINE_PREFIX})
+set_tests_properties(win32_wine_prefix PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(win32_wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+add_test(NAME win32_unit_tests
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh run ${KDX_WINE_PREFIX}
+                 $<TARGET_FILE:kdx_win32_tests>)
+add_test(NAME win32_end_to_end
+         COMMAND ${KDX_WINE_SCRIPTS}/end_to_end.sh ${KDX_WINE_PREFIX}
+                 $<TARGET_FILE:kdxinfo_console> $<TARGET_FILE:kdx_general_info_probe>
+                 ${CMAKE_BINARY_DIR}/wine-artifacts)
+add_test(NAME win32_window
+         COMMAND ${KDX_WINE_SCRIPTS}/window_test.sh ${KDX_WINE_PREFIX} $<TARGET_FILE:KDXInfo>
+                 ${CMAKE_BINARY_DIR}/wine-artifacts)
+set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window)
+set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
+  FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300)
+set_tests_properties(win32_wine_prefix win32_wine_prefix_stop PROPERTIES
+  RESOURCE_LOCK wine-prefix LABELS wine)
