@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# kdxinfo.exe --yes --output DIR under Wine, once as Windows XP (the prefix's default from the
+# fixtures) and once as Windows 98: the general-information rows must match what the prefix
+# holds, and every frame line of the report must be there.
+#   end_to_end.sh PREFIX KDXINFO_EXE PROBE_EXE ARTIFACT_DIR
+set -euo pipefail
+
+export WINEPREFIX=$1
+kdxinfo=$2
+probe=$3
+artifacts=$4/end_to_end
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# A Windows-side value, as the prefix itself answers (CR removed).
+windows_value() { wine cmd /c "echo $1" 2>/dev/null | tr -d '\r'; }
+registry_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name {
+    sub(/^[ ]*[^ ]+[ ]+REG_[A-Z_]+[ ]+/, ""); print }'
+}
+
+set_windows_version() {
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+}
+# Whatever happens, the shared prefix goes back to the fixtures' Windows XP.
+trap 'set_windows_version winxp' EXIT
+
+# Runs the report into a fresh folder and echoes the report's path; ends the test when the
+# program fails or does not leave exactly one report.
+run_report() {
+  local out=$artifacts/$1
+  rm -rf "$out"
+  mkdir -p "$out"
+  if ! wine "$kdxinfo" --yes --output "$(winepath -w "$out")" >"$out/console.txt" 2>&1; then
+    echo "FAIL: $1: kdxinfo.exe failed" >&2
+    cat "$out/console.txt" >&2
+    return 1
+  fi
+  local reports=("$out"/KDXINFO_*.txt)
+  if [[ ${#reports[@]} != 1 || ! -f ${reports[0]} ]]; then
+    echo "FAIL: $1: not exactly one report in $out" >&2
+    return 1
+  fi
+  echo "${reports[0]}"
+}
+
+has_line() { grep -qxF -- "$2"$'\r' "$1"; }
+expect_line() { has_line "$2" "$3" || fail "$1: line missing: $(printf %q "$3")"; }
+expect_no_key() {
+  ! grep -q "^$3"$'\t' "$2" || fail "$1: unexpected row $3"
+}
+
+check_frame() {
+  local name=$1 report=$2
+  [[ $(head -n 1 "$report") == $'[KDXINFO2.9.2]\r' ]] || fail "$name: first line"
+  [[ $(tail -n 1 "$report") == $'END OF KDXINFO\r' ]] || fail "$name: last line"
+  for line in "REGEDIT4" "[REGEDIT END]" "[FILELIST]" "[FILELIST END]" "END OF KDXINFO"; do
+    expect_line "$name" "$report" "$line"
+  done
+  # Every line ends with CR LF.
+  [[ $(grep -c $'\r$' "$report") == $(wc -l <"$report") ]] || fail "$name: line without CR LF"
+}
+
+check_general_rows() {
+  local name=$1 report=$2 computer_key=$3
+  local windir computer user session
+  windir=$(windows_value '%windir%')
+  computer=$(registry_value "$computer_key" ComputerName)
+  user=$(windows_value '%USERNAME%')
+  session=$(windows_value '%SESSIONNAME%')
+  expect_line "$name" "$report" "Windows Verzeichnis"$'\t'"$windir\\"
+  expect_line "$name" "$report" "ActiveComputerName"$'\t'"$computer"
+  expect_line "$name" "$report" "UserName"$'\t'"$user"
+  expect_line "$name" "$report" "SESSIONNAME"$'\t'"${session/\%SESSIONNAME\%/}"
+  [[ $(basename "$report") =~ ^KDXINFO_${computer}_([0-9]{2}_){5}[0-9]{2}\.txt$ ]] ||
+    fail "$name: file name $(basename "$report")"
+}
+
+# Prints the probe's value for a key (WindowsDir, SystemDir, DriverDir, IsNT).
+probe_value() { wine "$probe" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p"; }
+
+control='HKLM\SYSTEM\CurrentControlSet\Control\ComputerName'
+
+# --- Windows XP ---
+report=$(run_report winxp) || exit 1
+check_frame winxp "$report"
+check_general_rows winxp "$report" "$control\\ActiveComputerName"
+expect_line winxp "$report" "Windows XP 5.1 Service Pack 3 (2600)"$'\t'
+# Wine makes every user a member of Administrators.
+expect_line winxp "$report" "Administrator"$'\t'"TRUE"
+# The seeded key comes back byte for byte in Windows-1252.
+expect_line winxp "$report" "\"Sprache\"=\"Deutsch (Gr"$'\xfc\xdf'"e)\""
+[[ $(probe_value DriverDir) == "$(probe_value SystemDir)spool\\drivers\\w32x86\\" ]] ||
+  fail "winxp: DriverDir is not below the system folder"
+
+# --- Windows 98 ---
+set_windows_version win98
+report=$(run_report win98) || exit 1
+check_frame win98 "$report"
+check_general_rows win98 "$report" "$control\\ComputerName"
+# Wine reports Windows 98 with the service pack text " A " (blanks included), which is not
+# the "A" of Windows 98 SE.
+expect_line win98 "$report" "Windows 98 4.10  A  (2222)"$'\t'
+expect_no_key win98 "$report" "Administrator"
+[[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
+[[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
+
+if ((failures > 0)); then
+  echo "$failures check(s) failed; reports kept in $artifacts" >&2
+  exit 1
+fi
+echo "end-to-end under Wine passed; reports kept in $artifacts"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The Wine prefix that the Windows tests share: made fresh once per test run, then reused.
+#   wine_prefix.sh create PREFIX FIXTURES   new prefix, registry seeded from FIXTURES/*.reg
+#   wine_prefix.sh run PREFIX PROGRAM ARGS  runs a Windows program in the prefix
+#   wine_prefix.sh stop PREFIX              ends the prefix's wineserver
+set -euo pipefail
+
+command=$1
+export WINEPREFIX=$2
+shift 2
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts during wineboot.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+case $command in
+  create)
+    fixtures=$1
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1
+    for file in "$fixtures"/*.reg; do
+      wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+    done
+    # The registry reaches disk when the server ends; later tests start it again.
+    wineserver -w
+    echo "Wine prefix ready: $WINEPREFIX"
+    ;;
+  run)
+    exec wine "$@"
+    ;;
+  stop)
+    wineserver -k 2>/dev/null || true
+    ;;
+  *)
+    echo "usage: $0 create|run|stop PREFIX ..." >&2
+    exit 2
+    ;;
+esac
