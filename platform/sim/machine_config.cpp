@@ -274,6 +274,9 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
   } catch (const json::parse_error& e) {
     throw MachineError(fileName, LineOfOffset(text, e.byte),
                        "expected valid JSON (" + std::string(e.what()) + ")");
+  } catch (const json::out_of_range& e) {
+    // A number beyond a double ("1e400"); nlohmann does not tell where it stands.
+    throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
   r.CheckMembers(
