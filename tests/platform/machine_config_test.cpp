@@ -40,6 +40,8 @@ TEST(MachineConfigTest, RefusesBrokenJsonAtItsLine) {
   EXPECT_EQ(ErrorOf("{\n\"a\": 1").rfind("m.json:2: expected valid JSON (", 0), 0u);
   // no text at all
   EXPECT_EQ(ErrorOf("").rfind("m.json:1: expected valid JSON (", 0), 0u);
+  // a number beyond a double, whose line the JSON library does not give
+  EXPECT_EQ(ErrorOf("{\n\"a\": 1e400}").rfind("m.json: expected valid JSON (", 0), 0u);
 }
 
 TEST(MachineConfigTest, RefusesWrongTypesAtTheMemberLine) {
