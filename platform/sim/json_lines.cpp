@@ -18,6 +18,8 @@ class PathFinder {
   explicit PathFinder(std::string_view text) : text_(text) {}
 
   std::size_t Find(const std::vector<std::string>& path) {
+    // nlohmann accepts a UTF-8 signature before the document (Notepad writes one).
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
     SkipSpace();
     std::size_t best = pos_;
     for (const auto& part : path) {
