@@ -10,14 +10,14 @@ namespace kdx {
 namespace {
 
 // The three required members on lines 2 to 4; tests add theirs from line 5 on.
-const std::string kRequired =
+constexpr char kRequired[] =
     "{\n"
     "  \"windowsDirectory\": \"C:\\\\WINDOWS\",\n"
     "  \"systemDirectory\": \"C:\\\\WINDOWS\\\\system32\",\n"
     "  \"version\": {\"major\": 5, \"minor\": 1, \"build\": 2600, \"platformId\": 2}";
 
 /// machine.json with the required members and the given extra lines (each starts with ",").
-std::string Json(const std::string& extra = "") { return kRequired + extra + "\n}\n"; }
+std::string Json(const std::string& extra = "") { return std::string(kRequired) + extra + "\n}\n"; }
 
 MachineConfig Parse(const std::string& text) { return ParseMachineJson(text, "m.json"); }
 
@@ -92,6 +92,12 @@ TEST(MachineConfigTest, RefusesUnknownMembers) {
   // inside reportFile
   EXPECT_EQ(ErrorOfExtra(",\n\"reportFile\": {\"after\": 1}"),
             "m.json:5: reportFile.after: expected one of the known members (this one is unknown)");
+}
+
+TEST(MachineConfigTest, NamesLinesBehindAByteOrderMark) {
+  // a file saved with a UTF-8 signature
+  EXPECT_EQ(ErrorOf("\xEF\xBB\xBF" + Json(",\n\"bad\": 1")),
+            "m.json:5: bad: expected one of the known members (this one is unknown)");
 }
 
 TEST(MachineConfigTest, RefusesMissingRequiredMembers) {
