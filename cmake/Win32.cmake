@@ -89,6 +89,11 @@ add_executable(kdx_general_info_probe tests/win32/general_info_probe.cpp)
 target_link_libraries(kdx_general_info_probe PRIVATE kdx_win32)
 target_link_options(kdx_general_info_probe PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
+add_test(NAME win32_imports
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/win32/check_imports.sh ${CMAKE_OBJDUMP}
+                 $<TARGET_FILE:KDXInfo> $<TARGET_FILE:kdxinfo_console>)
+set_tests_properties(win32_imports PROPERTIES LABELS wine)
+
 # Every Wine test shares one prefix, made fresh by the first test of each run and reused by
 # the others (wineboot takes a while); the lock keeps them from changing it under each other.
 set(KDX_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
