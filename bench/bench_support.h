@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/front_end.h"
+
+namespace kdx::bench {
+
+/// machine.json of a German XP PC with a fixed clock; registry and drives are up to the
+/// benchmark.
+inline constexpr char kBenchMachineJson[] = R"({
+  "windowsDirectory": "C:\\WINDOWS",
+  "systemDirectory": "C:\\WINDOWS\\system32",
+  "version": {"major": 5, "minor": 1, "build": 2600, "platformId": 2,
+              "servicePack": "Service Pack 2"},
+  "userName": "Hans",
+  "localTime": "2026-12-06 22:23:38"
+})";
+
+/// A fresh folder under the system's temporary folder, removed with everything in it on
+/// destruction.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& prefix);
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// Writes bytes to path, creating its folders; throws std::runtime_error on failure.
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+/// A file's bytes; throws std::runtime_error when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+/// The process's resident set now and its peak (VmRSS, VmHWM), in bytes.
+std::uint64_t CurrentRssBytes();
+std::uint64_t PeakRssBytes();
+/// Starts a new peak at the current resident set, so that one benchmark's peak is not an
+/// earlier one's; false where the kernel does not offer it (the peak then carries over).
+bool ResetPeakRss();
+
+/// A front end that shows nothing and saves to a fixed path.
+class SilentFrontEnd : public FrontEnd {
+ public:
+  explicit SilentFrontEnd(std::string savePath) : savePath_(std::move(savePath)) {}
+  void ShowInstructions() override {}
+  void ShowStatus(const std::string&) override {}
+  void ProcessMessages() override {}
+  bool Terminated() const override { return false; }
+  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
+    return savePath_;
+  }
+  void ShowError(const std::string&) override {}
+
+ private:
+  std::string savePath_;
+};
+
+}  // namespace kdx::bench
