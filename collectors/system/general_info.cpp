@@ -52,7 +52,8 @@ std::string Win9xVersionName(const OsVersionInfo& version) {
   }
 }
 
-void ClassifyVersion(RunContext& context, const OsVersionInfo& version, std::string& name) {
+/// Settles the version facts of the run; returns the version's name.
+std::string ClassifyVersion(RunContext& context, const OsVersionInfo& version) {
   context.versionInfo = version;
   if (version.platformId == kPlatformNt) {
     context.isNT = true;
@@ -61,7 +62,7 @@ void ClassifyVersion(RunContext& context, const OsVersionInfo& version, std::str
     context.isNT = false;
     context.driverDir = context.systemDir;
   }
-  name = WindowsVersionName(version);
+  return WindowsVersionName(version);
 }
 
 void AddDateAndTimeRows(RunContext& context) {
@@ -175,7 +176,7 @@ bool CollectGeneralInfo(RunContext& context, TRegistry& registry) {
 
   std::string versionName;
   if (const auto version = platform.GetVersionExA()) {
-    ClassifyVersion(context, *version, versionName);
+    versionName = ClassifyVersion(context, *version);
   }
   context.AddReportRow(VersionRowText(versionName, context.versionInfo), "");
   context.AddReportRow("Windows Verzeichnis", context.windowsDir);
