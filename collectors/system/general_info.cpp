@@ -135,7 +135,7 @@ std::string DateRowText(const SystemTime& time) {
 }
 
 std::string TimeRowText(const SystemTime& time) {
-  char text[16];
+  char text[32];
   std::snprintf(text, sizeof text, "%.2d:%.2d:%.2d", time.hour, time.minute, time.second);
   return text;
 }
