@@ -40,6 +40,12 @@ target_link_options(kdxinfo_console PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 set_target_properties(kdxinfo_console PROPERTIES OUTPUT_NAME kdxinfo
                                                  RUNTIME_OUTPUT_DIRECTORY ${KDX_CONSOLE_DIR})
 
+# Times the registry export in process, to set beside regedit under Wine
+# (scripts/bench-wine-export.sh).
+add_executable(kdx_export_bench bench/win32/export_bench_main.cpp)
+target_link_libraries(kdx_export_bench PRIVATE kdx_win32 psapi)
+target_link_options(kdx_export_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+
 if(NOT KDX_BUILD_TESTS)
   return()
 endif()
