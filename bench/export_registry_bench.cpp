@@ -1,0 +1,193 @@
+// Exporting a generated tree of 100,000 keys and 1,000,000 values of mixed kinds from the
+// simulated store into a report file, beside a floor: a bare walk of the same tree that
+// fetches every value through the same store calls and writes as many bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/core/run_context.h"
+#include "bench/bench_support.h"
+#include "platform/sim/sim_platform.h"
+#include "report/registry_export.h"
+#include "report/report_writer.h"
+
+namespace kdx::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kBranches = 100;
+constexpr int kKeysPerBranch = 1000;  // 100,000 keys in all
+constexpr char kTreePath[] = "\\SOFTWARE\\Bench";
+
+std::string HexList(const std::string& bytes) {
+  std::string hex;
+  char pair[4];
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x",
+                  static_cast<unsigned char>(bytes[i]));
+    hex += pair;
+  }
+  return hex;
+}
+
+/// Ten values a key: texts, numbers, binaries, expandable texts, lists and a type of its own.
+std::string KeyBlock(int branch, int key) {
+  std::string block = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Bench\\Branch" + std::to_string(branch) +
+                      "\\Device" + std::to_string(key) + "]\n";
+  const std::string n = std::to_string(branch * kKeysPerBranch + key);
+  block += "\"DriverDesc\"=\"Dexta KD-410 #" + n + "\"\n";
+  block += "\"InfPath\"=\"C:\\\\WINDOWS\\\\inf\\\\oem" + n + ".inf\"\n";
+  block += "\"Start\"=dword:00000003\n";
+  block += "\"Count\"=dword:" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "\n";
+  block += "\"Settings\"=hex:" + HexList("\x0a\xff\x00\x01\x02\x03\x04\x05" + n) + "\n";
+  block += "\"Flags\"=hex:01\n";
+  block += "\"ImagePath\"=hex(2):" + HexList("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
+  block += "\"HardwareID\"=hex(7):" +
+           HexList("USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0') + "\n";
+  block += "\"Stamp\"=hex(b):00,b0,3e,7d,11,41,c9,01\n";
+  block += "\"Port\"=\"USB" + n + "\"\n";
+  return block;
+}
+
+void WriteMachine(const fs::path& dir) {
+  WriteFileBytes(dir / "machine.json", R"({
+  "windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\system32",
+  "version": {"major": 5, "minor": 1, "build": 2600, "platformId": 2},
+  "environment": {"SystemRoot": "C:\\WINDOWS"}})");
+  std::string reg = "REGEDIT4\n\n";
+  for (int branch = 0; branch < kBranches; ++branch) {
+    for (int key = 0; key < kKeysPerBranch; ++key) reg += KeyBlock(branch, key);
+  }
+  WriteFileBytes(dir / "registry" / "bench.reg", reg);
+}
+
+/// The floor's walk: every subkey opened, every value fetched with its type, name and data
+/// appended to the output, nothing formatted.
+class BareWalk {
+ public:
+  BareWalk(Platform& platform, OutputFile& file) : platform_(platform), file_(file) {}
+
+  void Walk(RegKey key) {
+    RegKeyInfo info;
+    if (platform_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return;
+    std::vector<char> name(std::max(info.maxSubKeyLen, info.maxValueNameLen) + 1);
+    for (std::uint32_t i = 0; i < info.values; ++i) {
+      auto size = static_cast<std::uint32_t>(name.size());
+      if (platform_.RegEnumValueA(key, i, name.data(), size) != kErrorSuccess) continue;
+      std::uint32_t type = 0;
+      auto dataSize = static_cast<std::uint32_t>(value_.size());
+      const std::string valueName(name.data(), size);
+      platform_.RegQueryValueExA(key, valueName, &type, value_.data(), &dataSize);
+      Put(valueName.data(), valueName.size());
+      Put(reinterpret_cast<const char*>(value_.data()), dataSize);
+    }
+    for (std::uint32_t i = 0; i < info.subKeys; ++i) {
+      auto size = static_cast<std::uint32_t>(name.size());
+      if (platform_.RegEnumKeyExA(key, i, name.data(), size) != kErrorSuccess) continue;
+      RegKey child = 0;
+      if (platform_.RegOpenKeyExA(key, std::string(name.data(), size), kKeyRead, child) ==
+          kErrorSuccess) {
+        Walk(child);
+        platform_.RegCloseKey(child);
+      }
+    }
+  }
+
+  /// Brings the output to exactly total bytes and hands the rest to the file.
+  void Finish(std::uintmax_t total) {
+    if (written_ + buffer_.size() < total) buffer_.resize(total - written_, '.');
+    Flush();
+  }
+
+ private:
+  void Put(const char* data, std::size_t size) {
+    buffer_.append(data, size);
+    if (buffer_.size() >= (1 << 16)) Flush();
+  }
+  void Flush() {
+    file_.Write(buffer_.data(), buffer_.size());
+    written_ += buffer_.size();
+    buffer_.clear();
+  }
+
+  Platform& platform_;
+  OutputFile& file_;
+  std::vector<std::uint8_t> value_ = std::vector<std::uint8_t>(64000);
+  std::string buffer_;
+  std::uintmax_t written_ = 0;
+};
+
+struct Machine {
+  explicit Machine(const fs::path& dir) : platform(dir), context(platform, frontEnd) {}
+  SimPlatform platform;
+  SilentFrontEnd frontEnd{""};
+  RunContext context;
+};
+
+std::uintmax_t ExportOnce(Machine& machine, const fs::path& path) {
+  ReportWriter writer(machine.platform.CreateOutputFile(path.string()));
+  machine.context.reportFile = &writer;
+  ExportRegistryKey(machine.context, kHKeyLocalMachine, kTreePath, "");
+  writer.Close();
+  machine.context.reportFile = nullptr;
+  return fs::file_size(path);
+}
+
+void SetCounters(benchmark::State& state, std::uintmax_t fileBytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fileBytes));
+  state.counters["file_MB"] = static_cast<double>(fileBytes) / (1 << 20);
+  state.counters["peak_rss_MB"] = static_cast<double>(PeakRssBytes()) / (1 << 20);
+}
+
+void BM_BareWalkFloor(benchmark::State& state, Machine* machine, const fs::path& dir) {
+  // The floor writes as many bytes as the export does.
+  const std::uintmax_t exportBytes = ExportOnce(*machine, dir / "export.txt");
+  ResetPeakRss();
+  const fs::path path = dir / "floor.txt";
+  for (auto _ : state) {
+    auto file = machine->platform.CreateOutputFile(path.string());
+    BareWalk walk(machine->platform, *file);
+    RegKey tree = 0;
+    machine->platform.RegOpenKeyExA(kHKeyLocalMachine, kTreePath + 1, kKeyRead, tree);
+    walk.Walk(tree);
+    machine->platform.RegCloseKey(tree);
+    walk.Finish(exportBytes);
+    file->Close();
+  }
+  SetCounters(state, fs::file_size(path));
+}
+
+void BM_ExportRegistryKey(benchmark::State& state, Machine* machine, const fs::path& dir) {
+  ResetPeakRss();
+  std::uintmax_t bytes = 0;
+  for (auto _ : state) bytes = ExportOnce(*machine, dir / "export.txt");
+  SetCounters(state, bytes);
+}
+
+}  // namespace
+}  // namespace kdx::bench
+
+int main(int argc, char** argv) {
+  using namespace kdx::bench;
+  benchmark::Initialize(&argc, argv);
+  const TempDir dir("kdx_bench_export_");
+  WriteMachine(dir.Path());
+  Machine machine(dir.Path());
+
+  benchmark::RegisterBenchmark("ExportRegistry/bare_walk_floor", BM_BareWalkFloor, &machine,
+                               dir.Path())
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(5);
+  benchmark::RegisterBenchmark("ExportRegistry/ExportRegistryKey", BM_ExportRegistryKey, &machine,
+                               dir.Path())
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(5);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
