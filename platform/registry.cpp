@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/errors.h"
@@ -13,16 +14,24 @@ constexpr std::array<std::uint32_t, 3> kReadLevels = {kKeyRead, kKeyReadControlQ
 
 using EnumFunction = long (Platform::*)(RegKey, std::uint32_t, char*, std::uint32_t&);
 
+/// Fills names with the entries 0 to count-1. The list's strings are overwritten in place, so
+/// that a reader walking a large tree with one list does not allocate for every name.
 void EnumerateNames(Platform& platform, RegKey key, std::uint32_t count, std::uint32_t longest,
                     EnumFunction enumerate, std::vector<std::string>& names) {
   std::vector<char> buffer(static_cast<std::size_t>(longest) + 1);
+  std::size_t used = 0;
   for (std::uint32_t index = 0; index < count; ++index) {
     auto size = static_cast<std::uint32_t>(buffer.size());
     // An index the store refuses (the entry vanished meanwhile) is skipped, not fatal.
-    if ((platform.*enumerate)(key, index, buffer.data(), size) == kErrorSuccess) {
+    if ((platform.*enumerate)(key, index, buffer.data(), size) != kErrorSuccess) continue;
+    if (used < names.size()) {
+      names[used].assign(buffer.data(), size);
+    } else {
       names.emplace_back(buffer.data(), size);
     }
+    ++used;
   }
+  names.resize(used);
 }
 
 }  // namespace
@@ -119,8 +128,8 @@ std::string TRegistry::ReadText(const std::string& name) {
                                  &size) != kErrorSuccess) {
     RaiseFetchFailed(name);
   }
-  data.resize(size);
-  return data.substr(0, data.find('\0'));
+  data.resize(std::min<std::size_t>(size, data.find('\0')));
+  return data;
 }
 
 std::int32_t TRegistry::ReadDword(const std::string& name) {
@@ -178,16 +187,20 @@ bool TRegistry::HasKey(const std::string& path) {
 }
 
 void TRegistry::SubkeyNames(std::vector<std::string>& names) {
-  names.clear();
   RegKeyInfo info;
-  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) return;
+  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
+    names.clear();
+    return;
+  }
   EnumerateNames(platform_, key_, info.subKeys, info.maxSubKeyLen, &Platform::RegEnumKeyExA, names);
 }
 
 void TRegistry::ValueNames(std::vector<std::string>& names) {
-  names.clear();
   RegKeyInfo info;
-  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) return;
+  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
+    names.clear();
+    return;
+  }
   EnumerateNames(platform_, key_, info.values, info.maxValueNameLen, &Platform::RegEnumValueA,
                  names);
 }

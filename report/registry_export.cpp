@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "platform/errors.h"
@@ -119,9 +120,10 @@ void AppendHexByte(std::string& line, std::uint8_t byte) {
 }
 
 void AppendQuotedName(std::string& line, const std::string& name) {
-  line.assign("\"");
-  line += name;
-  line += "\"=";
+  line.clear();
+  line.push_back('"');
+  line.append(name);
+  line.append("\"=");
 }
 
 /// One export: the walker over keys and the writers of the value forms. The value buffer
@@ -133,6 +135,16 @@ class RegistryExporter {
   void ExportKey(RegKey root, const std::string& path, const std::string& filter);
 
  private:
+  /// The lists and texts of one depth of the walk, kept from key to key so that a large
+  /// tree does not allocate anew for every key.
+  struct Level {
+    std::vector<std::string> valueNames;
+    std::vector<std::string> subkeys;
+    std::string prefix;
+    std::string subkeyPath;
+  };
+  Level& EnterLevel();
+
   void ExportValue(TRegistry& registry, const std::string& name);
   void WriteStringLine(TRegistry& registry, const std::string& name);
   void WriteExpandStringLines(TRegistry& registry, const std::string& name);
@@ -142,26 +154,36 @@ class RegistryExporter {
   void WriteHexLine(const std::string& name, std::size_t size);
   void WriteCharacterView(std::size_t size);
   void ExportDriverClass(const std::string& driver);
-  void ExportSubkeys(TRegistry& registry, RegKey root, const std::string& prefix,
-                     const std::string& filter);
+  void ExportSubkeys(TRegistry& registry, RegKey root, Level& level, const std::string& filter);
   bool BeingExported(RegKey root, const std::string& path) const;
 
   RunContext& context_;
   std::vector<std::uint8_t> buffer_;
   std::string line_;
-  /// Keys on the way down, upper-cased without the leading backslash: a "Driver" value
-  /// that leads back to one of them is not followed again.
-  std::vector<std::pair<RegKey, std::string>> open_;
+  std::vector<std::unique_ptr<Level>> levels_;
+  std::size_t depth_ = 0;
+  /// A key on the way down; its path lives in the caller's frame as long as it is open.
+  struct OpenKey {
+    RegKey root;
+    const std::string* path;
+  };
+  /// A "Driver" value that leads back to one of these is not followed again.
+  std::vector<OpenKey> open_;
 };
 
-std::string KeyIdentity(const std::string& path) {
-  return UpcaseAnsi(!path.empty() && path.front() == '\\' ? path.substr(1) : path);
+/// Two key paths name the same key: equal but for case and a leading backslash.
+bool SameKeyPath(std::string_view a, std::string_view b) {
+  if (a.starts_with('\\')) a.remove_prefix(1);
+  if (b.starts_with('\\')) b.remove_prefix(1);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return UpcaseAnsiChar(x) == UpcaseAnsiChar(y);
+         });
 }
 
 bool RegistryExporter::BeingExported(RegKey root, const std::string& path) const {
-  const std::string identity = KeyIdentity(path);
-  return std::any_of(open_.begin(), open_.end(),
-                     [&](const auto& key) { return key.first == root && key.second == identity; });
+  return std::any_of(open_.begin(), open_.end(), [&](const OpenKey& key) {
+    return key.root == root && SameKeyPath(*key.path, path);
+  });
 }
 
 void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std::string& filter) {
@@ -169,20 +191,33 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
   TRegistry registry(context_.platform);
   registry.SelectRoot(root);
   if (!registry.OpenRead(path)) return;
-  WriteReportLine(context_, "[" + RootKeyName(root) + path + "]");
-  open_.emplace_back(root, KeyIdentity(path));
+  line_.clear();
+  line_.push_back('[');
+  line_ += RootKeyName(root);
+  line_ += path;
+  line_ += ']';
+  WriteReportLine(context_, line_);
+  open_.push_back({root, &path});
+  Level& level = EnterLevel();
 
-  std::vector<std::string> valueNames;
-  registry.ValueNames(valueNames);
+  registry.ValueNames(level.valueNames);
   std::string driver;
-  for (const std::string& name : valueNames) {
+  for (const std::string& name : level.valueNames) {
     if (name == kDriverValue) driver = registry.ReadText(name);
     context_.ProcessMessages();
     ExportValue(registry, name);
   }
   if (driver.find('\\') != std::string::npos) ExportDriverClass(driver);
-  ExportSubkeys(registry, root, path + "\\", filter);
+  level.prefix.assign(path);
+  level.prefix += '\\';
+  ExportSubkeys(registry, root, level, filter);
+  --depth_;
   open_.pop_back();
+}
+
+RegistryExporter::Level& RegistryExporter::EnterLevel() {
+  if (depth_ == levels_.size()) levels_.push_back(std::make_unique<Level>());
+  return *levels_[depth_++];
 }
 
 void RegistryExporter::ExportDriverClass(const std::string& driver) {
@@ -193,16 +228,17 @@ void RegistryExporter::ExportDriverClass(const std::string& driver) {
   ExportKey(kHKeyLocalMachine, classPath, "");
 }
 
-void RegistryExporter::ExportSubkeys(TRegistry& registry, RegKey root, const std::string& prefix,
+void RegistryExporter::ExportSubkeys(TRegistry& registry, RegKey root, Level& level,
                                      const std::string& filter) {
-  std::vector<std::string> subkeys;
-  registry.SubkeyNames(subkeys);
+  registry.SubkeyNames(level.subkeys);
   const std::string upperFilter = UpcaseAscii(filter);
-  for (const std::string& subkey : subkeys) {
+  for (const std::string& subkey : level.subkeys) {
     if (!upperFilter.empty() && UpcaseAscii(subkey).find(upperFilter) == std::string::npos) {
       continue;
     }
-    ExportKey(root, prefix + subkey, "");
+    level.subkeyPath.assign(level.prefix);
+    level.subkeyPath += subkey;
+    ExportKey(root, level.subkeyPath, "");
   }
 }
 
@@ -242,7 +278,10 @@ void RegistryExporter::WriteExpandStringLines(TRegistry& registry, const std::st
   line_ += '"';
   WriteReportLine(context_, line_);
   if (const auto expanded = context_.platform.ExpandEnvironmentStringsA(stored)) {
-    WriteReportLine(context_, "; " + *expanded);
+    line_.clear();
+    line_.append("; ");
+    line_ += *expanded;
+    WriteReportLine(context_, line_);
   }
 }
 
@@ -273,6 +312,7 @@ void RegistryExporter::WriteUnknownLines(TRegistry& registry, const std::string&
 void RegistryExporter::WriteHexLine(const std::string& name, std::size_t size) {
   AppendQuotedName(line_, name);
   line_ += "hex:";
+  line_.reserve(line_.size() + size * 3);
   for (std::size_t i = 0; i < size; ++i) {
     if (i > 0) line_ += ',';
     AppendHexByte(line_, buffer_[i]);
@@ -285,7 +325,9 @@ void RegistryExporter::WriteCharacterView(std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) {
     const auto c = static_cast<char>(buffer_[i]);
     if (i == 0) {
-      line_ += c != '\0' ? std::string("; ") + c : std::string("; | ");
+      // The first byte has pieces of its own: "; %.1s" or "; | ".
+      line_ += c != '\0' ? "; " : "; | ";
+      if (c != '\0') line_ += c;
     } else if (c != '\0') {
       line_ += c;
     } else {

@@ -20,12 +20,15 @@ void ReportWriter::WriteReportLine(std::string_view text) {
 
 void ReportWriter::Flush() {
   if (buffer_.empty()) return;
-  // Drop the bytes before writing: after a failure they must not be offered a second time
-  // behind the abnormal-end line.
-  std::string pending;
-  pending.swap(buffer_);
-  buffer_.reserve(kFlushSize + 1024);
-  file_->Write(pending.data(), pending.size());
+  // The bytes are dropped whether or not the file took them: after a failure they must not
+  // be offered a second time behind the abnormal-end line.
+  try {
+    file_->Write(buffer_.data(), buffer_.size());
+  } catch (...) {
+    buffer_.clear();
+    throw;
+  }
+  buffer_.clear();
 }
 
 void ReportWriter::Close() {

@@ -10,6 +10,7 @@
 
 #include "platform/errors.h"
 #include "platform/sim/machine_error.h"
+#include "platform/sim/upcase.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 
@@ -224,9 +225,8 @@ std::unique_ptr<AccessToken> SimPlatform::OpenProcessToken(long& error) {
 }
 
 std::optional<std::string> SimPlatform::GetEnvironmentVariableA(const std::string& name) {
-  const std::string wanted = UpcaseAnsi(name);
   for (const auto& [variable, value] : config_.environment) {
-    if (UpcaseAnsi(variable) == wanted) return value;
+    if (EqualUpcased(variable, name)) return value;
   }
   return std::nullopt;
 }

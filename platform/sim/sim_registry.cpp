@@ -63,22 +63,34 @@ class Key {
   Key& FindOrAddChild(std::string_view name) {
     const auto it = ChildPosition(name);
     if (it != children_.end() && EqualUpcased((*it)->name_, name)) return **it;
+    info_.reset();
     return **children_.insert(it, std::make_unique<Key>(name));
   }
 
   const Value* FindValue(std::string_view name) const {
-    if (valueOrder_.empty()) {
-      const auto it = std::find_if(values_.begin(), values_.end(),
-                                   [&](const Value& v) { return EqualUpcased(v.Name(), name); });
-      return it == values_.end() ? nullptr : &*it;
+    // Readers ask for a value's kind, size and data one after the other, and walk the
+    // values in their enumeration order: the last value found or the one after it is the
+    // likely one.
+    for (std::uint32_t guess : {lastFound_, lastFound_ + 1}) {
+      if (guess < values_.size() && EqualUpcased(values_[guess].Name(), name)) {
+        lastFound_ = guess;
+        return &values_[guess];
+      }
     }
-    const auto it = ValueOrderPosition(name);
-    if (it == valueOrder_.end() || !EqualUpcased(values_[*it].Name(), name)) return nullptr;
-    return &values_[*it];
+    const Value* found = SearchValue(name);
+    if (found != nullptr) lastFound_ = static_cast<std::uint32_t>(found - values_.data());
+    return found;
+  }
+
+  /// Counts and longest lengths, worked out once: the tree does not change after loading.
+  const RegKeyInfo& Info() const {
+    if (!info_) info_ = CountInfo();
+    return *info_;
   }
 
   /// Adds a value at the end, or replaces the data of the value of that name where it stands.
   void SetValue(std::string_view name, std::uint32_t type, std::string_view data) {
+    info_.reset();
     if (const Value* existing = FindValue(name)) {
       values_[static_cast<std::size_t>(existing - values_.data())].Replace(type, data);
       return;
@@ -93,6 +105,34 @@ class Key {
   }
 
  private:
+  RegKeyInfo CountInfo() const {
+    RegKeyInfo info;
+    info.subKeys = static_cast<std::uint32_t>(children_.size());
+    for (const auto& child : children_) {
+      info.maxSubKeyLen =
+          std::max(info.maxSubKeyLen, static_cast<std::uint32_t>(child->name_.size()));
+    }
+    info.values = static_cast<std::uint32_t>(values_.size());
+    for (const Value& value : values_) {
+      info.maxValueNameLen =
+          std::max(info.maxValueNameLen, static_cast<std::uint32_t>(value.Name().size()));
+      info.maxValueLen =
+          std::max(info.maxValueLen, static_cast<std::uint32_t>(value.Data().size()));
+    }
+    return info;
+  }
+
+  const Value* SearchValue(std::string_view name) const {
+    if (valueOrder_.empty()) {
+      const auto it = std::find_if(values_.begin(), values_.end(),
+                                   [&](const Value& v) { return EqualUpcased(v.Name(), name); });
+      return it == values_.end() ? nullptr : &*it;
+    }
+    const auto it = ValueOrderPosition(name);
+    if (it == valueOrder_.end() || !EqualUpcased(values_[*it].Name(), name)) return nullptr;
+    return &values_[*it];
+  }
+
   std::vector<std::unique_ptr<Key>>::const_iterator ChildPosition(std::string_view name) const {
     return std::lower_bound(children_.begin(), children_.end(), name,
                             [](const std::unique_ptr<Key>& child, std::string_view n) {
@@ -124,6 +164,8 @@ class Key {
   std::vector<Value> values_;
   // Indexes into values_ sorted by upper-cased name; kept only for keys with many values.
   std::vector<std::uint32_t> valueOrder_;
+  mutable std::optional<RegKeyInfo> info_;
+  mutable std::uint32_t lastFound_ = 0;
 };
 
 struct OpenedKey {
@@ -293,18 +335,7 @@ long SimRegistry::RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) {
   const std::optional<OpenedKey> opened = impl_->Resolve(key);
   if (!opened) return kErrorInvalidHandle;
   if ((opened->access & kKeyQueryValue) == 0) return kErrorAccessDenied;
-  RegKeyInfo result;
-  const Key& node = *opened->key;
-  result.subKeys = static_cast<std::uint32_t>(node.Children().size());
-  for (const auto& child : node.Children()) {
-    result.maxSubKeyLen = std::max(result.maxSubKeyLen, SizeOf(child->Name()));
-  }
-  result.values = static_cast<std::uint32_t>(node.Values().size());
-  for (const Value& value : node.Values()) {
-    result.maxValueNameLen = std::max(result.maxValueNameLen, SizeOf(value.Name()));
-    result.maxValueLen = std::max(result.maxValueLen, SizeOf(value.Data()));
-  }
-  info = result;
+  info = opened->key->Info();
   return kErrorSuccess;
 }
 

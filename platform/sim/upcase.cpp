@@ -17,8 +17,4 @@ int CompareUpcased(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualUpcased(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CompareUpcased(a, b) == 0;
-}
-
 }  // namespace kdx
