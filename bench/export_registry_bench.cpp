@@ -44,7 +44,8 @@ std::string KeyBlock(int branch, int key) {
   block += "\"Count\"=dword:" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "\n";
   block += "\"Settings\"=hex:" + HexList("\x0a\xff\x00\x01\x02\x03\x04\x05" + n) + "\n";
   block += "\"Flags\"=hex:01\n";
-  block += "\"ImagePath\"=hex(2):" + HexList("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
+  block +=
+      "\"ImagePath\"=hex(2):" + HexList("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
   block += "\"HardwareID\"=hex(7):" +
            HexList("USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0') + "\n";
   block += "\"Stamp\"=hex(b):00,b0,3e,7d,11,41,c9,01\n";
@@ -76,12 +77,13 @@ class BareWalk {
     std::vector<char> name(std::max(info.maxSubKeyLen, info.maxValueNameLen) + 1);
     for (std::uint32_t i = 0; i < info.values; ++i) {
       auto size = static_cast<std::uint32_t>(name.size());
-      if (platform_.RegEnumValueA(key, i, name.data(), size) != kErrorSuccess) continue;
       std::uint32_t type = 0;
       auto dataSize = static_cast<std::uint32_t>(value_.size());
-      const std::string valueName(name.data(), size);
-      platform_.RegQueryValueExA(key, valueName, &type, value_.data(), &dataSize);
-      Put(valueName.data(), valueName.size());
+      if (platform_.RegEnumValueA(key, i, name.data(), size, &type, value_.data(), &dataSize) !=
+          kErrorSuccess) {
+        continue;
+      }
+      Put(name.data(), size);
       Put(reinterpret_cast<const char*>(value_.data()), dataSize);
     }
     for (std::uint32_t i = 0; i < info.subKeys; ++i) {

@@ -133,9 +133,11 @@ class Platform {
   /// kErrorMoreData when the buffer is too small, kErrorNoMoreItems past the end.
   virtual long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
                              std::uint32_t& nameSize) = 0;
-  /// As RegEnumKeyExA for value names; the default value has the empty name.
-  virtual long RegEnumValueA(RegKey key, std::uint32_t index, char* name,
-                             std::uint32_t& nameSize) = 0;
+  /// As RegEnumKeyExA for value names; the default value has the empty name. type, data and
+  /// dataSize are optional and filled as RegQueryValueExA fills them; data too small gives
+  /// kErrorMoreData with *dataSize set to the need (the name is then not to be relied on).
+  virtual long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
+                             std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
   /// Type, data and size of a value, each pointer optional. A missing value gives
   /// kErrorFileNotFound; data too small gives kErrorMoreData with *dataSize set to the need.
   virtual long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,

@@ -12,18 +12,17 @@ namespace {
 constexpr std::array<std::uint32_t, 3> kReadLevels = {kKeyRead, kKeyReadControlQueryEnumerate,
                                                       kKeyQueryValue};
 
-using EnumFunction = long (Platform::*)(RegKey, std::uint32_t, char*, std::uint32_t&);
-
 /// Fills names with the entries 0 to count-1. The list's strings are overwritten in place, so
 /// that a reader walking a large tree with one list does not allocate for every name.
-void EnumerateNames(Platform& platform, RegKey key, std::uint32_t count, std::uint32_t longest,
-                    EnumFunction enumerate, std::vector<std::string>& names) {
+template <typename Enumerate>
+void EnumerateNames(std::uint32_t count, std::uint32_t longest, Enumerate enumerate,
+                    std::vector<std::string>& names) {
   std::vector<char> buffer(static_cast<std::size_t>(longest) + 1);
   std::size_t used = 0;
   for (std::uint32_t index = 0; index < count; ++index) {
     auto size = static_cast<std::uint32_t>(buffer.size());
     // An index the store refuses (the entry vanished meanwhile) is skipped, not fatal.
-    if ((platform.*enumerate)(key, index, buffer.data(), size) != kErrorSuccess) continue;
+    if (enumerate(index, buffer.data(), size) != kErrorSuccess) continue;
     if (used < names.size()) {
       names[used].assign(buffer.data(), size);
     } else {
@@ -192,7 +191,12 @@ void TRegistry::SubkeyNames(std::vector<std::string>& names) {
     names.clear();
     return;
   }
-  EnumerateNames(platform_, key_, info.subKeys, info.maxSubKeyLen, &Platform::RegEnumKeyExA, names);
+  EnumerateNames(
+      info.subKeys, info.maxSubKeyLen,
+      [&](std::uint32_t index, char* name, std::uint32_t& size) {
+        return platform_.RegEnumKeyExA(key_, index, name, size);
+      },
+      names);
 }
 
 void TRegistry::ValueNames(std::vector<std::string>& names) {
@@ -201,8 +205,12 @@ void TRegistry::ValueNames(std::vector<std::string>& names) {
     names.clear();
     return;
   }
-  EnumerateNames(platform_, key_, info.values, info.maxValueNameLen, &Platform::RegEnumValueA,
-                 names);
+  EnumerateNames(
+      info.values, info.maxValueNameLen,
+      [&](std::uint32_t index, char* name, std::uint32_t& size) {
+        return platform_.RegEnumValueA(key_, index, name, size, nullptr, nullptr, nullptr);
+      },
+      names);
 }
 
 }  // namespace kdx

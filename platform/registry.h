@@ -54,6 +54,11 @@ class TRegistry {
   /// The current key's value names in store order; the default value has the empty name.
   void ValueNames(std::vector<std::string>& names);
 
+  /// Raises "Ungültiger Datentyp für '<name>'": the value's type does not fit the read.
+  [[noreturn]] static void RaiseBadType(const std::string& name);
+  /// Raises "Fehler beim Holen der Daten für '<name>'": the value cannot be fetched.
+  [[noreturn]] static void RaiseFetchFailed(const std::string& name);
+
  private:
   struct ValueInfo {
     bool found = false;
@@ -66,8 +71,6 @@ class TRegistry {
   RegKey BaseFor(const std::string& path, std::string& subPath) const;
   ValueInfo QueryInfo(const std::string& name);
   void CloseCurrent();
-  [[noreturn]] static void RaiseBadType(const std::string& name);
-  [[noreturn]] static void RaiseFetchFailed(const std::string& name);
 
   Platform& platform_;
   RegKey root_ = kHKeyCurrentUser;

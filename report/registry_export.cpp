@@ -114,11 +114,6 @@ constexpr std::array<ExportedKey, 71> kExportedKeys = {{
 
 constexpr char kDriverSigningComment[] = ";  Driver Signing: 0:ignore; 1:ask; 2:deny";
 
-void AppendHexByte(std::string& line, std::uint8_t byte) {
-  line.push_back(kHexDigits[byte >> 4]);
-  line.push_back(kHexDigits[byte & 0x0F]);
-}
-
 void AppendQuotedName(std::string& line, const std::string& name) {
   line.clear();
   line.push_back('"');
@@ -138,21 +133,22 @@ class RegistryExporter {
   /// The lists and texts of one depth of the walk, kept from key to key so that a large
   /// tree does not allocate anew for every key.
   struct Level {
-    std::vector<std::string> valueNames;
+    std::vector<char> valueName;
     std::vector<std::string> subkeys;
     std::string prefix;
     std::string subkeyPath;
   };
   Level& EnterLevel();
 
-  void ExportValue(TRegistry& registry, const std::string& name);
-  void WriteStringLine(TRegistry& registry, const std::string& name);
-  void WriteExpandStringLines(TRegistry& registry, const std::string& name);
-  void WriteDwordLine(TRegistry& registry, const std::string& name);
-  void WriteBinaryLine(TRegistry& registry, const std::string& name);
-  void WriteUnknownLines(TRegistry& registry, const std::string& name);
-  void WriteHexLine(const std::string& name, std::size_t size);
-  void WriteCharacterView(std::size_t size);
+  /// Writes the open key's values; returns the text of its "Driver" value.
+  std::string ExportValues(TRegistry& registry, Level& level);
+  void ExportValue(const std::string& name, std::uint32_t type, std::string_view bytes,
+                   std::string& driver);
+  void ExportLargeValue(TRegistry& registry, const std::string& name, std::string& driver);
+  void WriteTextLines(const std::string& name, std::string_view text, bool expandable);
+  void WriteDwordLine(const std::string& name, std::uint32_t value);
+  void WriteHexLine(const std::string& name, std::string_view bytes);
+  void WriteCharacterView(std::string_view bytes);
   void ExportDriverClass(const std::string& driver);
   void ExportSubkeys(TRegistry& registry, RegKey root, Level& level, const std::string& filter);
   bool BeingExported(RegKey root, const std::string& path) const;
@@ -160,6 +156,7 @@ class RegistryExporter {
   RunContext& context_;
   std::vector<std::uint8_t> buffer_;
   std::string line_;
+  std::string name_;
   std::vector<std::unique_ptr<Level>> levels_;
   std::size_t depth_ = 0;
   /// A key on the way down; its path lives in the caller's frame as long as it is open.
@@ -178,6 +175,27 @@ bool SameKeyPath(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return UpcaseAnsiChar(x) == UpcaseAnsiChar(y);
          });
+}
+
+/// A string value's text: its bytes up to the first NUL.
+std::string_view TextUpToNul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+/// The "Driver" text as a text read gives it: empty for no bytes, a type error for a value of
+/// another kind.
+std::string DriverText(const std::string& name, ValueKind kind, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  if (kind != ValueKind::String && kind != ValueKind::ExpandString) TRegistry::RaiseBadType(name);
+  return std::string(TextUpToNul(bytes));
+}
+
+/// A DWORD read: at most four bytes, little-endian; a longer value cannot be fetched.
+std::uint32_t DwordOf(const std::string& name, std::string_view bytes) {
+  if (bytes.size() > 4) TRegistry::RaiseFetchFailed(name);
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+  }
+  return value;
 }
 
 bool RegistryExporter::BeingExported(RegKey root, const std::string& path) const {
@@ -200,13 +218,7 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
   open_.push_back({root, &path});
   Level& level = EnterLevel();
 
-  registry.ValueNames(level.valueNames);
-  std::string driver;
-  for (const std::string& name : level.valueNames) {
-    if (name == kDriverValue) driver = registry.ReadText(name);
-    context_.ProcessMessages();
-    ExportValue(registry, name);
-  }
+  const std::string driver = ExportValues(registry, level);
   if (driver.find('\\') != std::string::npos) ExportDriverClass(driver);
   level.prefix.assign(path);
   level.prefix += '\\';
@@ -218,6 +230,41 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
 RegistryExporter::Level& RegistryExporter::EnterLevel() {
   if (depth_ == levels_.size()) levels_.push_back(std::make_unique<Level>());
   return *levels_[depth_++];
+}
+
+std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
+  std::string driver;
+  Platform& platform = context_.platform;
+  const RegKey key = registry.CurrentKey();
+  RegKeyInfo info;
+  if (platform.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
+  level.valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
+  // One enumeration call brings a value's name, type and bytes: the export reads every value
+  // of large trees, and each store call costs (under Wine, a round trip to the server).
+  for (std::uint32_t index = 0; index < info.values; ++index) {
+    auto nameSize = static_cast<std::uint32_t>(level.valueName.size());
+    std::uint32_t type = 0;
+    std::uint32_t size = kValueBufferSize;
+    const long result = platform.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
+                                               buffer_.data(), &size);
+    if (result == kErrorMoreData) {
+      // Beyond the buffer: read by name, which refuses what does not fit as the reads do.
+      nameSize = static_cast<std::uint32_t>(level.valueName.size());
+      if (platform.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
+                                 nullptr) != kErrorSuccess) {
+        continue;
+      }
+      name_.assign(level.valueName.data(), nameSize);
+      ExportLargeValue(registry, name_, driver);
+      continue;
+    }
+    // An index the store refuses (the value vanished meanwhile) is skipped.
+    if (result != kErrorSuccess) continue;
+    name_.assign(level.valueName.data(), nameSize);
+    ExportValue(name_, type, std::string_view(reinterpret_cast<const char*>(buffer_.data()), size),
+                driver);
+  }
+  return driver;
 }
 
 void RegistryExporter::ExportDriverClass(const std::string& driver) {
@@ -242,42 +289,64 @@ void RegistryExporter::ExportSubkeys(TRegistry& registry, RegKey root, Level& le
   }
 }
 
-void RegistryExporter::ExportValue(TRegistry& registry, const std::string& name) {
-  switch (registry.KindOf(name)) {
+void RegistryExporter::ExportValue(const std::string& name, std::uint32_t type,
+                                   std::string_view bytes, std::string& driver) {
+  const ValueKind kind = KindOfType(type);
+  if (name == kDriverValue) driver = DriverText(name, kind, bytes);
+  context_.ProcessMessages();
+  switch (kind) {
     case ValueKind::String:
-      WriteStringLine(registry, name);
+      WriteTextLines(name, TextUpToNul(bytes), false);
       break;
     case ValueKind::ExpandString:
-      WriteExpandStringLines(registry, name);
+      WriteTextLines(name, TextUpToNul(bytes), true);
       break;
     case ValueKind::Integer:
-      WriteDwordLine(registry, name);
+      WriteDwordLine(name, DwordOf(name, bytes));
       break;
     case ValueKind::Binary:
-      WriteBinaryLine(registry, name);
+      WriteHexLine(name, bytes);
       break;
     case ValueKind::Unknown:
-      WriteUnknownLines(registry, name);
+      WriteHexLine(name, bytes);
+      WriteCharacterView(bytes);
       break;
   }
 }
 
-void RegistryExporter::WriteStringLine(TRegistry& registry, const std::string& name) {
-  AppendQuotedName(line_, name);
-  line_ += '"';
-  line_ += registry.ReadText(name);
-  line_ += '"';
-  WriteReportLine(context_, line_);
+void RegistryExporter::ExportLargeValue(TRegistry& registry, const std::string& name,
+                                        std::string& driver) {
+  if (name == kDriverValue) driver = registry.ReadText(name);
+  context_.ProcessMessages();
+  switch (registry.KindOf(name)) {
+    case ValueKind::String:
+      WriteTextLines(name, registry.ReadText(name), false);
+      break;
+    case ValueKind::ExpandString:
+      WriteTextLines(name, registry.ReadText(name), true);
+      break;
+    case ValueKind::Integer:
+      WriteDwordLine(name, static_cast<std::uint32_t>(registry.ReadDword(name)));
+      break;
+    case ValueKind::Binary: {
+      const std::size_t size = registry.ReadBytes(name, buffer_.data(), buffer_.size());
+      WriteHexLine(name, std::string_view(reinterpret_cast<const char*>(buffer_.data()), size));
+      break;
+    }
+    case ValueKind::Unknown:
+      throw ERangeError();
+  }
 }
 
-void RegistryExporter::WriteExpandStringLines(TRegistry& registry, const std::string& name) {
+void RegistryExporter::WriteTextLines(const std::string& name, std::string_view text,
+                                      bool expandable) {
   AppendQuotedName(line_, name);
-  const std::string stored = registry.ReadText(name);
   line_ += '"';
-  line_ += stored;
+  line_ += text;
   line_ += '"';
   WriteReportLine(context_, line_);
-  if (const auto expanded = context_.platform.ExpandEnvironmentStringsA(stored)) {
+  if (!expandable) return;
+  if (const auto expanded = context_.platform.ExpandEnvironmentStringsA(std::string(text))) {
     line_.clear();
     line_.append("; ");
     line_ += *expanded;
@@ -285,45 +354,35 @@ void RegistryExporter::WriteExpandStringLines(TRegistry& registry, const std::st
   }
 }
 
-void RegistryExporter::WriteDwordLine(TRegistry& registry, const std::string& name) {
-  const auto value = static_cast<std::uint32_t>(registry.ReadDword(name));
+void RegistryExporter::WriteDwordLine(const std::string& name, std::uint32_t value) {
   AppendQuotedName(line_, name);
   line_ += "dword:";
   for (int shift = 28; shift >= 0; shift -= 4) line_.push_back(kHexDigits[(value >> shift) & 0xF]);
   WriteReportLine(context_, line_);
 }
 
-void RegistryExporter::WriteBinaryLine(TRegistry& registry, const std::string& name) {
-  const std::size_t size = registry.ReadBytes(name, buffer_.data(), buffer_.size());
-  WriteHexLine(name, size);
-}
-
-void RegistryExporter::WriteUnknownLines(TRegistry& registry, const std::string& name) {
-  std::uint32_t size = kValueBufferSize;
-  const long result = context_.platform.RegQueryValueExA(registry.CurrentKey(), name, nullptr,
-                                                         buffer_.data(), &size);
-  if (result == kErrorMoreData) throw ERangeError();
-  // A value that vanished since it was listed has no bytes to show.
-  if (result != kErrorSuccess) size = 0;
-  WriteHexLine(name, size);
-  WriteCharacterView(size);
-}
-
-void RegistryExporter::WriteHexLine(const std::string& name, std::size_t size) {
+void RegistryExporter::WriteHexLine(const std::string& name, std::string_view bytes) {
   AppendQuotedName(line_, name);
   line_ += "hex:";
-  line_.reserve(line_.size() + size * 3);
-  for (std::size_t i = 0; i < size; ++i) {
-    if (i > 0) line_ += ',';
-    AppendHexByte(line_, buffer_[i]);
+  if (!bytes.empty()) {
+    // Values can be long: the digits go straight into place.
+    const std::size_t start = line_.size();
+    line_.resize(start + bytes.size() * 3 - 1);
+    char* out = line_.data() + start;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (i > 0) *out++ = ',';
+      const auto byte = static_cast<std::uint8_t>(bytes[i]);
+      *out++ = kHexDigits[byte >> 4];
+      *out++ = kHexDigits[byte & 0x0F];
+    }
   }
   WriteReportLine(context_, line_);
 }
 
-void RegistryExporter::WriteCharacterView(std::size_t size) {
+void RegistryExporter::WriteCharacterView(std::string_view bytes) {
   line_.clear();
-  for (std::size_t i = 0; i < size; ++i) {
-    const auto c = static_cast<char>(buffer_[i]);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
     if (i == 0) {
       // The first byte has pieces of its own: "; %.1s" or "; | ".
       line_ += c != '\0' ? "; " : "; | ";

@@ -24,7 +24,9 @@ std::string FormatGrouped(std::int64_t value, const NumberSeparators& separators
   // Through unsigned so that the smallest value has a magnitude too.
   const std::uint64_t magnitude =
       negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
-  return (negative ? "-" : "") + GroupDigits(std::to_string(magnitude), separators.thousands);
+  std::string grouped = GroupDigits(std::to_string(magnitude), separators.thousands);
+  if (negative) grouped.insert(grouped.begin(), '-');
+  return grouped;
 }
 
 std::string FormatDecimal(double value, int decimals, const NumberSeparators& separators) {

@@ -174,8 +174,9 @@ long SimPlatform::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
 }
 
 long SimPlatform::RegEnumValueA(RegKey key, std::uint32_t index, char* name,
-                                std::uint32_t& nameSize) {
-  return registry_.RegEnumValueA(key, index, name, nameSize);
+                                std::uint32_t& nameSize, std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataSize) {
+  return registry_.RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
 }
 
 long SimPlatform::RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,

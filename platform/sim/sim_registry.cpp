@@ -190,6 +190,17 @@ long CopyName(std::string_view source, char* name, std::uint32_t& nameSize) {
   return kErrorSuccess;
 }
 
+/// Hands out a value's bytes as the query calls do: the size always, the bytes when they fit.
+long CopyData(std::string_view bytes, std::uint8_t* data, std::uint32_t* dataSize) {
+  if (dataSize == nullptr) return kErrorSuccess;
+  const std::uint32_t available = *dataSize;
+  *dataSize = SizeOf(bytes);
+  if (data == nullptr) return kErrorSuccess;
+  if (bytes.size() > available) return kErrorMoreData;
+  std::memcpy(data, bytes.data(), bytes.size());
+  return kErrorSuccess;
+}
+
 }  // namespace
 
 struct SimRegistry::Impl {
@@ -350,13 +361,19 @@ long SimRegistry::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
 }
 
 long SimRegistry::RegEnumValueA(RegKey key, std::uint32_t index, char* name,
-                                std::uint32_t& nameSize) {
+                                std::uint32_t& nameSize, std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataSize) {
   const std::optional<OpenedKey> opened = impl_->Resolve(key);
   if (!opened) return kErrorInvalidHandle;
   if ((opened->access & kKeyQueryValue) == 0) return kErrorAccessDenied;
+  if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
   const auto& values = opened->key->Values();
   if (index >= values.size()) return kErrorNoMoreItems;
-  return CopyName(values[index].Name(), name, nameSize);
+  const Value& value = values[index];
+  const long result = CopyName(value.Name(), name, nameSize);
+  if (result != kErrorSuccess) return result;
+  if (type != nullptr) *type = value.Type();
+  return CopyData(value.Data(), data, dataSize);
 }
 
 long SimRegistry::RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
@@ -372,14 +389,7 @@ long SimRegistry::RegQueryValueExA(RegKey key, const std::string& valueName, std
     return kErrorFileNotFound;
   }
   if (type != nullptr) *type = value->Type();
-  const std::string_view bytes = value->Data();
-  if (dataSize == nullptr) return kErrorSuccess;
-  const std::uint32_t available = *dataSize;
-  *dataSize = SizeOf(bytes);
-  if (data == nullptr) return kErrorSuccess;
-  if (bytes.size() > available) return kErrorMoreData;
-  std::memcpy(data, bytes.data(), bytes.size());
-  return kErrorSuccess;
+  return CopyData(value->Data(), data, dataSize);
 }
 
 }  // namespace kdx

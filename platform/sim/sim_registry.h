@@ -38,7 +38,8 @@ class SimRegistry {
   long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info);
   /// Subkeys enumerate ordered by upper-cased name, values in load order.
   long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
-  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
+  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
+                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
   /// A missing value clears *dataSize when data is null, as NT does, and leaves *type alone.
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
                         std::uint8_t* data, std::uint32_t* dataSize);

@@ -180,11 +180,17 @@ long Win32Platform::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
 }
 
 long Win32Platform::RegEnumValueA(RegKey key, std::uint32_t index, char* name,
-                                  std::uint32_t& nameSize) {
+                                  std::uint32_t& nameSize, std::uint32_t* type, std::uint8_t* data,
+                                  std::uint32_t* dataSize) {
   DWORD size = nameSize;
+  DWORD typeCode = 0;
+  DWORD bytes = dataSize != nullptr ? *dataSize : 0;
   const LONG status =
-      ::RegEnumValueA(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+      ::RegEnumValueA(ToHkey(key), index, name, &size, nullptr, type ? &typeCode : nullptr, data,
+                      dataSize ? &bytes : nullptr);
   nameSize = size;
+  if (type != nullptr) *type = typeCode;
+  if (dataSize != nullptr) *dataSize = bytes;
   return status;
 }
 

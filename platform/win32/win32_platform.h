@@ -18,7 +18,8 @@ class Win32Platform final : public Platform {
   long RegCloseKey(RegKey key) override;
   long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) override;
   long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize) override;
-  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize) override;
+  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
+                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
                         std::uint8_t* data, std::uint32_t* dataSize) override;
 

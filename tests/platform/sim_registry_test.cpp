@@ -57,7 +57,7 @@ class SimRegistryTest : public ::testing::Test {
     char name[256];
     for (std::uint32_t i = 0;; ++i) {
       std::uint32_t size = sizeof name;
-      const long result = registry_.RegEnumValueA(key, i, name, size);
+      const long result = registry_.RegEnumValueA(key, i, name, size, nullptr, nullptr, nullptr);
       if (result != kErrorSuccess) {
         EXPECT_EQ(result, kErrorNoMoreItems);
         return names;
@@ -130,7 +130,9 @@ TEST_F(SimRegistryTest, FindsValuesOfKeysWithManyValues) {
   EXPECT_EQ(names[300], "new");
   // every name found without case
   for (int i = 0; i < 300; ++i) {
-    EXPECT_NE(ValueOf(key, "V" + std::to_string(i)), "missing") << i;
+    std::string name = "V";
+    name += std::to_string(i);
+    EXPECT_NE(ValueOf(key, name), "missing") << i;
   }
   EXPECT_EQ(ValueOf(key, "v7"), std::string("1:seven\0", 8));
   EXPECT_EQ(ValueOf(key, "NEW"), std::string("1:n\0", 4));
@@ -223,7 +225,8 @@ TEST_F(SimRegistryTest, HandsOutAndTakesBackHandles) {
   EXPECT_EQ(registry_.RegOpenKeyExA(b, "", kKeyRead, key), kErrorInvalidHandle);
   EXPECT_EQ(key, kSentinel);
   EXPECT_EQ(registry_.RegEnumKeyExA(b, 0, name, size), kErrorInvalidHandle);
-  EXPECT_EQ(registry_.RegEnumValueA(b, 0, name, size), kErrorInvalidHandle);
+  EXPECT_EQ(registry_.RegEnumValueA(b, 0, name, size, nullptr, nullptr, nullptr),
+            kErrorInvalidHandle);
   EXPECT_EQ(registry_.RegQueryValueExA(b, "", nullptr, nullptr, &size), kErrorInvalidHandle);
   EXPECT_EQ(size, kSentinel);
   // the other handles still work
@@ -281,7 +284,8 @@ TEST_F(SimRegistryTest, ChecksTheHandlesAccessOnEveryOperation) {
   EXPECT_EQ(registry_.RegEnumKeyExA(enumOnly, 0, name, size), kErrorSuccess);
   // counts, value names and data need KEY_QUERY_VALUE
   EXPECT_EQ(registry_.RegQueryInfoKeyA(enumOnly, info), kErrorAccessDenied);
-  EXPECT_EQ(registry_.RegEnumValueA(enumOnly, 0, name, size), kErrorAccessDenied);
+  EXPECT_EQ(registry_.RegEnumValueA(enumOnly, 0, name, size, nullptr, nullptr, nullptr),
+            kErrorAccessDenied);
   EXPECT_EQ(registry_.RegQueryValueExA(enumOnly, "v", nullptr, nullptr, &size), kErrorAccessDenied);
   EXPECT_EQ(registry_.RegQueryInfoKeyA(queryOnly, info), kErrorSuccess);
   EXPECT_EQ(ValueOf(queryOnly, "v"), std::string("4:\1\0\0\0", 6));
@@ -330,23 +334,55 @@ TEST_F(SimRegistryTest, EnumeratesNamesIntoBuffersOfTheGivenSize) {
   EXPECT_EQ(size, 3u);
   EXPECT_STREQ(name, "kumquat");
   reset(3);
-  EXPECT_EQ(registry_.RegEnumValueA(key, 0, name, size), kErrorMoreData);
+  EXPECT_EQ(registry_.RegEnumValueA(key, 0, name, size, nullptr, nullptr, nullptr), kErrorMoreData);
   EXPECT_EQ(size, 3u);
   EXPECT_STREQ(name, "kumquat");
   // past the end
   reset(8);
   EXPECT_EQ(registry_.RegEnumKeyExA(key, 1, name, size), kErrorNoMoreItems);
-  EXPECT_EQ(registry_.RegEnumValueA(key, 2, name, size), kErrorNoMoreItems);
+  EXPECT_EQ(registry_.RegEnumValueA(key, 2, name, size, nullptr, nullptr, nullptr),
+            kErrorNoMoreItems);
   EXPECT_EQ(size, 8u);
   EXPECT_STREQ(name, "kumquat");
   // the default value enumerates with an empty name
   reset(1);
-  EXPECT_EQ(registry_.RegEnumValueA(key, 1, name, size), kErrorSuccess);
+  EXPECT_EQ(registry_.RegEnumValueA(key, 1, name, size, nullptr, nullptr, nullptr), kErrorSuccess);
   EXPECT_EQ(size, 0u);
   EXPECT_EQ(name[0], '\0');
   // no buffer
   reset(8);
   EXPECT_EQ(registry_.RegEnumKeyExA(key, 0, nullptr, size), kErrorInvalidParameter);
+}
+
+TEST_F(SimRegistryTest, EnumeratesValueDataWithTheName) {
+  Load("[HKLM\\K]\n\"s\"=\"abc\"\n\"b\"=hex:01,02,03,04,05,06,07,08,09\n");
+  const RegKey key = Open(kHKeyLocalMachine, "K");
+  char name[8];
+  std::uint32_t size = sizeof name;
+  std::uint32_t type = kSentinel;
+  std::uint8_t data[8];
+  std::uint32_t dataSize = sizeof data;
+  // name, type, bytes and their count in one call; a REG_SZ keeps its NUL
+  EXPECT_EQ(registry_.RegEnumValueA(key, 0, name, size, &type, data, &dataSize), kErrorSuccess);
+  EXPECT_STREQ(name, "s");
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(dataSize, 4u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 4), std::string("abc\0", 4));
+  // bytes beyond the buffer: ERROR_MORE_DATA with the size needed
+  size = sizeof name;
+  dataSize = sizeof data;
+  EXPECT_EQ(registry_.RegEnumValueA(key, 1, name, size, &type, data, &dataSize), kErrorMoreData);
+  EXPECT_EQ(dataSize, 9u);
+  // the size alone, without a buffer
+  size = sizeof name;
+  dataSize = 0;
+  EXPECT_EQ(registry_.RegEnumValueA(key, 1, name, size, &type, nullptr, &dataSize), kErrorSuccess);
+  EXPECT_EQ(dataSize, 9u);
+  EXPECT_EQ(type, kRegBinary);
+  // a buffer without its size
+  size = sizeof name;
+  EXPECT_EQ(registry_.RegEnumValueA(key, 1, name, size, &type, data, nullptr),
+            kErrorInvalidParameter);
 }
 
 TEST_F(SimRegistryTest, QueriesValuesWithAdvapiResults) {

@@ -28,9 +28,9 @@ class SimRegistryPlatform : public Platform {
                      std::uint32_t& nameSize) override {
     return registry_.RegEnumKeyExA(key, index, name, nameSize);
   }
-  long RegEnumValueA(RegKey key, std::uint32_t index, char* name,
-                     std::uint32_t& nameSize) override {
-    return registry_.RegEnumValueA(key, index, name, nameSize);
+  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
+                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override {
+    return registry_.RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
   }
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
                         std::uint8_t* data, std::uint32_t* dataSize) override {

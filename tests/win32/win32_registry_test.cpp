@@ -151,9 +151,28 @@ TEST_F(Win32RegistryStore, EnumerationBufferLimits) {
   std::uint32_t size = sizeof name;
   EXPECT_EQ(platform_.RegEnumKeyExA(key, 0, name, size), kErrorMoreData);
   size = sizeof name;
-  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size), kErrorMoreData);
+  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, nullptr, nullptr, nullptr), kErrorMoreData);
   size = sizeof name;
   EXPECT_EQ(platform_.RegEnumKeyExA(key, 1, name, size), kErrorNoMoreItems);
+}
+
+// The value enumeration hands out type and bytes with the name, as RegQueryValueExA would.
+TEST_F(Win32RegistryStore, EnumerationBringsTypeAndBytes) {
+  key_.SetBytes("big", REG_BINARY, std::string(9, '\x07'));
+  const RegKey key = Open();
+  char name[8];
+  std::uint32_t size = sizeof name;
+  std::uint32_t type = 0xdeadbeef;
+  std::uint8_t data[8];
+  std::uint32_t dataSize = sizeof data;
+  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, &type, data, &dataSize), kErrorMoreData);
+  EXPECT_EQ(dataSize, 9u);
+  size = sizeof name;
+  dataSize = 0;
+  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, &type, nullptr, &dataSize), kErrorSuccess);
+  EXPECT_STREQ(name, "big");
+  EXPECT_EQ(type, static_cast<std::uint32_t>(REG_BINARY));
+  EXPECT_EQ(dataSize, 9u);
 }
 
 // The default value enumerates with the empty name.
