@@ -239,12 +239,16 @@ std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
   RegKeyInfo info;
   if (platform.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
   level.valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
+  // Offer no more room than the key's largest value needs: Wine moves the whole offered
+  // buffer through its server on every call. A value that grew meanwhile takes the
+  // name-based road below.
+  const std::uint32_t capacity = std::min(kValueBufferSize, info.maxValueLen);
   // One enumeration call brings a value's name, type and bytes: the export reads every value
   // of large trees, and each store call costs (under Wine, a round trip to the server).
   for (std::uint32_t index = 0; index < info.values; ++index) {
     auto nameSize = static_cast<std::uint32_t>(level.valueName.size());
     std::uint32_t type = 0;
-    std::uint32_t size = kValueBufferSize;
+    std::uint32_t size = capacity;
     const long result = platform.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
                                                buffer_.data(), &size);
     if (result == kErrorMoreData) {
