@@ -7,7 +7,9 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/text_encoding.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunHostProgram(int argc, char** argv) {
   CLI::App app{
       "kdxinfo - collects the printer set-up of a (simulated) Windows PC into a report file.\n"
       "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
@@ -34,6 +36,19 @@ int main(int argc, char** argv) {
                                  {std::cin, std::cout, std::cerr, &kdx::Cp1252ToUtf8});
   } catch (const kdx::KdxError& error) {
     std::cerr << "kdxinfo: " << kdx::Cp1252ToUtf8(error.what()) << '\n';
+    return kdx::kExitFailed;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return RunHostProgram(argc, argv);
+  } catch (const std::exception& error) {
+    // The host's own failures (an unreadable machine folder, no memory) end with a message
+    // too; their texts come from the host and are shown as they are.
+    std::cerr << "kdxinfo: " << error.what() << '\n';
     return kdx::kExitFailed;
   }
 }

@@ -42,7 +42,8 @@ std::string KeyBlock(int branch, int key) {
   block += "\"InfPath\"=\"C:\\\\WINDOWS\\\\inf\\\\oem" + n + ".inf\"\n";
   block += "\"Start\"=dword:00000003\n";
   block += "\"Count\"=dword:" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "\n";
-  block += "\"Settings\"=hex:" + HexList("\x0a\xff\x00\x01\x02\x03\x04\x05" + n) + "\n";
+  block +=
+      "\"Settings\"=hex:" + HexList(std::string("\x0a\xff\x00\x01\x02\x03\x04\x05", 8) + n) + "\n";
   block += "\"Flags\"=hex:01\n";
   block +=
       "\"ImagePath\"=hex(2):" + HexList("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";

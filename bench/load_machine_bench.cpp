@@ -151,7 +151,8 @@ void BM_ParseRegFile(benchmark::State& state, const fs::path& regFile) {
     const std::string bytes = ReadFileBytes(regFile);
     CountingSink sink;
     ParseRegFile(bytes, regFile.string(), sink);
-    if (sink.keys != kGroups * kKeysPerGroup || sink.values != 5u * kGroups * kKeysPerGroup) {
+    constexpr std::size_t kKeys = static_cast<std::size_t>(kGroups) * kKeysPerGroup;
+    if (sink.keys != kKeys || sink.values != 5 * kKeys) {
       state.SkipWithError("the parser saw another number of keys or values");
       break;
     }

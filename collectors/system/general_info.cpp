@@ -22,7 +22,9 @@ constexpr std::uint32_t kPlatformWin32s = 0;
 constexpr std::uint32_t kPlatformNt = 2;
 
 // S-1-5-32-544, the built-in Administrators group.
-const Sid kAdministratorsSid{5, {32, 544}};
+constexpr std::uint64_t kNtAuthority = 5;
+constexpr std::uint32_t kBuiltinDomain = 32;
+constexpr std::uint32_t kAdministratorsAlias = 544;
 constexpr std::size_t kTokenGroupsBufferSize = 1024;
 
 std::string WithTrailingBackslash(std::string path) {
@@ -148,9 +150,10 @@ bool isAdmin(Platform& platform) {
   const auto groups = token->Groups(kTokenGroupsBufferSize);
   token.reset();
   if (!groups) return false;
+  const Sid administrators{kNtAuthority, {kBuiltinDomain, kAdministratorsAlias}};
   // Attributes are not looked at: a deny-only Administrators group counts as well.
   for (const Sid& group : *groups) {
-    if (group == kAdministratorsSid) return true;
+    if (group == administrators) return true;
   }
   return false;
 }

@@ -32,8 +32,8 @@ class Value {
       : bytes_(name), nameSize_(static_cast<std::uint32_t>(name.size())), type_(type) {
     bytes_.append(data);
   }
-  std::string_view Name() const { return std::string_view(bytes_).substr(0, nameSize_); }
-  std::string_view Data() const { return std::string_view(bytes_).substr(nameSize_); }
+  std::string_view Name() const { return std::string_view{bytes_}.substr(0, nameSize_); }
+  std::string_view Data() const { return std::string_view{bytes_}.substr(nameSize_); }
   std::uint32_t Type() const { return type_; }
   void Replace(std::uint32_t type, std::string_view data) {
     type_ = type;

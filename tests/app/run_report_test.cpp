@@ -39,6 +39,7 @@ TEST(ReportTable, StartsWithHeadingRowAndAppendsInOrder) {
 TEST(Progress, AdvancesByQuarterAndWrapsPastHundred) {
   int progress = 0;
   std::vector<int> seen;
+  seen.reserve(11);
   for (int tick = 0; tick < 11; ++tick) seen.push_back(progress = NextProgress(progress));
   EXPECT_EQ(seen, (std::vector<int>{25, 50, 75, 100, 0, 25, 50, 75, 100, 0, 25}));
 }

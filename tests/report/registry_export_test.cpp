@@ -177,6 +177,14 @@ TEST(RegistryExport, FilterAppliesToDirectSubkeysOnly) {
                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\AP\\kdxprint.exe\\Other]"}));
 }
 
+// The printer class key, as the Driver detour names it and as the export table names it.
+constexpr char kPrinterClassDetour[] =
+    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
+    "{4D36E979-E325-11CE-BFC1-08002BE10318}";
+constexpr char kPrinterClassTable[] =
+    "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\"
+    "{4D36E979-E325-11CE-BFC1-08002BE10318}]";
+
 const char kClassKeys[] =
     "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-BFC1-"
     "08002BE10318}\\0001]\n\"DriverDesc\"=\"KD\"\n"
@@ -191,11 +199,8 @@ TEST(RegistryExport, DriverValueExportsItsClassKeyBeforeSubkeys) {
   EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\Enum\\D"),
             (Lines{"[HKEY_LOCAL_MACHINE\\Enum\\D]",
                    "\"Driver\"=\"{4D36E979-E325-11CE-BFC1-08002BE10318}\\0001\"", "\"After\"=\"a\"",
-                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
-                   "11CE-BFC1-08002BE10318}\\0001]",
-                   "\"DriverDesc\"=\"KD\"",
-                   "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-"
-                   "11CE-BFC1-08002BE10318}\\0001\\Sub]",
+                   std::string(kPrinterClassDetour) + "\\0001]", "\"DriverDesc\"=\"KD\"",
+                   std::string(kPrinterClassDetour) + "\\0001\\Sub]",
                    "[HKEY_LOCAL_MACHINE\\Enum\\D\\Child]"}));
 }
 
@@ -268,15 +273,11 @@ TEST(RegistryExport, ReportKeysInTableOrderWithTheCommentAfterTheFirst) {
       "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]\n[HKEY_USERS\\.DEFAULT\\Software\\Other]\n");
   ExportReportKeys(e.Context());
   // The printer class stands twice; the filtered .DEFAULT\Software keeps only Vedav.
-  EXPECT_EQ(
-      e.Written(),
-      (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]",
-             "\"ProductType\"=\"WinNT\"", ";  Driver Signing: 0:ignore; 1:ask; 2:deny",
-             "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
-             "E325-11CE-BFC1-08002BE10318}]",
-             "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E979-"
-             "E325-11CE-BFC1-08002BE10318}]",
-             "[HKEY_USERS\\.DEFAULT\\Software]", "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]"}));
+  EXPECT_EQ(e.Written(),
+            (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]",
+                   "\"ProductType\"=\"WinNT\"", ";  Driver Signing: 0:ignore; 1:ask; 2:deny",
+                   kPrinterClassTable, kPrinterClassTable, "[HKEY_USERS\\.DEFAULT\\Software]",
+                   "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]"}));
 }
 
 }  // namespace

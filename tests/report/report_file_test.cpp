@@ -11,7 +11,6 @@ namespace {
 
 using test::ReadFileBytes;
 using test::RecordingFrontEnd;
-using test::ReportLines;
 using test::TestMachine;
 
 std::vector<std::string> Split(const std::vector<std::string>& chunks) {
@@ -81,7 +80,9 @@ struct ReportRun {
   std::filesystem::path path;
 };
 
-const std::string kRuler(100, '#');
+const char kRuler[] =
+    "##############################################################################################"
+    "######";
 
 /// The lines from the first table line that follows SESSIONNAME up to "REGEDIT4".
 Lines LogBlock(const Lines& lines) {
@@ -110,11 +111,9 @@ TEST(ReportFile, LogFilesInOrderWithTheirHeadings) {
   ReportRun run(machine);
   ASSERT_EQ(run.Go(), RunOutcome::Written);
   // dpinst.log read as 8-bit text: the BOM stays, each line loses its last byte and its NULs.
-  EXPECT_EQ(LogBlock(run.ReportLines()), (Lines{kRuler, "", "KdxError.log:", "e1", "e2", "", kRuler,
-                                                "", "Faultlog.txt:", kRuler, "", "dpinst.log:",
-                                                "\xFF\xFE"
-                                                "ab",
-                                                "c", "", kRuler, "", "REGEDIT4"}));
+  EXPECT_EQ(LogBlock(run.ReportLines()),
+            (Lines{kRuler, "", "KdxError.log:", "e1", "e2", "", kRuler, "", "Faultlog.txt:", kRuler,
+                   "", "dpinst.log:", "\xFF\xFE\x61\x62", "c", "", kRuler, "", "REGEDIT4"}));
 }
 
 TEST(ReportFile, LogFileNamesIgnoreCaseAndFollowWindowsFolder) {
