@@ -57,9 +57,7 @@ std::vector<std::string> Utf8Arguments() {
   return result;
 }
 
-}  // namespace
-
-int main() {
+int RunConsoleProgram() {
   CLI::App app{
       "kdxinfo - collects the printer set-up of this Windows PC into a report file.\n"
       "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
@@ -74,6 +72,7 @@ int main() {
   const Utf8Console console;
   const std::vector<std::string> arguments = Utf8Arguments();
   std::vector<const char*> argv;
+  argv.reserve(arguments.size());
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   try {
     app.parse(static_cast<int>(argv.size()), argv.data());
@@ -88,6 +87,18 @@ int main() {
                                  {std::cin, std::cout, std::cerr, &kdx::Cp1252ToUtf8});
   } catch (const kdx::KdxError& error) {
     std::cerr << "kdxinfo: " << kdx::Cp1252ToUtf8(error.what()) << '\n';
+    return kdx::kExitFailed;
+  }
+}
+
+}  // namespace
+
+int main() {
+  try {
+    return RunConsoleProgram();
+  } catch (const std::exception& error) {
+    // Failures of the C++ runtime itself (no memory) still end with a message.
+    std::cerr << "kdxinfo: " << error.what() << '\n';
     return kdx::kExitFailed;
   }
 }

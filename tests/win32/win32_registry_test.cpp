@@ -58,7 +58,7 @@ class Win32RegistryStore : public ::testing::Test {
 TEST_F(Win32RegistryStore, ReportsTheStoredTypeCodes) {
   key_.SetBytes("none", REG_NONE, "x");
   key_.SetText("sz", "text");
-  key_.SetBytes("expand", REG_EXPAND_SZ, std::string("%WINDIR%", 9));
+  key_.SetBytes("expand", REG_EXPAND_SZ, std::string("%WINDIR%\0", 9));
   key_.SetBytes("binary", REG_BINARY, "\x01\x02");
   key_.SetDword("dword", 7);
   key_.SetBytes("multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
@@ -278,7 +278,7 @@ TEST_F(Win32TRegistry, ReadsAnsiTextUnchanged) {
 
 // An expandable string is returned as stored, not expanded.
 TEST_F(Win32TRegistry, ExpandStringIsNotExpanded) {
-  key_.SetBytes("path", REG_EXPAND_SZ, std::string("%WINDIR%\\x", 11));
+  key_.SetBytes("path", REG_EXPAND_SZ, std::string("%WINDIR%\\x\0", 11));
   ASSERT_TRUE(registry_.OpenRead("\\" + key_.Path()));
   EXPECT_EQ(registry_.ReadText("path"), "%WINDIR%\\x");
 }
@@ -286,7 +286,7 @@ TEST_F(Win32TRegistry, ExpandStringIsNotExpanded) {
 // DWORDs read as signed numbers; a 4-byte binary value is a type error.
 TEST_F(Win32TRegistry, DwordAndItsTypeError) {
   key_.SetDword("number", 0xFFFFFFFE);
-  key_.SetBytes("binary", REG_BINARY, "\x01\x00\x00\x00");
+  key_.SetBytes("binary", REG_BINARY, std::string("\x01\x00\x00\x00", 4));
   ASSERT_TRUE(registry_.OpenRead("\\" + key_.Path()));
   EXPECT_EQ(registry_.ReadDword("number"), -2);
   EXPECT_THROW(registry_.ReadDword("binary"), ERegistryException);
