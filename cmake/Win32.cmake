@@ -57,15 +57,14 @@ enable_testing()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-# The core's unit tests run here too, with the simulated registry some of them load their
-# cases into. The simulated machine (SimPlatform) is POSIX-only, so the tests built on it stay
-# on the host. nlohmann_json is header-only; like CLI11 it gets a folder of its own.
+# The core's unit tests run here too, whole reports of the sample machines included, on the
+# simulated machine built for Windows. nlohmann_json is header-only; like CLI11 it gets a
+# folder of its own.
 find_path(KDX_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 set(KDX_JSON_INCLUDE ${CMAKE_BINARY_DIR}/json-include)
 file(MAKE_DIRECTORY ${KDX_JSON_INCLUDE})
 file(CREATE_LINK ${KDX_JSON_DIR}/nlohmann ${KDX_JSON_INCLUDE}/nlohmann SYMBOLIC)
 file(GLOB KDX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
-list(FILTER KDX_SIM_SOURCES EXCLUDE REGEX "/sim_platform\\.cpp$")
 add_library(kdx_sim STATIC ${KDX_SIM_SOURCES})
 target_include_directories(kdx_sim SYSTEM PUBLIC ${KDX_JSON_INCLUDE})
 target_link_libraries(kdx_sim PUBLIC kdx_core)
@@ -73,13 +72,6 @@ target_link_libraries(kdx_sim PUBLIC kdx_core)
 file(GLOB_RECURSE KDX_PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp
      tests/support/*.cpp)
 list(FILTER KDX_PORTABLE_TEST_SOURCES EXCLUDE REGEX "/tests/(win32|fuzz)/")
-foreach(source ${KDX_PORTABLE_TEST_SOURCES})
-  file(STRINGS ${source} machine_includes
-       REGEX "#include \"(support/test_machine|platform/sim/sim_platform)\\.h\"")
-  if(machine_includes)
-    list(REMOVE_ITEM KDX_PORTABLE_TEST_SOURCES ${source})
-  endif()
-endforeach()
 file(GLOB KDX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 
 add_executable(kdx_win32_tests ${KDX_PORTABLE_TEST_SOURCES} ${KDX_WIN32_TEST_SOURCES})

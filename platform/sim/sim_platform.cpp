@@ -61,21 +61,19 @@ class SimAccessToken : public AccessToken {
   std::optional<std::vector<Sid>> groups_;
 };
 
+// File streams take the host's Unicode paths on every host, narrow C calls do not.
 class HostInputFile : public InputFile {
  public:
-  explicit HostInputFile(std::FILE* file) : file_(file) {}
-  ~HostInputFile() override { std::fclose(file_); }
-  HostInputFile(const HostInputFile&) = delete;
-  HostInputFile& operator=(const HostInputFile&) = delete;
+  explicit HostInputFile(std::ifstream in) : in_(std::move(in)) {}
 
   std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::fread(buffer, 1, size, file_);
-    if (count < size && std::ferror(file_)) throw EInOutError(kIoReadPastEnd);
-    return count;
+    in_.read(buffer, static_cast<std::streamsize>(size));
+    if (in_.bad()) throw EInOutError(kIoReadPastEnd);
+    return static_cast<std::size_t>(in_.gcount());
   }
 
  private:
-  std::FILE* file_;
+  std::ifstream in_;
 };
 
 int IoCodeOfErrno(int error) {
@@ -99,22 +97,18 @@ int IoCodeOfErrno(int error) {
 
 class HostOutputFile : public OutputFile {
  public:
-  HostOutputFile(std::FILE* file, std::optional<ReportFileFault> fault, int* failuresLeft)
-      : file_(file), fault_(fault), failuresLeft_(failuresLeft) {}
-  ~HostOutputFile() override {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  HostOutputFile(const HostOutputFile&) = delete;
-  HostOutputFile& operator=(const HostOutputFile&) = delete;
+  HostOutputFile(std::ofstream out, std::optional<ReportFileFault> fault, int* failuresLeft)
+      : out_(std::move(out)), fault_(fault), failuresLeft_(failuresLeft) {}
 
   void Write(const char* data, std::size_t size) override {
     std::size_t allowed = size;
     const bool fails = fault_ && *failuresLeft_ != 0 && written_ + size > fault_->failAfterBytes;
     // A full disk takes what still fits, then refuses the rest.
-    if (fails)
+    if (fails) {
       allowed = static_cast<std::size_t>(fault_->failAfterBytes -
                                          std::min<std::uint64_t>(written_, fault_->failAfterBytes));
-    if (allowed > 0 && std::fwrite(data, 1, allowed, file_) != allowed) {
+    }
+    if (allowed > 0 && !out_.write(data, static_cast<std::streamsize>(allowed))) {
       throw EInOutError(IoCodeOfErrno(errno));
     }
     written_ += allowed;
@@ -125,13 +119,12 @@ class HostOutputFile : public OutputFile {
   }
 
   void Close() override {
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0) throw EInOutError(IoCodeOfErrno(errno));
+    out_.close();
+    if (out_.fail()) throw EInOutError(IoCodeOfErrno(errno));
   }
 
  private:
-  std::FILE* file_;
+  std::ofstream out_;
   std::optional<ReportFileFault> fault_;
   int* failuresLeft_;
   std::uint64_t written_ = 0;
@@ -194,8 +187,9 @@ SystemTime SimPlatform::GetLocalTime() {
   if (config_.localTime) return *config_.localTime;
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  // One thread only, so the shared result of std::localtime is safe here; it is the one
+  // call that both the host and the Windows C library offer.
+  const std::tm local = *std::localtime(&seconds);
   SystemTime time;
   time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
   time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
@@ -317,19 +311,24 @@ bool SimPlatform::FileExists(const std::string& path) {
 std::unique_ptr<InputFile> SimPlatform::OpenInputFile(const std::string& path) {
   const auto host = HostPathOf(path);
   if (!host) throw EInOutError(kIoFileNotFound);
-  std::FILE* file = std::fopen(host->c_str(), "rb");
-  if (file == nullptr) throw EInOutError(errno == ENOENT ? kIoFileNotFound : IoCodeOfErrno(errno));
-  return std::make_unique<HostInputFile>(file);
+  std::error_code ec;
+  // Windows refuses to open a folder as a file.
+  if (fs::is_directory(*host, ec)) throw EInOutError(kIoAccessDenied);
+  std::ifstream in(*host, std::ios::binary);
+  if (!in) throw EInOutError(errno == ENOENT ? kIoFileNotFound : IoCodeOfErrno(errno));
+  return std::make_unique<HostInputFile>(std::move(in));
 }
 
 std::unique_ptr<OutputFile> SimPlatform::CreateOutputFile(const std::string& path) {
-  // The report goes to the host, whose file names are UTF-8.
-  const std::string hostPath = Cp1252ToUtf8(path);
+  // The report goes to the host's file system, whose names are Unicode.
+  const fs::path hostPath = fs::u8path(Cp1252ToUtf8(path));
   std::error_code ec;
-  if (hostPath.empty() || fs::is_directory(hostPath, ec)) throw EInOutError(kIoAccessDenied);
-  std::FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (file == nullptr) throw EInOutError(IoCodeOfErrno(errno));
-  return std::make_unique<HostOutputFile>(file, config_.reportFileFault, &reportFileFailuresLeft_);
+  if (path.empty() || fs::is_directory(hostPath, ec)) throw EInOutError(kIoAccessDenied);
+  errno = 0;
+  std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+  if (!out) throw EInOutError(IoCodeOfErrno(errno));
+  return std::make_unique<HostOutputFile>(std::move(out), config_.reportFileFault,
+                                          &reportFileFailuresLeft_);
 }
 
 }  // namespace kdx
