@@ -24,6 +24,9 @@ RunOutcome RunReport(RunContext& context) {
     context.frontEnd.ShowError(MessageForDisplay(error.what()));
   } catch (const std::bad_alloc&) {
     context.frontEnd.ShowError(MessageForDisplay("Zu wenig Arbeitsspeicher"));
+  } catch (const std::exception& error) {
+    // A failure of the C++ library ends the run like any other: shown once, never a crash.
+    context.frontEnd.ShowError(MessageForDisplay(error.what()));
   }
   return RunOutcome::Failed;
 }
