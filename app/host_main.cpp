@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/console/console_program.h"
+#include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/text_encoding.h"

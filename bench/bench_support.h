@@ -2,10 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
-
-#include "platform/front_end.h"
 
 namespace kdx::bench {
 
@@ -45,22 +42,5 @@ std::uint64_t PeakRssBytes();
 /// Starts a new peak at the current resident set, so that one benchmark's peak is not an
 /// earlier one's; false where the kernel does not offer it (the peak then carries over).
 bool ResetPeakRss();
-
-/// A front end that shows nothing and saves to a fixed path.
-class SilentFrontEnd : public FrontEnd {
- public:
-  explicit SilentFrontEnd(std::string savePath) : savePath_(std::move(savePath)) {}
-  void ShowInstructions() override {}
-  void ShowStatus(const std::string&) override {}
-  void ProcessMessages() override {}
-  bool Terminated() const override { return false; }
-  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
-    return savePath_;
-  }
-  void ShowError(const std::string&) override {}
-
- private:
-  std::string savePath_;
-};
 
 }  // namespace kdx::bench

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/core/run_context.h"
 #include "bench/bench_support.h"
+#include "platform/errors.h"
 #include "platform/sim/sim_platform.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
+#include "tests/support/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {
@@ -70,17 +71,17 @@ void WriteMachine(const fs::path& dir) {
 /// appended to the output, nothing formatted.
 class BareWalk {
  public:
-  BareWalk(Platform& platform, OutputFile& file) : platform_(platform), file_(file) {}
+  BareWalk(RegistryStore& store, OutputFile& file) : store_(store), file_(file) {}
 
   void Walk(RegKey key) {
     RegKeyInfo info;
-    if (platform_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return;
+    if (store_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return;
     std::vector<char> name(std::max(info.maxSubKeyLen, info.maxValueNameLen) + 1);
     for (std::uint32_t i = 0; i < info.values; ++i) {
       auto size = static_cast<std::uint32_t>(name.size());
       std::uint32_t type = 0;
       auto dataSize = static_cast<std::uint32_t>(value_.size());
-      if (platform_.RegEnumValueA(key, i, name.data(), size, &type, value_.data(), &dataSize) !=
+      if (store_.RegEnumValueA(key, i, name.data(), size, &type, value_.data(), &dataSize) !=
           kErrorSuccess) {
         continue;
       }
@@ -89,12 +90,12 @@ class BareWalk {
     }
     for (std::uint32_t i = 0; i < info.subKeys; ++i) {
       auto size = static_cast<std::uint32_t>(name.size());
-      if (platform_.RegEnumKeyExA(key, i, name.data(), size) != kErrorSuccess) continue;
+      if (store_.RegEnumKeyExA(key, i, name.data(), size) != kErrorSuccess) continue;
       RegKey child = 0;
-      if (platform_.RegOpenKeyExA(key, std::string(name.data(), size), kKeyRead, child) ==
+      if (store_.RegOpenKeyExA(key, std::string(name.data(), size), kKeyRead, child) ==
           kErrorSuccess) {
         Walk(child);
-        platform_.RegCloseKey(child);
+        store_.RegCloseKey(child);
       }
     }
   }
@@ -116,7 +117,7 @@ class BareWalk {
     buffer_.clear();
   }
 
-  Platform& platform_;
+  RegistryStore& store_;
   OutputFile& file_;
   std::vector<std::uint8_t> value_ = std::vector<std::uint8_t>(64000);
   std::string buffer_;
@@ -126,16 +127,20 @@ class BareWalk {
 struct Machine {
   explicit Machine(const fs::path& dir) : platform(dir), context(platform, frontEnd) {}
   SimPlatform platform;
-  SilentFrontEnd frontEnd{""};
+  test::SilentFrontEnd frontEnd;
   RunContext context;
 };
 
+std::unique_ptr<OutputFile> CreateFile(Machine& machine, const fs::path& path) {
+  std::unique_ptr<OutputFile> file;
+  CheckFileCall(machine.platform.Files().CreateOutputFile(path.string(), file));
+  return file;
+}
+
 std::uintmax_t ExportOnce(Machine& machine, const fs::path& path) {
-  ReportWriter writer(machine.platform.CreateOutputFile(path.string()));
-  machine.context.reportFile = &writer;
-  ExportRegistryKey(machine.context, kHKeyLocalMachine, kTreePath, "");
+  ReportWriter writer(CreateFile(machine, path));
+  ExportRegistryKey(machine.context, writer, kHKeyLocalMachine, kTreePath, "");
   writer.Close();
-  machine.context.reportFile = nullptr;
   return fs::file_size(path);
 }
 
@@ -151,12 +156,13 @@ void BM_BareWalkFloor(benchmark::State& state, Machine* machine, const fs::path&
   ResetPeakRss();
   const fs::path path = dir / "floor.txt";
   for (auto _ : state) {
-    auto file = machine->platform.CreateOutputFile(path.string());
-    BareWalk walk(machine->platform, *file);
+    auto file = CreateFile(*machine, path);
+    SimRegistry& store = machine->platform.Registry();
+    BareWalk walk(store, *file);
     RegKey tree = 0;
-    machine->platform.RegOpenKeyExA(kHKeyLocalMachine, kTreePath + 1, kKeyRead, tree);
+    store.RegOpenKeyExA(kHKeyLocalMachine, kTreePath + 1, kKeyRead, tree);
     walk.Walk(tree);
-    machine->platform.RegCloseKey(tree);
+    store.RegCloseKey(tree);
     walk.Finish(exportBytes);
     file->Close();
   }

@@ -6,10 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "app/core/run_context.h"
 #include "bench/bench_support.h"
 #include "platform/sim/sim_platform.h"
 #include "report/report_file.h"
+#include "run/run_context.h"
+#include "tests/support/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {
@@ -82,10 +83,10 @@ void BM_Button2Click(benchmark::State& state, const fs::path& machineDir) {
   ResetPeakRss();
   SimPlatform platform(machineDir);
   const fs::path path = machineDir / "report.txt";
-  SilentFrontEnd frontEnd(path.string());
+  test::SilentFrontEnd frontEnd(path.string());
   RunContext context(platform, frontEnd);
   context.computerName = "BENCH";
-  context.runTime = platform.GetLocalTime();
+  context.runTime = platform.System().GetLocalTime();
   context.windowsDir = "C:\\WINDOWS";
   context.systemDir = "C:\\WINDOWS\\system32\\";
   FillTable(context.table);

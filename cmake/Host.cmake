@@ -1,10 +1,5 @@
 # Host build: the simulated machine, the kdxinfo console program, tests, benchmarks, fuzzers.
-find_package(nlohmann_json 3.11 REQUIRED)
 find_package(CLI11 REQUIRED)
-
-file(GLOB KDX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
-add_library(kdx_sim STATIC ${KDX_SIM_SOURCES})
-target_link_libraries(kdx_sim PUBLIC kdx_core PRIVATE nlohmann_json::nlohmann_json)
 
 add_executable(kdxinfo app/host_main.cpp)
 target_link_libraries(kdxinfo PRIVATE kdx_console kdx_sim CLI11::CLI11)
@@ -20,9 +15,7 @@ if(KDX_BUILD_TESTS)
   target_include_directories(kdx_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
   target_link_libraries(kdx_tests PRIVATE kdx_console kdx_sim GTest::gtest GTest::gtest_main
                                           GTest::gmock)
-  target_compile_definitions(kdx_tests PRIVATE
-    KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
-    KDX_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/../shared/corpus")
+  target_compile_definitions(kdx_tests PRIVATE KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   include(GoogleTest)
   gtest_discover_tests(kdx_tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   add_test(NAME kdxinfo_end_to_end
@@ -37,7 +30,7 @@ if(KDX_BUILD_BENCHMARKS)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source} bench/bench_support.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name} PRIVATE kdx_sim benchmark::benchmark)
+    target_link_libraries(${name} PRIVATE kdx_sequence kdx_sim benchmark::benchmark)
   endforeach()
 endif()
 
@@ -46,7 +39,7 @@ if(KDX_BUILD_FUZZERS)
   foreach(source ${KDX_FUZZ_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE kdx_sim)
+    target_link_libraries(${name} PRIVATE kdx_sequence kdx_sim)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()

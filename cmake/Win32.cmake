@@ -8,7 +8,7 @@ set(KDX_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 # The platform layer over advapi32 and kernel32.
 file(GLOB KDX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 add_library(kdx_win32 STATIC ${KDX_WIN32_SOURCES})
-target_link_libraries(kdx_win32 PUBLIC kdx_core advapi32)
+target_link_libraries(kdx_win32 PUBLIC kdx_platform advapi32)
 
 # The two program names differ only in case, so they cannot share a folder on Windows: each
 # program gets a folder of its own.
@@ -19,7 +19,7 @@ set(KDX_CONSOLE_DIR ${CMAKE_BINARY_DIR}/console)
 file(GLOB KDX_WINDOW_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
 list(FILTER KDX_WINDOW_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(kdx_window STATIC ${KDX_WINDOW_SOURCES})
-target_link_libraries(kdx_window PUBLIC kdx_win32 user32 gdi32 comdlg32)
+target_link_libraries(kdx_window PUBLIC kdx_sequence kdx_win32 user32 gdi32 comdlg32)
 
 add_executable(KDXInfo WIN32 app/win32/gui_main.cpp)
 target_link_libraries(KDXInfo PRIVATE kdx_window)
@@ -43,7 +43,8 @@ set_target_properties(kdxinfo_console PROPERTIES OUTPUT_NAME kdxinfo
 # Times the registry export in process, to set beside regedit under Wine
 # (scripts/bench-wine-export.sh).
 add_executable(kdx_export_bench bench/win32/export_bench_main.cpp)
-target_link_libraries(kdx_export_bench PRIVATE kdx_win32 psapi)
+target_include_directories(kdx_export_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kdx_export_bench PRIVATE kdx_report kdx_win32 psapi)
 target_link_options(kdx_export_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
 if(NOT KDX_BUILD_TESTS)
@@ -58,17 +59,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 # The core's unit tests run here too, whole reports of the sample machines included, on the
-# simulated machine built for Windows. nlohmann_json is header-only; like CLI11 it gets a
-# folder of its own.
-find_path(KDX_JSON_DIR nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-set(KDX_JSON_INCLUDE ${CMAKE_BINARY_DIR}/json-include)
-file(MAKE_DIRECTORY ${KDX_JSON_INCLUDE})
-file(CREATE_LINK ${KDX_JSON_DIR}/nlohmann ${KDX_JSON_INCLUDE}/nlohmann SYMBOLIC)
-file(GLOB KDX_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
-add_library(kdx_sim STATIC ${KDX_SIM_SOURCES})
-target_include_directories(kdx_sim SYSTEM PUBLIC ${KDX_JSON_INCLUDE})
-target_link_libraries(kdx_sim PUBLIC kdx_core)
-
+# simulated machine built for Windows, beside the tests of the Win32 layer.
 file(GLOB_RECURSE KDX_PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp
      tests/support/*.cpp)
 list(FILTER KDX_PORTABLE_TEST_SOURCES EXCLUDE REGEX "/tests/(win32|fuzz)/")
@@ -78,13 +69,12 @@ add_executable(kdx_win32_tests ${KDX_PORTABLE_TEST_SOURCES} ${KDX_WIN32_TEST_SOU
 target_include_directories(kdx_win32_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 target_link_libraries(kdx_win32_tests PRIVATE kdx_console kdx_sim kdx_win32 gtest gtest_main gmock)
 target_link_options(kdx_win32_tests PRIVATE ${KDX_WIN32_LINK_OPTIONS})
-target_compile_definitions(kdx_win32_tests PRIVATE
-  KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
-  KDX_CORPUS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/../shared/corpus")
+target_compile_definitions(kdx_win32_tests PRIVATE KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
 # Shows the folders the general information step settles, which the report does not show.
 add_executable(kdx_general_info_probe tests/win32/general_info_probe.cpp)
-target_link_libraries(kdx_general_info_probe PRIVATE kdx_win32)
+target_include_directories(kdx_general_info_probe PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+target_link_libraries(kdx_general_info_probe PRIVATE kdx_collectors kdx_win32)
 target_link_options(kdx_general_info_probe PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
 add_test(NAME win32_imports

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/error_codes.h"
+
 namespace kdx {
 
 EInOutError::EInOutError(int code) : KdxError(IoErrorText(code)), code_(code) {}
@@ -8,13 +10,13 @@ ERangeError::ERangeError() : KdxError("Fehler bei Bereichsprüfung") {}
 
 std::string IoErrorText(int code) {
   switch (code) {
-    case kIoFileNotFound:
+    case kErrorFileNotFound:
       return "Datei nicht gefunden";
-    case kIoInvalidFileName:
+    case kErrorPathNotFound:
       return "Ungültiger Dateiname";
-    case kIoTooManyOpenFiles:
+    case kErrorTooManyOpenFiles:
       return "Zu viele geöffnete Dateien";
-    case kIoAccessDenied:
+    case kErrorAccessDenied:
       return "Dateizugriff verweigert";
     case kIoReadPastEnd:
       return "Versuch hinter dem Dateiende zu lesen";
@@ -25,6 +27,23 @@ std::string IoErrorText(int code) {
     default:
       return "E/A-Fehler " + std::to_string(code);
   }
+}
+
+int IoCodeForWin32Error(long win32Error) {
+  switch (win32Error) {
+    case kErrorDiskFull:
+    case kErrorHandleDiskFull:
+      return kIoDiskFull;
+    case kErrorInvalidName:
+    case kErrorBadPathname:
+      return kErrorPathNotFound;
+    default:
+      return static_cast<int>(win32Error);
+  }
+}
+
+void CheckFileCall(long win32Error) {
+  if (win32Error != kErrorSuccess) throw EInOutError(IoCodeForWin32Error(win32Error));
 }
 
 std::string MessageForDisplay(const std::string& message) {

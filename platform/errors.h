@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -34,17 +33,22 @@ class ERangeError : public KdxError {
   ERangeError();
 };
 
-/// The text of an I/O error code ("Datei nicht gefunden", "E/A-Fehler 32", ...).
-std::string IoErrorText(int code);
-
-/// I/O error codes with texts of their own.
-inline constexpr int kIoFileNotFound = 2;
-inline constexpr int kIoInvalidFileName = 3;
-inline constexpr int kIoTooManyOpenFiles = 4;
-inline constexpr int kIoAccessDenied = 5;
+/// I/O error codes of the program's own; below 100 an I/O error code is the Win32 error code
+/// of the failed call.
 inline constexpr int kIoReadPastEnd = 100;
 inline constexpr int kIoDiskFull = 101;
 inline constexpr int kIoInvalidNumericInput = 106;
+
+/// The text of an I/O error code ("Datei nicht gefunden", "E/A-Fehler 32", ...).
+std::string IoErrorText(int code);
+
+/// The I/O error code for a Win32 error code of a file call: the Win32 code itself, except
+/// that the disk-full codes become 101 and the malformed-name codes 3 ("Ungültiger
+/// Dateiname"), whose texts say what the user must fix.
+int IoCodeForWin32Error(long win32Error);
+
+/// Raises the EInOutError of a failed file call's Win32 error code; nothing for success.
+void CheckFileCall(long win32Error);
 
 /// The message of an error as the program shows it: a "." is appended unless the last
 /// character is a full stop or something below it (blank, punctuation, control).

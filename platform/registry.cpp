@@ -50,7 +50,7 @@ ValueKind KindOfType(std::uint32_t type) {
   }
 }
 
-TRegistry::TRegistry(Platform& platform) : platform_(platform) {}
+TRegistry::TRegistry(RegistryStore& store) : store_(store) {}
 
 TRegistry::~TRegistry() { CloseCurrent(); }
 
@@ -61,7 +61,7 @@ void TRegistry::SelectRoot(RegKey root) {
 }
 
 void TRegistry::CloseCurrent() {
-  if (key_ != 0) platform_.RegCloseKey(key_);
+  if (key_ != 0) store_.RegCloseKey(key_);
   key_ = 0;
   path_.clear();
 }
@@ -82,7 +82,7 @@ bool TRegistry::OpenWithAccess(const std::string& path, const std::uint32_t* lev
   const bool relativeToOpenKey = base != root_;
   for (std::size_t i = 0; i < count; ++i) {
     RegKey opened = 0;
-    if (platform_.RegOpenKeyExA(base, subPath, levels[i], opened) != kErrorSuccess) continue;
+    if (store_.RegOpenKeyExA(base, subPath, levels[i], opened) != kErrorSuccess) continue;
     std::string newPath = relativeToOpenKey ? path_ + "\\" + subPath : subPath;
     CloseCurrent();
     key_ = opened;
@@ -103,7 +103,7 @@ TRegistry::ValueInfo TRegistry::QueryInfo(const std::string& name) {
   ValueInfo info;
   if (key_ == 0) return info;
   info.found =
-      platform_.RegQueryValueExA(key_, name, &info.type, nullptr, &info.size) == kErrorSuccess;
+      store_.RegQueryValueExA(key_, name, &info.type, nullptr, &info.size) == kErrorSuccess;
   return info;
 }
 
@@ -123,8 +123,8 @@ std::string TRegistry::ReadText(const std::string& name) {
   std::string data(info.size, '\0');
   std::uint32_t size = info.size;
   std::uint32_t type = 0;
-  if (platform_.RegQueryValueExA(key_, name, &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                                 &size) != kErrorSuccess) {
+  if (store_.RegQueryValueExA(key_, name, &type, reinterpret_cast<std::uint8_t*>(data.data()),
+                              &size) != kErrorSuccess) {
     RaiseFetchFailed(name);
   }
   data.resize(std::min<std::size_t>(size, data.find('\0')));
@@ -135,7 +135,7 @@ std::int32_t TRegistry::ReadDword(const std::string& name) {
   std::uint8_t bytes[4] = {0, 0, 0, 0};
   std::uint32_t size = sizeof bytes;
   std::uint32_t type = 0;
-  if (key_ == 0 || platform_.RegQueryValueExA(key_, name, &type, bytes, &size) != kErrorSuccess) {
+  if (key_ == 0 || store_.RegQueryValueExA(key_, name, &type, bytes, &size) != kErrorSuccess) {
     RaiseFetchFailed(name);
   }
   if (KindOfType(type) != ValueKind::Integer) RaiseBadType(name);
@@ -155,7 +155,7 @@ std::size_t TRegistry::ReadBytes(const std::string& name, std::uint8_t* buffer,
     RaiseBadType(name);
   }
   std::uint32_t size = info.size;
-  if (platform_.RegQueryValueExA(key_, name, nullptr, buffer, &size) != kErrorSuccess) {
+  if (store_.RegQueryValueExA(key_, name, nullptr, buffer, &size) != kErrorSuccess) {
     RaiseFetchFailed(name);
   }
   return size;
@@ -177,38 +177,37 @@ bool TRegistry::HasKey(const std::string& path) {
   std::string subPath;
   const RegKey base = BaseFor(path, subPath);
   RegKey opened = 0;
-  if (platform_.RegOpenKeyExA(base, subPath, kKeyReadControlQueryEnumerate, opened) !=
-      kErrorSuccess) {
+  if (store_.RegOpenKeyExA(base, subPath, kKeyReadControlQueryEnumerate, opened) != kErrorSuccess) {
     return false;
   }
-  platform_.RegCloseKey(opened);
+  store_.RegCloseKey(opened);
   return true;
 }
 
 void TRegistry::SubkeyNames(std::vector<std::string>& names) {
   RegKeyInfo info;
-  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
+  if (key_ == 0 || store_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
     names.clear();
     return;
   }
   EnumerateNames(
       info.subKeys, info.maxSubKeyLen,
       [&](std::uint32_t index, char* name, std::uint32_t& size) {
-        return platform_.RegEnumKeyExA(key_, index, name, size);
+        return store_.RegEnumKeyExA(key_, index, name, size);
       },
       names);
 }
 
 void TRegistry::ValueNames(std::vector<std::string>& names) {
   RegKeyInfo info;
-  if (key_ == 0 || platform_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
+  if (key_ == 0 || store_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
     names.clear();
     return;
   }
   EnumerateNames(
       info.values, info.maxValueNameLen,
       [&](std::uint32_t index, char* name, std::uint32_t& size) {
-        return platform_.RegEnumValueA(key_, index, name, size, nullptr, nullptr, nullptr);
+        return store_.RegEnumValueA(key_, index, name, size, nullptr, nullptr, nullptr);
       },
       names);
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/registry_store.h"
 
 namespace kdx {
 
@@ -17,7 +17,7 @@ enum class ValueKind { Unknown, String, ExpandString, Integer, Binary };
 /// ERegistryException, a key that cannot be opened gives a false result.
 class TRegistry {
  public:
-  explicit TRegistry(Platform& platform);
+  explicit TRegistry(RegistryStore& store);
   ~TRegistry();
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
@@ -72,7 +72,7 @@ class TRegistry {
   ValueInfo QueryInfo(const std::string& name);
   void CloseCurrent();
 
-  Platform& platform_;
+  RegistryStore& store_;
   RegKey root_ = kHKeyCurrentUser;
   RegKey key_ = 0;
   std::string path_;

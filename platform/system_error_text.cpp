@@ -2,8 +2,8 @@
 
 namespace kdx {
 
-std::string SystemErrorText(Platform& platform, std::uint32_t code) {
-  std::string text = platform.FormatMessageA(code);
+std::string SystemErrorText(SystemFacts& system, std::uint32_t code) {
+  std::string text = system.FormatMessageA(code);
   while (!text.empty() && (text.back() == '.' || static_cast<unsigned char>(text.back()) < 33)) {
     text.pop_back();
   }

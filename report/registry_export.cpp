@@ -8,7 +8,6 @@
 #include "platform/errors.h"
 #include "platform/registry.h"
 #include "platform/upcase.h"
-#include "report/report_file.h"
 
 namespace kdx {
 
@@ -125,7 +124,8 @@ void AppendQuotedName(std::string& line, const std::string& name) {
 /// serves every level, since a key's values are done before its subkeys are entered.
 class RegistryExporter {
  public:
-  explicit RegistryExporter(RunContext& context) : context_(context), buffer_(kValueBufferSize) {}
+  RegistryExporter(RunContext& context, ReportWriter& writer)
+      : context_(context), writer_(writer), buffer_(kValueBufferSize) {}
 
   void ExportKey(RegKey root, const std::string& path, const std::string& filter);
 
@@ -154,6 +154,7 @@ class RegistryExporter {
   bool BeingExported(RegKey root, const std::string& path) const;
 
   RunContext& context_;
+  ReportWriter& writer_;
   std::vector<std::uint8_t> buffer_;
   std::string line_;
   std::string name_;
@@ -206,7 +207,7 @@ bool RegistryExporter::BeingExported(RegKey root, const std::string& path) const
 
 void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std::string& filter) {
   if (path.size() >= 2 && path.ends_with("\\\\")) return;
-  TRegistry registry(context_.platform);
+  TRegistry registry(context_.platform.Registry());
   registry.SelectRoot(root);
   if (!registry.OpenRead(path)) return;
   line_.clear();
@@ -214,7 +215,7 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
   line_ += RootKeyName(root);
   line_ += path;
   line_ += ']';
-  WriteReportLine(context_, line_);
+  writer_.WriteReportLine(line_);
   open_.push_back({root, &path});
   Level& level = EnterLevel();
 
@@ -234,10 +235,10 @@ RegistryExporter::Level& RegistryExporter::EnterLevel() {
 
 std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
   std::string driver;
-  Platform& platform = context_.platform;
+  RegistryStore& store = context_.platform.Registry();
   const RegKey key = registry.CurrentKey();
   RegKeyInfo info;
-  if (platform.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
+  if (store.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
   level.valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
   // Offer no more room than the key's largest value needs: Wine moves the whole offered
   // buffer through its server on every call. A value that grew meanwhile takes the
@@ -249,13 +250,13 @@ std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
     auto nameSize = static_cast<std::uint32_t>(level.valueName.size());
     std::uint32_t type = 0;
     std::uint32_t size = capacity;
-    const long result = platform.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
-                                               buffer_.data(), &size);
+    const long result = store.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
+                                            buffer_.data(), &size);
     if (result == kErrorMoreData) {
       // Beyond the buffer: read by name, which refuses what does not fit as the reads do.
       nameSize = static_cast<std::uint32_t>(level.valueName.size());
-      if (platform.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
-                                 nullptr) != kErrorSuccess) {
+      if (store.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
+                              nullptr) != kErrorSuccess) {
         continue;
       }
       name_.assign(level.valueName.data(), nameSize);
@@ -348,13 +349,14 @@ void RegistryExporter::WriteTextLines(const std::string& name, std::string_view 
   line_ += '"';
   line_ += text;
   line_ += '"';
-  WriteReportLine(context_, line_);
+  writer_.WriteReportLine(line_);
   if (!expandable) return;
-  if (const auto expanded = context_.platform.ExpandEnvironmentStringsA(std::string(text))) {
+  if (const auto expanded =
+          context_.platform.System().ExpandEnvironmentStringsA(std::string(text))) {
     line_.clear();
     line_.append("; ");
     line_ += *expanded;
-    WriteReportLine(context_, line_);
+    writer_.WriteReportLine(line_);
   }
 }
 
@@ -362,7 +364,7 @@ void RegistryExporter::WriteDwordLine(const std::string& name, std::uint32_t val
   AppendQuotedName(line_, name);
   line_ += "dword:";
   for (int shift = 28; shift >= 0; shift -= 4) line_.push_back(kHexDigits[(value >> shift) & 0xF]);
-  WriteReportLine(context_, line_);
+  writer_.WriteReportLine(line_);
 }
 
 void RegistryExporter::WriteHexLine(const std::string& name, std::string_view bytes) {
@@ -380,7 +382,7 @@ void RegistryExporter::WriteHexLine(const std::string& name, std::string_view by
       *out++ = kHexDigits[byte & 0x0F];
     }
   }
-  WriteReportLine(context_, line_);
+  writer_.WriteReportLine(line_);
 }
 
 void RegistryExporter::WriteCharacterView(std::string_view bytes) {
@@ -397,7 +399,7 @@ void RegistryExporter::WriteCharacterView(std::string_view bytes) {
       line_ += " | ";
     }
   }
-  WriteReportLine(context_, line_);
+  writer_.WriteReportLine(line_);
 }
 
 }  // namespace
@@ -419,17 +421,17 @@ std::string RootKeyName(RegKey root) {
   }
 }
 
-void ExportRegistryKey(RunContext& context, RegKey root, const std::string& path,
-                       const std::string& filter) {
-  RegistryExporter(context).ExportKey(root, path, filter);
+void ExportRegistryKey(RunContext& context, ReportWriter& writer, RegKey root,
+                       const std::string& path, const std::string& filter) {
+  RegistryExporter(context, writer).ExportKey(root, path, filter);
 }
 
-void ExportReportKeys(RunContext& context) {
-  RegistryExporter exporter(context);
+void ExportReportKeys(RunContext& context, ReportWriter& writer) {
+  RegistryExporter exporter(context, writer);
   for (std::size_t row = 0; row < kExportedKeys.size(); ++row) {
     const ExportedKey& key = kExportedKeys[row];
     exporter.ExportKey(key.root, key.path, key.filter);
-    if (row == 0) WriteReportLine(context, kDriverSigningComment);
+    if (row == 0) writer.WriteReportLine(kDriverSigningComment);
   }
 }
 

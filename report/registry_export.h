@@ -2,18 +2,19 @@
 
 #include <string>
 
-#include "app/core/run_context.h"
+#include "report/report_writer.h"
+#include "run/run_context.h"
 
 namespace kdx {
 
 /// Writes the key at path below root, its values and its subkeys (with a filter: only the
 /// subkeys directly below path whose upper-cased name contains it) in the report's REGEDIT4
 /// form. A key that does not open writes nothing. Registry and I/O errors go on to the caller.
-void ExportRegistryKey(RunContext& context, RegKey root, const std::string& path,
-                       const std::string& filter);
+void ExportRegistryKey(RunContext& context, ReportWriter& writer, RegKey root,
+                       const std::string& path, const std::string& filter);
 
 /// The registry block's body: every key of the report's export table, in table order.
-void ExportReportKeys(RunContext& context);
+void ExportReportKeys(RunContext& context, ReportWriter& writer);
 
 /// The name a root key has in header lines; empty for an unknown root.
 std::string RootKeyName(RegKey root);

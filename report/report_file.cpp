@@ -26,8 +26,8 @@ const std::string& Ruler() {
   return ruler;
 }
 
-std::string DesktopFolder(Platform& platform) {
-  TRegistry registry(platform);
+std::string DesktopFolder(RegistryStore& store) {
+  TRegistry registry(store);
   registry.SelectRoot(kHKeyCurrentUser);
   if (!registry.OpenRead(kShellFoldersKey)) return {};
   return registry.ReadText("Desktop");
@@ -40,13 +40,15 @@ std::string WindowsFile(const RunContext& context, const char* name) {
   return folder + name;
 }
 
-void CopyLogLines(RunContext& context, const std::string& path,
+void CopyLogLines(FileSystem& files, const std::string& path,
                   const LogLineSplitter::LineSink& sink) {
-  auto file = context.platform.OpenInputFile(path);
+  std::unique_ptr<InputFile> file;
+  CheckFileCall(files.OpenInputFile(path, file));
   LogLineSplitter splitter(sink);
   std::array<char, kReadChunk> chunk{};
   while (!splitter.Ended()) {
-    const std::size_t count = file->Read(chunk.data(), chunk.size());
+    std::size_t count = 0;
+    CheckFileCall(file->Read(chunk.data(), chunk.size(), count));
     if (count == 0) break;
     splitter.Feed(std::string_view(chunk.data(), count));
   }
@@ -54,52 +56,53 @@ void CopyLogLines(RunContext& context, const std::string& path,
 }
 
 /// Writes a log file's block when it exists; returns whether it did.
-bool WriteLogFile(RunContext& context, const char* relativeName, const char* heading,
-                  bool convertDpinst) {
+bool WriteLogFile(RunContext& context, ReportWriter& writer, const char* relativeName,
+                  const char* heading, bool convertDpinst) {
   const std::string path = WindowsFile(context, relativeName);
-  if (!context.platform.FileExists(path)) return false;
-  WriteReportLine(context, Ruler());
-  WriteReportLine(context, "");
-  WriteReportLine(context, heading);
-  CopyLogLines(context, path, [&](std::string_view line) {
-    WriteReportLine(context, convertDpinst ? ConvertDpinstLine(line) : std::string(line));
+  FileSystem& files = context.platform.Files();
+  if (!files.FileExists(path)) return false;
+  writer.WriteReportLine(Ruler());
+  writer.WriteReportLine("");
+  writer.WriteReportLine(heading);
+  CopyLogLines(files, path, [&](std::string_view line) {
+    writer.WriteReportLine(convertDpinst ? ConvertDpinstLine(line) : std::string(line));
   });
   return true;
 }
 
-void WriteTableLines(RunContext& context) {
+void WriteTableLines(const RunContext& context, ReportWriter& writer) {
   const auto& rows = context.table.Rows();
   std::string line;
   for (std::size_t i = 1; i < rows.size(); ++i) {
     line.assign(rows[i].key);
     line += '\t';
     line += rows[i].value;
-    WriteReportLine(context, line);
+    writer.WriteReportLine(line);
   }
 }
 
-void WriteReportBody(RunContext& context) {
-  WriteTableLines(context);
-  WriteLogFile(context, "\\KELMO\\kdxerror.log", "KdxError.log:", false);
-  WriteReportLine(context, "");
-  WriteLogFile(context, "\\Faultlog.txt", "Faultlog.txt:", false);
-  WriteLogFile(context, "\\dpinst.log", "dpinst.log:", true);
+void WriteReportBody(RunContext& context, ReportWriter& writer) {
+  WriteTableLines(context, writer);
+  WriteLogFile(context, writer, "\\KELMO\\kdxerror.log", "KdxError.log:", false);
+  writer.WriteReportLine("");
+  WriteLogFile(context, writer, "\\Faultlog.txt", "Faultlog.txt:", false);
+  WriteLogFile(context, writer, "\\dpinst.log", "dpinst.log:", true);
 
   context.LogStatus("Registry");
-  WriteReportLine(context, "");
-  WriteReportLine(context, Ruler());
-  WriteReportLine(context, "");
-  WriteReportLine(context, "REGEDIT4");
-  WriteReportLine(context, "");
-  ExportReportKeys(context);
-  WriteReportLine(context, "");
-  WriteReportLine(context, "[REGEDIT END]");
-  WriteReportLine(context, "");
-  WriteReportLine(context, "[FILELIST]");
-  WriteReportLine(context, "[FILELIST END]");
-  WriteReportLine(context, "");
-  WriteReportLine(context, "");
-  WriteReportLine(context, kCompleteEnd);
+  writer.WriteReportLine("");
+  writer.WriteReportLine(Ruler());
+  writer.WriteReportLine("");
+  writer.WriteReportLine("REGEDIT4");
+  writer.WriteReportLine("");
+  ExportReportKeys(context, writer);
+  writer.WriteReportLine("");
+  writer.WriteReportLine("[REGEDIT END]");
+  writer.WriteReportLine("");
+  writer.WriteReportLine("[FILELIST]");
+  writer.WriteReportLine("[FILELIST END]");
+  writer.WriteReportLine("");
+  writer.WriteReportLine("");
+  writer.WriteReportLine(kCompleteEnd);
 }
 
 /// Writes the report into the file, under protection: whatever fails, the file gets its
@@ -107,7 +110,7 @@ void WriteReportBody(RunContext& context) {
 void WriteReport(RunContext& context, ReportWriter& writer) {
   bool complete = false;
   try {
-    WriteReportBody(context);
+    WriteReportBody(context, writer);
     // Bring the bytes to the file before calling it complete: a full disk must still end
     // the report abnormally.
     writer.Flush();
@@ -122,10 +125,8 @@ void WriteReport(RunContext& context, ReportWriter& writer) {
         // The first error is the one to report.
       }
     }
-    context.reportFile = nullptr;
     throw;
   }
-  context.reportFile = nullptr;
 }
 
 }  // namespace
@@ -177,26 +178,18 @@ std::string ProposedFileName(const std::string& computerName, const SystemTime& 
   return "KDXINFO_" + computerName + "_" + FileNameTime(time) + ".txt";
 }
 
-void WriteReportLine(RunContext& context, std::string_view text) {
-  context.reportFile->WriteReportLine(text);
-}
-
 bool Button2Click(RunContext& context) {
-  const std::string initialFolder = DesktopFolder(context.platform);
+  const std::string initialFolder = DesktopFolder(context.platform.Registry());
   context.LogStatus("Dateiname");
   context.LogStatus("Datei speichern");
   const std::string proposed = ProposedFileName(context.computerName, context.runTime);
   const auto path = context.frontEnd.AskSavePath(proposed, initialFolder);
   if (!path) return false;
 
-  ReportWriter writer(context.platform.CreateOutputFile(*path));
-  context.reportFile = &writer;
-  try {
-    writer.WriteReportLine(kFirstLine);
-  } catch (...) {
-    context.reportFile = nullptr;
-    throw;
-  }
+  std::unique_ptr<OutputFile> file;
+  CheckFileCall(context.platform.Files().CreateOutputFile(*path, file));
+  ReportWriter writer(std::move(file));
+  writer.WriteReportLine(kFirstLine);
   WriteReport(context, writer);
   return true;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/run_context.h"
+#include "run/run_context.h"
 
 namespace kdx {
 
@@ -12,9 +12,6 @@ namespace kdx {
 /// report. Returns false when the user cancelled (no file then). Errors after the first line
 /// leave "ABNORMAL END OF KDXINFO" as the file's last line and go on to the caller.
 bool Button2Click(RunContext& context);
-
-/// Writes one line of the open report file; valid only while it is being written.
-void WriteReportLine(RunContext& context, std::string_view text);
 
 /// RunTime as "dd_mm_yy_hh_nn_ss".
 std::string FileNameTime(const SystemTime& time);

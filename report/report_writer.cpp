@@ -1,5 +1,7 @@
 #include "report/report_writer.h"
 
+#include "platform/errors.h"
+
 namespace kdx {
 
 namespace {
@@ -23,7 +25,7 @@ void ReportWriter::Flush() {
   // The bytes are dropped whether or not the file took them: after a failure they must not
   // be offered a second time behind the abnormal-end line.
   try {
-    file_->Write(buffer_.data(), buffer_.size());
+    CheckFileCall(file_->Write(buffer_.data(), buffer_.size()));
   } catch (...) {
     buffer_.clear();
     throw;
@@ -35,7 +37,7 @@ void ReportWriter::Close() {
   if (!file_) return;
   Flush();
   auto file = std::move(file_);
-  file->Close();
+  CheckFileCall(file->Close());
 }
 
 }  // namespace kdx

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace kdx {
 

@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-#include "app/core/instruction_texts.h"
+#include "app/instruction_texts.h"
 #include "platform/text_encoding.h"
 
 namespace kdx {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/console/console_program.h"
-#include "platform/front_end.h"
+#include "run/front_end.h"
 
 namespace kdx {
 

@@ -25,12 +25,8 @@ struct ConsoleStreams {
   std::string (*toTerminal)(std::string_view text);
 };
 
-/// Exit status of the console program.
-inline constexpr int kExitWritten = 0;
-inline constexpr int kExitCancelled = 1;
-inline constexpr int kExitFailed = 2;
-
-/// Runs the report on platform with the console front end; returns the exit status.
+/// Runs the report on platform with the console front end; returns the exit status
+/// (app/exit_codes.h).
 int RunConsoleReport(Platform& platform, const ConsoleOptions& options, ConsoleStreams streams);
 
 }  // namespace kdx

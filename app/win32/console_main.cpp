@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/console/console_program.h"
+#include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/text_encoding.h"
 #include "platform/win32/win32_platform.h"

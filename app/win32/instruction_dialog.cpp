@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/core/instruction_texts.h"
+#include "app/instruction_texts.h"
 
 namespace kdx::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/console/console_program.h"
+#include "app/exit_codes.h"
 #include "app/win32/instruction_dialog.h"
 #include "app/win32/save_dialog.h"
 #include "platform/errors.h"
@@ -82,9 +82,7 @@ void TForm1::RunReportOnce() {
   running_ = true;
   const RunOutcome outcome = RunGuarded();
   running_ = false;
-  exitCode_ = outcome == RunOutcome::Written     ? kExitWritten
-              : outcome == RunOutcome::Cancelled ? kExitCancelled
-                                                 : kExitFailed;
+  exitCode_ = ExitCodeFor(outcome);
   if (outcome == RunOutcome::Failed && !terminated_) {
     // The window stays open, idle, with the log of how far the run came.
     busy_ = false;

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "app/core/run_context.h"
-#include "app/core/run_report.h"
+#include "app/run_report.h"
 #include "app/win32/gauge.h"
 #include "app/win32/gdi_object.h"
 #include "app/win32/message_loop.h"
-#include "platform/front_end.h"
 #include "platform/platform.h"
+#include "run/front_end.h"
+#include "run/run_context.h"
 
 namespace kdx::win32 {
 

@@ -16,29 +16,18 @@
 #include <string>
 #include <vector>
 
-#include "app/core/run_context.h"
-#include "platform/front_end.h"
+#include "platform/errors.h"
 #include "platform/win32/win32_platform.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
+#include "run/run_context.h"
+#include "tests/support/silent_front_end.h"
 
 namespace {
 
 constexpr char kDefaultOutput[] = "kdx_export_bench.txt";
 constexpr int kDefaultRuns = 5;
 constexpr char kExportedPath[] = "\\System\\CurrentControlSet";
-
-class SilentFrontEnd final : public kdx::FrontEnd {
- public:
-  void ShowInstructions() override {}
-  void ShowStatus(const std::string&) override {}
-  void ProcessMessages() override {}
-  bool Terminated() const override { return false; }
-  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  void ShowError(const std::string&) override {}
-};
 
 struct Tally {
   std::uint64_t bytes = 0;
@@ -51,12 +40,12 @@ class CountingFile final : public kdx::OutputFile {
   CountingFile(std::unique_ptr<kdx::OutputFile> file, Tally& tally)
       : file_(std::move(file)), tally_(tally) {}
 
-  void Write(const char* data, std::size_t size) override {
-    file_->Write(data, size);
+  long Write(const char* data, std::size_t size) override {
     tally_.bytes += size;
     tally_.lines += static_cast<std::uint64_t>(std::count(data, data + size, '\n'));
+    return file_->Write(data, size);
   }
-  void Close() override { file_->Close(); }
+  long Close() override { return file_->Close(); }
 
  private:
   std::unique_ptr<kdx::OutputFile> file_;
@@ -89,16 +78,15 @@ class Stopwatch {
 /// One export into a fresh file; creating and closing the file count, as they would for any
 /// program that writes the export to disk.
 RunResult RunOnce(kdx::Win32Platform& platform, const std::string& outputPath) {
-  SilentFrontEnd frontEnd;
+  kdx::test::SilentFrontEnd frontEnd;
   kdx::RunContext context(platform, frontEnd);
   RunResult result;
   const Stopwatch stopwatch;
-  kdx::ReportWriter writer(
-      std::make_unique<CountingFile>(platform.CreateOutputFile(outputPath), result.tally));
-  context.reportFile = &writer;
-  kdx::ExportRegistryKey(context, kdx::kHKeyLocalMachine, kExportedPath, "");
+  std::unique_ptr<kdx::OutputFile> file;
+  kdx::CheckFileCall(platform.Files().CreateOutputFile(outputPath, file));
+  kdx::ReportWriter writer(std::make_unique<CountingFile>(std::move(file), result.tally));
+  kdx::ExportRegistryKey(context, writer, kdx::kHKeyLocalMachine, kExportedPath, "");
   writer.Close();
-  context.reportFile = nullptr;
   result.milliseconds = stopwatch.ElapsedMilliseconds();
   return result;
 }

@@ -68,7 +68,7 @@ std::string ClassifyVersion(RunContext& context, const OsVersionInfo& version) {
 }
 
 void AddDateAndTimeRows(RunContext& context) {
-  context.runTime = context.platform.GetLocalTime();
+  context.runTime = context.platform.System().GetLocalTime();
   context.AddReportRow("Datum", DateRowText(context.runTime));
   context.AddReportRow("Zeit", TimeRowText(context.runTime));
   context.AddReportRow("", "");
@@ -86,13 +86,14 @@ void AddComputerNameRow(RunContext& context, TRegistry& registry) {
 }
 
 void AddUserNameRow(RunContext& context) {
-  if (const auto user = context.platform.GetUserNameA()) context.AddReportRow("UserName", *user);
+  if (const auto user = context.platform.System().GetUserNameA())
+    context.AddReportRow("UserName", *user);
 }
 
 void AddAdministratorRow(RunContext& context) {
   if (!context.isNT) return;
   try {
-    context.AddReportRow("Administrator", isAdmin(context.platform) ? "TRUE" : "FALSE");
+    context.AddReportRow("Administrator", isAdmin(context.platform.System()) ? "TRUE" : "FALSE");
   } catch (const KdxError& error) {
     context.AddReportRow("ERROR(isAdmin)", error.what());
   }
@@ -142,10 +143,10 @@ std::string TimeRowText(const SystemTime& time) {
   return text;
 }
 
-bool isAdmin(Platform& platform) {
+bool isAdmin(SystemFacts& system) {
   long error = kErrorSuccess;
-  auto token = platform.OpenThreadToken(error);
-  if (!token && error == kErrorNoToken) token = platform.OpenProcessToken(error);
+  auto token = system.OpenThreadToken(error);
+  if (!token && error == kErrorNoToken) token = system.OpenProcessToken(error);
   if (!token) return false;
   const auto groups = token->Groups(kTokenGroupsBufferSize);
   token.reset();
@@ -159,17 +160,18 @@ bool isAdmin(Platform& platform) {
 }
 
 std::string ReadEnvironmentVariable(RunContext& context, const std::string& name) {
-  std::string value = context.platform.GetEnvironmentVariableA(name).value_or("");
-  if (context.isNT) value = context.platform.ExpandEnvironmentStringsA(value).value_or("");
+  SystemFacts& system = context.platform.System();
+  std::string value = system.GetEnvironmentVariableA(name).value_or("");
+  if (context.isNT) value = system.ExpandEnvironmentStringsA(value).value_or("");
   return value;
 }
 
 bool CollectGeneralInfo(RunContext& context, TRegistry& registry) {
-  Platform& platform = context.platform;
-  const auto windowsDir = platform.GetWindowsDirectoryA();
+  SystemFacts& system = context.platform.System();
+  const auto windowsDir = system.GetWindowsDirectoryA();
   if (!windowsDir) return false;
   context.windowsDir = *windowsDir;
-  const auto systemDir = platform.GetSystemDirectoryA();
+  const auto systemDir = system.GetSystemDirectoryA();
   if (!systemDir) return false;
   context.windowsDir = WithTrailingBackslash(context.windowsDir);
   context.systemDir = WithTrailingBackslash(*systemDir);
@@ -178,7 +180,7 @@ bool CollectGeneralInfo(RunContext& context, TRegistry& registry) {
   context.commonFilesDir = registry.ReadText("CommonFilesDir");
 
   std::string versionName;
-  if (const auto version = platform.GetVersionExA()) {
+  if (const auto version = system.GetVersionExA()) {
     versionName = ClassifyVersion(context, *version);
   }
   context.AddReportRow(VersionRowText(versionName, context.versionInfo), "");

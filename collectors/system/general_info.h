@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/core/run_context.h"
 #include "platform/registry.h"
+#include "run/run_context.h"
 
 namespace kdx {
 
@@ -19,7 +19,7 @@ std::string WindowsVersionName(const OsVersionInfo& version);
 std::string VersionRowText(const std::string& name, const OsVersionInfo& version);
 
 /// True when the thread's token, or else the process's, holds the Administrators group.
-bool isAdmin(Platform& platform);
+bool isAdmin(SystemFacts& system);
 
 /// An environment variable's value, on NT with its %NAME% references expanded.
 std::string ReadEnvironmentVariable(RunContext& context, const std::string& name);

@@ -210,8 +210,9 @@ ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& 
   ReportFileFault fault;
   fault.failAfterBytes =
       r.Unsigned(f.value("failAfterBytes", json(0u)), Child(path, "failAfterBytes"));
-  fault.errorCode = static_cast<int>(
-      r.Unsigned(f.value("errorCode", json(101u)), Child(path, "errorCode"), 0xFFFF));
+  fault.errorCode = static_cast<long>(
+      r.Unsigned(f.value("errorCode", json(static_cast<unsigned>(kErrorDiskFull))),
+                 Child(path, "errorCode"), 0xFFFF));
   if (f.contains("failures")) {
     fault.failures = static_cast<int>(r.Unsigned(f["failures"], Child(path, "failures"), 1000000));
   }

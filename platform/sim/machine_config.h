@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/registry_store.h"
+#include "platform/system_facts.h"
 
 namespace kdx {
 
@@ -20,7 +21,7 @@ struct SimToken {
 /// How the report file misbehaves, for tests of failures while writing.
 struct ReportFileFault {
   std::uint64_t failAfterBytes = 0;
-  int errorCode = 101;
+  long errorCode = kErrorDiskFull;  ///< the Win32 error code of the failing writes
   int failures = -1;  ///< how many writes fail before the file recovers; -1: all of them
 };
 

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "platform/sim/machine_error.h"
-#include "platform/sim/upcase.h"
 #include "platform/text_encoding.h"
+#include "platform/upcase.h"
 
 namespace kdx {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/registry_store.h"
 
 namespace kdx {
 

@@ -9,15 +9,12 @@
 
 #include "platform/sim/machine_error.h"
 #include "platform/sim/reg_file.h"
-#include "platform/sim/upcase.h"
+#include "platform/upcase.h"
 
 namespace kdx {
 
 namespace {
 
-constexpr long kErrorInvalidParameter = 87;
-constexpr long kErrorBadPathname = 161;
-constexpr std::uint32_t kKeyEnumerateSubKeys = 0x8;
 // Handles look like Windows' own: small multiples of 4, far below the predefined roots.
 constexpr RegKey kFirstHandle = 0x100;
 constexpr RegKey kHandleStep = 4;

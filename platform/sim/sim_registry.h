@@ -6,16 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/registry_store.h"
 
 namespace kdx {
 
-/// The in-memory registry of a simulated machine, loaded from .reg files. Its store
-/// operations have the contracts of the matching Platform operations.
-class SimRegistry {
+/// The in-memory registry of a simulated machine, loaded from .reg files. It answers the
+/// store's calls as Windows NT does.
+class SimRegistry final : public RegistryStore {
  public:
   SimRegistry();
-  ~SimRegistry();
+  ~SimRegistry() override;
   SimRegistry(const SimRegistry&) = delete;
   SimRegistry& operator=(const SimRegistry&) = delete;
 
@@ -33,16 +33,16 @@ class SimRegistry {
   /// kErrorFileNotFound; an empty subKey below a root gives the root itself, below an open
   /// key a new handle. The handle keeps access, which the other operations check.
   long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
-                     RegKey& result);
-  long RegCloseKey(RegKey key);
-  long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info);
+                     RegKey& result) override;
+  long RegCloseKey(RegKey key) override;
+  long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) override;
   /// Subkeys enumerate ordered by upper-cased name, values in load order.
-  long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize);
+  long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize) override;
   long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
-                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
+                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
   /// A missing value clears *dataSize when data is null, as NT does, and leaves *type alone.
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
-                        std::uint8_t* data, std::uint32_t* dataSize);
+                        std::uint8_t* data, std::uint32_t* dataSize) override;
 
  private:
   struct Impl;

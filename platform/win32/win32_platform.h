@@ -1,48 +1,35 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "platform/platform.h"
 
 namespace kdx {
 
-/// The machine the program runs on, through the ANSI Win32 calls (advapi32, kernel32).
-/// Stateless: every handle it opens is owned by the object it returns or closed before return.
+/// The machine the program runs on, each area served by the ANSI Win32 calls. Every handle an
+/// area opens is owned by the object it returns or closed before the call returns.
 class Win32Platform final : public Platform {
  public:
-  long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
-                     RegKey& result) override;
-  long RegCloseKey(RegKey key) override;
-  long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) override;
-  long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize) override;
-  long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
-                     std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
-  long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
-                        std::uint8_t* data, std::uint32_t* dataSize) override;
+  Win32Platform();
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
 
-  std::optional<std::string> GetWindowsDirectoryA() override;
-  std::optional<std::string> GetSystemDirectoryA() override;
-  std::optional<OsVersionInfo> GetVersionExA() override;
-  SystemTime GetLocalTime() override;
-  LocaleFormats GetLocaleFormats() override;
-  std::optional<std::string> GetUserNameA() override;
-  std::unique_ptr<AccessToken> OpenThreadToken(long& error) override;
-  std::unique_ptr<AccessToken> OpenProcessToken(long& error) override;
-  std::optional<std::string> GetEnvironmentVariableA(const std::string& name) override;
-  std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override;
-  std::string FormatMessageA(std::uint32_t code) override;
+  RegistryStore& Registry() override { return *registry_; }
+  SystemFacts& System() override { return *system_; }
+  FileSystem& Files() override { return *files_; }
 
-  bool FileExists(const std::string& path) override;
-  std::unique_ptr<InputFile> OpenInputFile(const std::string& path) override;
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
+ private:
+  std::unique_ptr<RegistryStore> registry_;
+  std::unique_ptr<SystemFacts> system_;
+  std::unique_ptr<FileSystem> files_;
 };
 
-/// The program's I/O error code for a Win32 error code: the Win32 code itself, except that
-/// the disk-full codes become 101 and the malformed-name codes become 3 ("Ungültiger
-/// Dateiname"), whose texts say what the user must fix.
-int IoCodeForWin32Error(std::uint32_t win32Error);
+/// The registry through advapi32 (win32_registry.cpp).
+std::unique_ptr<RegistryStore> NewWin32Registry();
+/// Folders, version, clock, locale, user, tokens, environment and messages (win32_system.cpp).
+std::unique_ptr<SystemFacts> NewWin32System();
+/// Files through kernel32 (win32_files.cpp).
+std::unique_ptr<FileSystem> NewWin32Files();
 
 }  // namespace kdx

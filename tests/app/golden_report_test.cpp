@@ -4,7 +4,7 @@
 // and read the difference line by line before committing it.
 #include <gtest/gtest.h>
 
-#include "app/core/run_report.h"
+#include "app/run_report.h"
 #include "support/test_machine.h"
 
 namespace kdx {

@@ -367,7 +367,7 @@ TEST(MachineConfigTest, ReadsLocaleAndReportFileFault) {
   EXPECT_EQ(config.reportFileFault->failAfterBytes, 10u);
   EXPECT_EQ(config.reportFileFault->failures, 1);
   // the disk-full code unless told otherwise
-  EXPECT_EQ(config.reportFileFault->errorCode, 101);
+  EXPECT_EQ(config.reportFileFault->errorCode, kErrorDiskFull);
   // no reportFile: no fault
   EXPECT_FALSE(Parse(Json()).reportFileFault.has_value());
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "support/sim_registry_platform.h"
+#include "platform/sim/sim_registry.h"
 
 namespace kdx {
 namespace {
@@ -61,11 +61,10 @@ std::string FetchFailed(const std::string& name) {
 class RegistryTest : public ::testing::Test {
  protected:
   RegistryTest() {
-    platform_.Registry().LoadRegFile(kTestKeys, "test.reg");
-    platform_.Registry().RestrictAccess("HKLM\\Restricted\\Read9", {kKeyReadControlQueryEnumerate},
-                                        "test.json");
-    platform_.Registry().RestrictAccess("HKLM\\Restricted\\Query1", {kKeyQueryValue}, "test.json");
-    platform_.Registry().RestrictAccess("HKLM\\Restricted\\Closed", {}, "test.json");
+    store_.LoadRegFile(kTestKeys, "test.reg");
+    store_.RestrictAccess("HKLM\\Restricted\\Read9", {kKeyReadControlQueryEnumerate}, "test.json");
+    store_.RestrictAccess("HKLM\\Restricted\\Query1", {kKeyQueryValue}, "test.json");
+    store_.RestrictAccess("HKLM\\Restricted\\Closed", {}, "test.json");
     registry_.SelectRoot(kHKeyLocalMachine);
   }
 
@@ -80,8 +79,8 @@ class RegistryTest : public ::testing::Test {
     return "no error";
   }
 
-  SimRegistryPlatform platform_;
-  TRegistry registry_{platform_};
+  SimRegistry store_;
+  TRegistry registry_{store_};
 };
 
 TEST_F(RegistryTest, ReadsTextOfStringValues) {
@@ -206,7 +205,7 @@ TEST_F(RegistryTest, KeepsTheOpenPath) {
   EXPECT_EQ(registry_.OpenPath(), "SOFTWARE\\A\\B");
   EXPECT_EQ(registry_.ReadText("InB"), "b");
   // a relative path with no key open is below the root
-  TRegistry other(platform_);
+  TRegistry other(store_);
   other.SelectRoot(kHKeyLocalMachine);
   ASSERT_TRUE(other.OpenRead("SOFTWARE\\A"));
   EXPECT_EQ(other.OpenPath(), "SOFTWARE\\A");
@@ -240,7 +239,7 @@ TEST_F(RegistryTest, SelectsRoots) {
   ASSERT_TRUE(registry_.OpenRead("Software\\User"));
   EXPECT_EQ(registry_.ReadText("u"), "cu");
   // a new object starts at HKEY_CURRENT_USER
-  TRegistry fresh(platform_);
+  TRegistry fresh(store_);
   ASSERT_TRUE(fresh.OpenRead("\\Software\\User"));
   EXPECT_EQ(fresh.ReadText("u"), "cu");
 }
@@ -262,7 +261,7 @@ TEST_F(RegistryTest, OpensWithTheFirstAccessLevelThatWorks) {
   // no level at all
   EXPECT_FALSE(registry_.OpenRead("\\Restricted\\Closed"));
   // a new object opens with full access, which the restricted keys refuse
-  TRegistry full(platform_);
+  TRegistry full(store_);
   full.SelectRoot(kHKeyLocalMachine);
   EXPECT_FALSE(full.OpenFull("\\Restricted\\Query1"));
   EXPECT_FALSE(full.OpenFull("\\Restricted\\Read9"));

@@ -16,17 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TestMachine;
 
-/// The I/O error code an operation raises, or 0 when it raises none.
-template <typename Operation>
-int IoCodeOf(Operation operation) {
-  try {
-    operation();
-  } catch (const EInOutError& error) {
-    return error.Code();
-  }
-  return 0;
-}
-
 /// The MachineError text of loading a machine, or "no error".
 std::string LoadErrorOf(const TestMachine& machine) {
   try {
@@ -40,8 +29,32 @@ std::string LoadErrorOf(const TestMachine& machine) {
 std::string ReadAll(InputFile& file) {
   std::string bytes;
   char buffer[4];
-  while (const std::size_t count = file.Read(buffer, sizeof buffer)) bytes.append(buffer, count);
+  std::size_t count = 0;
+  while (file.Read(buffer, sizeof buffer, count) == kErrorSuccess && count > 0) {
+    bytes.append(buffer, count);
+  }
   return bytes;
+}
+
+/// The error code of opening a file for reading.
+long OpenError(FileSystem& files, const std::string& path) {
+  std::unique_ptr<InputFile> file;
+  return files.OpenInputFile(path, file);
+}
+
+/// The error code of creating a report file.
+long CreateError(FileSystem& files, const std::string& path) {
+  std::unique_ptr<OutputFile> file;
+  const long error = files.CreateOutputFile(path, file);
+  if (file) file->Close();
+  return error;
+}
+
+/// A report file created for a test; fails the test when it cannot be made.
+std::unique_ptr<OutputFile> CreateFile(FileSystem& files, const std::string& path) {
+  std::unique_ptr<OutputFile> file;
+  EXPECT_EQ(files.CreateOutputFile(path, file), kErrorSuccess) << path;
+  return file;
 }
 
 /// machine.json of the minimal XP machine with a report file that fails as described.
@@ -64,22 +77,22 @@ TEST(SimPlatformTest, MapsWindowsPathsWithoutRegardToCase) {
   const auto platform = machine.Load();
   const fs::path expected = machine.Dir() / "drive_c/WINDOWS/System32/Drivers/KdxUsb.sys";
   // the case as stored
-  EXPECT_TRUE(
-      NamesFile(platform->HostPathOf("C:\\WINDOWS\\System32\\Drivers\\KdxUsb.sys"), expected));
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\WINDOWS\\System32\\Drivers\\KdxUsb.sys"),
+                        expected));
   // every part in another case, the drive letter too
-  EXPECT_TRUE(
-      NamesFile(platform->HostPathOf("c:\\windows\\SYSTEM32\\drivers\\KDXUSB.SYS"), expected));
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("c:\\windows\\SYSTEM32\\drivers\\KDXUSB.SYS"),
+                        expected));
   // doubled backslashes and "." parts
-  EXPECT_TRUE(
-      NamesFile(platform->HostPathOf("C:\\WINDOWS\\\\.\\System32\\Drivers\\KdxUsb.sys"), expected));
+  EXPECT_TRUE(NamesFile(
+      platform->Files().HostPathOf("C:\\WINDOWS\\\\.\\System32\\Drivers\\KdxUsb.sys"), expected));
   // the drive root
-  EXPECT_TRUE(NamesFile(platform->HostPathOf("C:\\"), machine.Dir() / "drive_c"));
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\"), machine.Dir() / "drive_c"));
   // a missing part
-  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\System\\KdxUsb.sys"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\WINDOWS\\System\\KdxUsb.sys"), std::nullopt);
   // a drive the machine does not have
-  EXPECT_EQ(platform->HostPathOf("D:\\WINDOWS"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("D:\\WINDOWS"), std::nullopt);
   // no drive
-  EXPECT_EQ(platform->HostPathOf("WINDOWS\\System32"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("WINDOWS\\System32"), std::nullopt);
 }
 
 TEST(SimPlatformTest, NeverLeavesTheDriveFolder) {
@@ -87,13 +100,13 @@ TEST(SimPlatformTest, NeverLeavesTheDriveFolder) {
   machine.AddFile("C:\\WINDOWS\\win.ini", "x");
   const auto platform = machine.Load();
   // ".." back to the drive's own folder
-  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS\\..\\WINDOWS\\win.ini"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\WINDOWS\\..\\WINDOWS\\win.ini"), std::nullopt);
   // ".." out of the drive to machine.json
-  EXPECT_EQ(platform->HostPathOf("C:\\..\\machine.json"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\..\\machine.json"), std::nullopt);
   // forward slashes, which Windows takes as separators as well
-  EXPECT_EQ(platform->HostPathOf("C:\\WINDOWS/../../machine.json"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\WINDOWS/../../machine.json"), std::nullopt);
   // a forward slash between existing names
-  EXPECT_TRUE(NamesFile(platform->HostPathOf("C:/windows/WIN.INI"),
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:/windows/WIN.INI"),
                         machine.Dir() / "drive_c/WINDOWS/win.ini"));
 }
 
@@ -111,15 +124,15 @@ TEST(SimPlatformTest, FileExistsOnlyForFilesWithDosDates) {
   fs::last_write_time(machine.Dir() / "drive_c/future.txt", toFileTime(2108));
   const auto platform = machine.Load();
   // a file, named in another case
-  EXPECT_TRUE(platform->FileExists("C:\\windows\\WIN.INI"));
+  EXPECT_TRUE(platform->Files().FileExists("C:\\windows\\WIN.INI"));
   // a folder
-  EXPECT_FALSE(platform->FileExists("C:\\WINDOWS"));
+  EXPECT_FALSE(platform->Files().FileExists("C:\\WINDOWS"));
   // a missing file
-  EXPECT_FALSE(platform->FileExists("C:\\WINDOWS\\system.ini"));
+  EXPECT_FALSE(platform->Files().FileExists("C:\\WINDOWS\\system.ini"));
   // written before 1980
-  EXPECT_FALSE(platform->FileExists("C:\\old.txt"));
+  EXPECT_FALSE(platform->Files().FileExists("C:\\old.txt"));
   // written after 2107
-  EXPECT_FALSE(platform->FileExists("C:\\future.txt"));
+  EXPECT_FALSE(platform->Files().FileExists("C:\\future.txt"));
 }
 
 TEST(SimPlatformTest, OpensInputFiles) {
@@ -127,14 +140,15 @@ TEST(SimPlatformTest, OpensInputFiles) {
   machine.AddFile("C:\\KDX\\kdxerror.log", "line 1\r\n\x1A\xFF");
   const auto platform = machine.Load();
   // the bytes as stored, read in small pieces
-  const auto file = platform->OpenInputFile("c:\\kdx\\KDXERROR.LOG");
+  std::unique_ptr<InputFile> file;
+  ASSERT_EQ(platform->Files().OpenInputFile("c:\\kdx\\KDXERROR.LOG", file), kErrorSuccess);
   EXPECT_EQ(ReadAll(*file), "line 1\r\n\x1A\xFF");
   // a missing file
-  EXPECT_EQ(IoCodeOf([&] { platform->OpenInputFile("C:\\KDX\\Faultlog.txt"); }), kIoFileNotFound);
+  EXPECT_EQ(OpenError(platform->Files(), "C:\\KDX\\Faultlog.txt"), kErrorFileNotFound);
   // a missing folder
-  EXPECT_EQ(IoCodeOf([&] { platform->OpenInputFile("C:\\NONE\\Faultlog.txt"); }), kIoFileNotFound);
+  EXPECT_EQ(OpenError(platform->Files(), "C:\\NONE\\Faultlog.txt"), kErrorPathNotFound);
   // a folder is no file: access denied, as Windows answers
-  EXPECT_EQ(IoCodeOf([&] { platform->OpenInputFile("C:\\KDX"); }), kIoAccessDenied);
+  EXPECT_EQ(OpenError(platform->Files(), "C:\\KDX"), kErrorAccessDenied);
 }
 
 TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
@@ -142,23 +156,24 @@ TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
     "version": null, "environment": {"SystemRoot": "C:\\WINDOWS", "A": "1", "B": "2"}})");
   const auto platform = machine.Load();
   // a known variable
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%SystemRoot%\\system32"), "C:\\WINDOWS\\system32");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%SystemRoot%\\system32"),
+            "C:\\WINDOWS\\system32");
   // its name in another case
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%SYSTEMROOT%"), "C:\\WINDOWS");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%SYSTEMROOT%"), "C:\\WINDOWS");
   // an unknown variable stays
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("x%NOPE%y"), "x%NOPE%y");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("x%NOPE%y"), "x%NOPE%y");
   // a lone percent sign stays
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("100%"), "100%");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("100%"), "100%");
   // adjacent references
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%A%%B%"), "12");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%A%%B%"), "12");
   // an unknown one's closing % opens the next reference
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%NOPE%A%"), "%NOPE1");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%NOPE%A%"), "%NOPE1");
   // an empty name
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA("%%"), "%%");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%%"), "%%");
   // no reference
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA(""), "");
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(""), "");
   // cut to 63999 bytes
-  EXPECT_EQ(platform->ExpandEnvironmentStringsA(std::string(70000, 'x'))->size(), 63999u);
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(std::string(70000, 'x'))->size(), 63999u);
 }
 
 TEST(SimPlatformTest, LooksUpEnvironmentWithoutRegardToCase) {
@@ -166,13 +181,13 @@ TEST(SimPlatformTest, LooksUpEnvironmentWithoutRegardToCase) {
     "environment": {"Temp": "C:\\TEMP", "caf\u00e9": "x"}})");
   const auto platform = machine.Load();
   // as written, upper and lower case
-  EXPECT_EQ(platform->GetEnvironmentVariableA("Temp"), "C:\\TEMP");
-  EXPECT_EQ(platform->GetEnvironmentVariableA("TEMP"), "C:\\TEMP");
-  EXPECT_EQ(platform->GetEnvironmentVariableA("temp"), "C:\\TEMP");
+  EXPECT_EQ(platform->System().GetEnvironmentVariableA("Temp"), "C:\\TEMP");
+  EXPECT_EQ(platform->System().GetEnvironmentVariableA("TEMP"), "C:\\TEMP");
+  EXPECT_EQ(platform->System().GetEnvironmentVariableA("temp"), "C:\\TEMP");
   // a 1252 letter beyond a to z
-  EXPECT_EQ(platform->GetEnvironmentVariableA("CAF\xC9"), "x");
+  EXPECT_EQ(platform->System().GetEnvironmentVariableA("CAF\xC9"), "x");
   // not set
-  EXPECT_EQ(platform->GetEnvironmentVariableA("TMP"), std::nullopt);
+  EXPECT_EQ(platform->System().GetEnvironmentVariableA("TMP"), std::nullopt);
 }
 
 TEST(SimPlatformTest, ServesMachineFacts) {
@@ -180,10 +195,10 @@ TEST(SimPlatformTest, ServesMachineFacts) {
   const auto platform = machine.Load();
   long error = 0;
   // no thread token of its own
-  EXPECT_EQ(platform->OpenThreadToken(error), nullptr);
+  EXPECT_EQ(platform->System().OpenThreadToken(error), nullptr);
   EXPECT_EQ(error, kErrorNoToken);
   // the process token with its two groups
-  const auto token = platform->OpenProcessToken(error);
+  const auto token = platform->System().OpenProcessToken(error);
   ASSERT_NE(token, nullptr);
   EXPECT_EQ(error, kErrorSuccess);
   EXPECT_EQ(token->Groups(1024), (std::vector<Sid>{{1, {0}}, {5, {32, 544}}}));
@@ -191,21 +206,21 @@ TEST(SimPlatformTest, ServesMachineFacts) {
   EXPECT_EQ(token->Groups(47), std::nullopt);
   EXPECT_TRUE(token->Groups(48).has_value());
   // the default German message table
-  EXPECT_EQ(platform->FormatMessageA(5), "Zugriff verweigert\r\n");
-  EXPECT_EQ(platform->FormatMessageA(4711), "");
-  EXPECT_EQ(platform->GetLocalTime().year, 2026);
+  EXPECT_EQ(platform->System().FormatMessageA(5), "Zugriff verweigert\r\n");
+  EXPECT_EQ(platform->System().FormatMessageA(4711), "");
+  EXPECT_EQ(platform->System().GetLocalTime().year, 2026);
 }
 
 TEST(SimPlatformTest, ReportFileFailsAfterTheGivenBytes) {
   TestMachine machine(JsonWithReportFault(R"({"failAfterBytes": 10, "failures": 1})"));
   const auto platform = machine.Load();
   const fs::path path = machine.OutputDir() / "report.txt";
-  auto file = platform->CreateOutputFile(path.string());
+  auto file = CreateFile(platform->Files(), path.string());
   // the first 10 bytes go to the disk, then disk full
-  EXPECT_EQ(IoCodeOf([&] { file->Write("0123456789ABCDEF", 16); }), kIoDiskFull);
+  EXPECT_EQ(file->Write("0123456789ABCDEF", 16), kErrorDiskFull);
   // the one failure is used up: the next write succeeds
-  EXPECT_EQ(IoCodeOf([&] { file->Write("xyz", 3); }), 0);
-  file->Close();
+  EXPECT_EQ(file->Write("xyz", 3), kErrorSuccess);
+  EXPECT_EQ(file->Close(), kErrorSuccess);
   EXPECT_EQ(test::ReadFileBytes(path), "0123456789xyz");
 }
 
@@ -213,14 +228,14 @@ TEST(SimPlatformTest, ReportFileFailsEveryWriteUnlessLimited) {
   TestMachine machine(JsonWithReportFault(R"({"failAfterBytes": 4, "errorCode": 29})"));
   const auto platform = machine.Load();
   const fs::path path = machine.OutputDir() / "report.txt";
-  auto file = platform->CreateOutputFile(path.string());
+  auto file = CreateFile(platform->Files(), path.string());
   // within the limit
-  EXPECT_EQ(IoCodeOf([&] { file->Write("ab", 2); }), 0);
+  EXPECT_EQ(file->Write("ab", 2), kErrorSuccess);
   // the write that crosses it, with the code given
-  EXPECT_EQ(IoCodeOf([&] { file->Write("cdef", 4); }), 29);
+  EXPECT_EQ(file->Write("cdef", 4), 29);
   // and every one after
-  EXPECT_EQ(IoCodeOf([&] { file->Write("g", 1); }), 29);
-  file->Close();
+  EXPECT_EQ(file->Write("g", 1), 29);
+  EXPECT_EQ(file->Close(), kErrorSuccess);
   EXPECT_EQ(test::ReadFileBytes(path), "abcd");
 }
 
@@ -228,18 +243,16 @@ TEST(SimPlatformTest, CreatesReportFilesOnTheHost) {
   TestMachine machine;
   const auto platform = machine.Load();
   // a 1252 name lands as UTF-8 on the host
-  platform->CreateOutputFile(machine.OutputDir().string() + "/M\xFC.txt")->Close();
+  FileSystem& files = platform->Files();
+  EXPECT_EQ(CreateError(files, machine.OutputDir().string() + "/M\xFC.txt"), kErrorSuccess);
   EXPECT_TRUE(fs::is_regular_file(machine.OutputDir() / fs::u8path("M\xC3\xBC.txt")));
   // a folder
-  EXPECT_EQ(IoCodeOf([&] { platform->CreateOutputFile(machine.OutputDir().string()); }),
-            kIoAccessDenied);
+  EXPECT_EQ(CreateError(files, machine.OutputDir().string()), kErrorAccessDenied);
   // an empty name
-  EXPECT_EQ(IoCodeOf([&] { platform->CreateOutputFile(""); }), kIoAccessDenied);
+  EXPECT_EQ(CreateError(files, ""), kErrorAccessDenied);
   // a missing folder
-  EXPECT_EQ(IoCodeOf([&] {
-              platform->CreateOutputFile((machine.OutputDir() / "none" / "r.txt").string());
-            }),
-            kIoInvalidFileName);
+  EXPECT_EQ(CreateError(files, (machine.OutputDir() / "none" / "r.txt").string()),
+            kErrorPathNotFound);
 }
 
 TEST(SimPlatformTest, RefusesFaultyMachines) {
@@ -275,20 +288,21 @@ TEST(SimPlatformTest, LoadsRegFilesAndAccessRules) {
   const auto platform = machine.Load();
   RegKey key = 0;
   // a read-only key refuses full access
-  EXPECT_EQ(platform->RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyAllAccess, key),
-            kErrorAccessDenied);
+  EXPECT_EQ(
+      platform->Registry().RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyAllAccess, key),
+      kErrorAccessDenied);
   // and opens for reading, with the value of the .reg file
-  ASSERT_EQ(platform->RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyRead, key),
+  ASSERT_EQ(platform->Registry().RegOpenKeyExA(kHKeyLocalMachine, "SOFTWARE\\A", kKeyRead, key),
             kErrorSuccess);
   std::uint32_t type = 0;
   std::uint32_t value = 0;
   std::uint32_t size = sizeof value;
-  EXPECT_EQ(
-      platform->RegQueryValueExA(key, "v", &type, reinterpret_cast<std::uint8_t*>(&value), &size),
-      kErrorSuccess);
+  EXPECT_EQ(platform->Registry().RegQueryValueExA(key, "v", &type,
+                                                  reinterpret_cast<std::uint8_t*>(&value), &size),
+            kErrorSuccess);
   EXPECT_EQ(type, kRegDword);
   EXPECT_EQ(value, 7u);
-  platform->RegCloseKey(key);
+  platform->Registry().RegCloseKey(key);
 }
 
 TEST(SimPlatformTest, RefusesAccessRulesForMissingKeys) {

@@ -17,8 +17,11 @@ using test::TestMachine;
 class LineCollector : public OutputFile {
  public:
   explicit LineCollector(std::string& bytes) : bytes_(bytes) {}
-  void Write(const char* data, std::size_t size) override { bytes_.append(data, size); }
-  void Close() override {}
+  long Write(const char* data, std::size_t size) override {
+    bytes_.append(data, size);
+    return kErrorSuccess;
+  }
+  long Close() override { return kErrorSuccess; }
 
  private:
   std::string& bytes_;
@@ -39,11 +42,10 @@ class Export {
     platform_ = machine_.Load();
     context_ = std::make_unique<RunContext>(*platform_, ui_);
     writer_ = std::make_unique<ReportWriter>(std::make_unique<LineCollector>(bytes_));
-    context_->reportFile = writer_.get();
   }
 
   Lines Key(RegKey root, const std::string& path, const std::string& filter = "") {
-    ExportRegistryKey(*context_, root, path, filter);
+    ExportRegistryKey(*context_, *writer_, root, path, filter);
     return Written();
   }
 
@@ -55,6 +57,7 @@ class Export {
   }
 
   RunContext& Context() { return *context_; }
+  ReportWriter& Writer() { return *writer_; }
   const RecordingFrontEnd& Ui() const { return ui_; }
 
  private:
@@ -271,7 +274,7 @@ TEST(RegistryExport, ReportKeysInTableOrderWithTheCommentAfterTheFirst) {
       "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E979-E325-11CE-"
       "BFC1-08002BE10318}]\n"
       "[HKEY_USERS\\.DEFAULT\\Software\\Vedav Soft]\n[HKEY_USERS\\.DEFAULT\\Software\\Other]\n");
-  ExportReportKeys(e.Context());
+  ExportReportKeys(e.Context(), e.Writer());
   // The printer class stands twice; the filtered .DEFAULT\Software keeps only Vedav.
   EXPECT_EQ(e.Written(),
             (Lines{"[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ProductOptions]",

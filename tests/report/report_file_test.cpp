@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/run_report.h"
+#include "collectors/system/general_info.h"
 #include "platform/errors.h"
+#include "platform/registry.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -65,14 +66,27 @@ TEST(ReportFileName, TwoDigitFieldsAndComputerName) {
   EXPECT_EQ(FileNameTime(time), "06_12_00_00_23_38");
 }
 
-/// A whole run on a machine; the report goes to out/r.txt.
+enum class Outcome { Written, Cancelled, Failed };
+
+/// The general information of a machine, then its report file, with the errors shown as the
+/// run shows them; the report goes to out/r.txt.
 struct ReportRun {
   explicit ReportRun(const TestMachine& machine)
       : platform(machine.Load()), context(*platform, ui) {
     path = machine.OutputDir() / "r.txt";
     ui.savePath = path.string();
   }
-  RunOutcome Go() { return RunReport(context); }
+  Outcome Go() {
+    TRegistry registry(platform->Registry());
+    registry.SelectRoot(kHKeyLocalMachine);
+    try {
+      CollectGeneralInfo(context, registry);
+      return Button2Click(context) ? Outcome::Written : Outcome::Cancelled;
+    } catch (const KdxError& error) {
+      ui.errors.push_back(MessageForDisplay(error.what()));
+    }
+    return Outcome::Failed;
+  }
   Lines ReportLines() const { return test::ReportLines(ReadFileBytes(path)); }
   std::unique_ptr<SimPlatform> platform;
   RecordingFrontEnd ui;
@@ -95,7 +109,7 @@ Lines LogBlock(const Lines& lines) {
 TEST(ReportFile, WithoutLogFilesTwoEmptyLinesLeadToTheRegistryBlock) {
   TestMachine machine;
   ReportRun run(machine);
-  ASSERT_EQ(run.Go(), RunOutcome::Written);
+  ASSERT_EQ(run.Go(), Outcome::Written);
   EXPECT_EQ(LogBlock(run.ReportLines()), (Lines{"", "", kRuler, "", "REGEDIT4"}));
 }
 
@@ -109,7 +123,7 @@ TEST(ReportFile, LogFilesInOrderWithTheirHeadings) {
       12);
   machine.AddFile("C:\\WINDOWS\\dpinst.log", utf16);
   ReportRun run(machine);
-  ASSERT_EQ(run.Go(), RunOutcome::Written);
+  ASSERT_EQ(run.Go(), Outcome::Written);
   // dpinst.log read as 8-bit text: the BOM stays, each line loses its last byte and its NULs.
   EXPECT_EQ(LogBlock(run.ReportLines()),
             (Lines{kRuler, "", "KdxError.log:", "e1", "e2", "", kRuler, "", "Faultlog.txt:", kRuler,
@@ -121,7 +135,7 @@ TEST(ReportFile, LogFileNamesIgnoreCaseAndFollowWindowsFolder) {
                           "version": null, "localTime": "2026-12-06 22:23:38"})");
   machine.AddFile("D:\\winnt\\faultlog.TXT", "f\n");
   ReportRun run(machine);
-  ASSERT_EQ(run.Go(), RunOutcome::Written);
+  ASSERT_EQ(run.Go(), Outcome::Written);
   EXPECT_EQ(LogBlock(run.ReportLines()),
             (Lines{"", kRuler, "", "Faultlog.txt:", "f", "", kRuler, "", "REGEDIT4"}));
 }
@@ -129,7 +143,7 @@ TEST(ReportFile, LogFileNamesIgnoreCaseAndFollowWindowsFolder) {
 TEST(ReportFile, FrameLinesOfACompleteReport) {
   TestMachine machine;
   ReportRun run(machine);
-  ASSERT_EQ(run.Go(), RunOutcome::Written);
+  ASSERT_EQ(run.Go(), Outcome::Written);
   const Lines lines = run.ReportLines();
   EXPECT_EQ(lines.front(), "[KDXINFO2.9.2]");
   EXPECT_EQ(lines[1], "Windows XP 5.1 Service Pack 2 (2600)\t");
@@ -148,7 +162,7 @@ TEST(ReportFile, ProposesNameAndDesktopFolder) {
                  "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\"
                  "ActiveComputerName]\n\"ComputerName\"=\"PC01\"\n");
   ReportRun run(machine);
-  ASSERT_EQ(run.Go(), RunOutcome::Written);
+  ASSERT_EQ(run.Go(), Outcome::Written);
   EXPECT_EQ(run.ui.offeredName, "KDXINFO_PC01_06_12_26_22_23_38.txt");
   EXPECT_EQ(run.ui.offeredFolder, "C:\\Dokumente\\Desktop");
 }
@@ -159,7 +173,7 @@ TEST(ReportFile, DesktopOfWrongTypeFailsBeforeTheDialog) {
                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
                  "Explorer\\Shell Folders]\n\"Desktop\"=dword:00000001\n");
   ReportRun run(machine);
-  EXPECT_EQ(run.Go(), RunOutcome::Failed);
+  EXPECT_EQ(run.Go(), Outcome::Failed);
   EXPECT_EQ(run.ui.saveDialogs, 0);
   EXPECT_FALSE(std::filesystem::exists(run.path));
 }
@@ -171,7 +185,7 @@ TEST(ReportFile, WriteFailureMidwayEndsWithAbnormalEndMarker) {
           .replace(std::string(test::kMinimalXpJson).rfind('}'), 1,
                    R"(, "reportFile": {"failAfterBytes": 300, "errorCode": 101, "failures": 1}})"));
   ReportRun run(machine);
-  EXPECT_EQ(run.Go(), RunOutcome::Failed);
+  EXPECT_EQ(run.Go(), Outcome::Failed);
   EXPECT_EQ(run.ui.errors, (Lines{"Zu wenig Speicherplatz."}));
   const std::string bytes = ReadFileBytes(run.path);
   ASSERT_EQ(bytes.size(), 300u + std::string("ABNORMAL END OF KDXINFO\r\n").size());
@@ -184,7 +198,7 @@ TEST(ReportFile, LastingWriteFailureLeavesWhatFitAndReportsTheError) {
                           .replace(std::string(test::kMinimalXpJson).rfind('}'), 1,
                                    R"(, "reportFile": {"failAfterBytes": 100, "errorCode": 32}})"));
   ReportRun run(machine);
-  EXPECT_EQ(run.Go(), RunOutcome::Failed);
+  EXPECT_EQ(run.Go(), Outcome::Failed);
   EXPECT_EQ(run.ui.errors, (Lines{"E/A-Fehler 32."}));
   EXPECT_EQ(ReadFileBytes(run.path).size(), 100u);
 }
@@ -193,21 +207,8 @@ TEST(ReportFile, UncreatableFileFailsWithoutAnyLine) {
   TestMachine machine;
   ReportRun run(machine);
   run.ui.savePath = (machine.OutputDir() / "missing" / "r.txt").string();
-  EXPECT_EQ(run.Go(), RunOutcome::Failed);
+  EXPECT_EQ(run.Go(), Outcome::Failed);
   EXPECT_EQ(run.ui.errors, (Lines{"Ung\xFCltiger Dateiname."}));
-}
-
-TEST(IoErrorText, TextsByCode) {
-  EXPECT_EQ(IoErrorText(2), "Datei nicht gefunden");
-  EXPECT_EQ(IoErrorText(3), "Ung\xFCltiger Dateiname");
-  EXPECT_EQ(IoErrorText(4),
-            "Zu viele ge\xF6"
-            "ffnete Dateien");
-  EXPECT_EQ(IoErrorText(5), "Dateizugriff verweigert");
-  EXPECT_EQ(IoErrorText(100), "Versuch hinter dem Dateiende zu lesen");
-  EXPECT_EQ(IoErrorText(101), "Zu wenig Speicherplatz");
-  EXPECT_EQ(IoErrorText(106), "Ung\xFCltige numerische Eingabe");
-  EXPECT_EQ(IoErrorText(32), "E/A-Fehler 32");
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/run_context.h"
-#include "platform/front_end.h"
 #include "platform/sim/sim_platform.h"
+#include "run/front_end.h"
+#include "run/run_context.h"
 
 namespace kdx::test {
 

@@ -4,33 +4,17 @@
 #include <optional>
 #include <string>
 
-#include "app/core/run_context.h"
 #include "collectors/system/general_info.h"
-#include "platform/front_end.h"
 #include "platform/registry.h"
 #include "platform/win32/win32_platform.h"
-
-namespace {
-
-class SilentFrontEnd final : public kdx::FrontEnd {
- public:
-  void ShowInstructions() override {}
-  void ShowStatus(const std::string&) override {}
-  void ProcessMessages() override {}
-  bool Terminated() const override { return false; }
-  std::optional<std::string> AskSavePath(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  void ShowError(const std::string&) override {}
-};
-
-}  // namespace
+#include "run/run_context.h"
+#include "support/silent_front_end.h"
 
 int main() {
   kdx::Win32Platform platform;
-  SilentFrontEnd frontEnd;
+  kdx::test::SilentFrontEnd frontEnd;
   kdx::RunContext context(platform, frontEnd);
-  kdx::TRegistry registry(platform);
+  kdx::TRegistry registry(platform.Registry());
   registry.SelectRoot(kdx::kHKeyLocalMachine);
   if (!kdx::CollectGeneralInfo(context, registry)) return 1;
   std::printf("WindowsDir=%s\nSystemDir=%s\nDriverDir=%s\nIsNT=%d\n", context.windowsDir.c_str(),

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
-#include "platform/errors.h"
 #include "platform/win32/win32_platform.h"
 #include "win32_test_support.h"
 
@@ -48,22 +48,13 @@ void SetLastWriteYear(const std::string& path, WORD year) {
   ::CloseHandle(file);
 }
 
-int IoCodeOf(const auto& operation) {
-  try {
-    operation();
-  } catch (const EInOutError& error) {
-    return error.Code();
-  }
-  return 0;
-}
-
 // --- System facts ---
 
 // Both folders come without trailing backslash and the system folder lies in the Windows one.
 TEST(Win32PlatformFolders, FoldersHaveNoTrailingBackslash) {
   Win32Platform platform;
-  const auto windows = platform.GetWindowsDirectoryA();
-  const auto system = platform.GetSystemDirectoryA();
+  const auto windows = platform.System().GetWindowsDirectoryA();
+  const auto system = platform.System().GetSystemDirectoryA();
   ASSERT_TRUE(windows && system);
   EXPECT_NE(windows->back(), '\\');
   EXPECT_EQ(system->rfind(*windows + "\\", 0), 0u) << *system;
@@ -72,7 +63,7 @@ TEST(Win32PlatformFolders, FoldersHaveNoTrailingBackslash) {
 // GetVersionExA accepts the 148-byte record; the service pack text holds no NUL.
 TEST(Win32PlatformVersion, VersionRecordIsFilled) {
   Win32Platform platform;
-  const auto version = platform.GetVersionExA();
+  const auto version = platform.System().GetVersionExA();
   ASSERT_TRUE(version);
   EXPECT_NE(version->majorVersion, 0u);
   EXPECT_EQ(version->servicePack.find('\0'), std::string::npos);
@@ -81,7 +72,7 @@ TEST(Win32PlatformVersion, VersionRecordIsFilled) {
 // The user name is known and fits the 256-byte buffer.
 TEST(Win32PlatformUser, UserNameIsRead) {
   Win32Platform platform;
-  const auto name = platform.GetUserNameA();
+  const auto name = platform.System().GetUserNameA();
   ASSERT_TRUE(name);
   EXPECT_FALSE(name->empty());
   EXPECT_LT(name->size(), 256u);
@@ -91,7 +82,7 @@ TEST(Win32PlatformUser, UserNameIsRead) {
 TEST(Win32PlatformTokens, ThreadWithoutTokenGivesNoToken) {
   Win32Platform platform;
   long error = kSentinelError;
-  EXPECT_EQ(platform.OpenThreadToken(error), nullptr);
+  EXPECT_EQ(platform.System().OpenThreadToken(error), nullptr);
   EXPECT_EQ(error, kErrorNoToken);
 }
 
@@ -99,7 +90,7 @@ TEST(Win32PlatformTokens, ThreadWithoutTokenGivesNoToken) {
 TEST(Win32PlatformTokens, ProcessTokenGroupsHoldAdministrators) {
   Win32Platform platform;
   long error = kSentinelError;
-  const auto token = platform.OpenProcessToken(error);
+  const auto token = platform.System().OpenProcessToken(error);
   ASSERT_NE(token, nullptr);
   EXPECT_EQ(error, kErrorSuccess);
   const auto groups = token->Groups(1024);
@@ -113,7 +104,7 @@ TEST(Win32PlatformTokens, ProcessTokenGroupsHoldAdministrators) {
 TEST(Win32PlatformTokens, GroupsThatDoNotFitGiveNothing) {
   Win32Platform platform;
   long error = kSentinelError;
-  const auto token = platform.OpenProcessToken(error);
+  const auto token = platform.System().OpenProcessToken(error);
   ASSERT_NE(token, nullptr);
   EXPECT_FALSE(token->Groups(16));
 }
@@ -124,15 +115,15 @@ TEST(Win32PlatformTokens, GroupsThatDoNotFitGiveNothing) {
 TEST(Win32PlatformEnvironment, VariableValues) {
   Win32Platform platform;
   ::SetEnvironmentVariableA("KDX_TEST_VALUE", "Größe");
-  EXPECT_EQ(platform.GetEnvironmentVariableA("KDX_TEST_VALUE"), "Größe");
-  EXPECT_EQ(platform.GetEnvironmentVariableA("KDX_TEST_NEVER_SET"), std::nullopt);
+  EXPECT_EQ(platform.System().GetEnvironmentVariableA("KDX_TEST_VALUE"), "Größe");
+  EXPECT_EQ(platform.System().GetEnvironmentVariableA("KDX_TEST_NEVER_SET"), std::nullopt);
 }
 
 // References to set variables expand; unknown references stay as written.
 TEST(Win32PlatformEnvironment, Expansion) {
   Win32Platform platform;
   ::SetEnvironmentVariableA("KDX_TEST_DIR", "C:\\Daten");
-  EXPECT_EQ(platform.ExpandEnvironmentStringsA("%KDX_TEST_DIR%\\a;%KDX_TEST_NEVER_SET%"),
+  EXPECT_EQ(platform.System().ExpandEnvironmentStringsA("%KDX_TEST_DIR%\\a;%KDX_TEST_NEVER_SET%"),
             "C:\\Daten\\a;%KDX_TEST_NEVER_SET%");
 }
 
@@ -141,8 +132,8 @@ TEST(Win32PlatformEnvironment, LongValuesComeBackWhole) {
   Win32Platform platform;
   const std::string value(30000, 'x');
   ::SetEnvironmentVariableA("KDX_TEST_LONG", value.c_str());
-  EXPECT_EQ(platform.GetEnvironmentVariableA("KDX_TEST_LONG"), value);
-  EXPECT_EQ(platform.ExpandEnvironmentStringsA("%KDX_TEST_LONG%"), value);
+  EXPECT_EQ(platform.System().GetEnvironmentVariableA("KDX_TEST_LONG"), value);
+  EXPECT_EQ(platform.System().ExpandEnvironmentStringsA("%KDX_TEST_LONG%"), value);
 }
 
 // --- Message texts ---
@@ -150,10 +141,10 @@ TEST(Win32PlatformEnvironment, LongValuesComeBackWhole) {
 // A known code gives the system's raw text with its line break; an unknown code gives none.
 TEST(Win32PlatformMessages, SystemMessageText) {
   Win32Platform platform;
-  const std::string text = platform.FormatMessageA(5);
+  const std::string text = platform.System().FormatMessageA(5);
   ASSERT_GE(text.size(), 3u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-  EXPECT_EQ(platform.FormatMessageA(0x2FFFFFFF), "");
+  EXPECT_EQ(platform.System().FormatMessageA(0x2FFFFFFF), "");
 }
 
 // --- File existence ---
@@ -169,10 +160,10 @@ class Win32PlatformFiles : public ::testing::Test {
 TEST_F(Win32PlatformFiles, ExistsOnlyForFiles) {
   WriteTestFile(folder_.Path() + "report.txt", "x");
   ::CreateDirectoryA((folder_.Path() + "sub").c_str(), nullptr);
-  EXPECT_TRUE(platform_.FileExists(folder_.Path() + "report.txt"));
-  EXPECT_FALSE(platform_.FileExists(folder_.Path() + "sub"));
-  EXPECT_FALSE(platform_.FileExists(folder_.Path() + "absent.txt"));
-  EXPECT_FALSE(platform_.FileExists(folder_.Path() + "*.txt"));
+  EXPECT_TRUE(platform_.Files().FileExists(folder_.Path() + "report.txt"));
+  EXPECT_FALSE(platform_.Files().FileExists(folder_.Path() + "sub"));
+  EXPECT_FALSE(platform_.Files().FileExists(folder_.Path() + "absent.txt"));
+  EXPECT_FALSE(platform_.Files().FileExists(folder_.Path() + "*.txt"));
 }
 
 // Only last-write times an MS-DOS date can hold (1980 to 2107) count as existing.
@@ -180,13 +171,13 @@ TEST_F(Win32PlatformFiles, ExistsOnlyWithDosDate) {
   const std::string path = folder_.Path() + "dated.txt";
   WriteTestFile(path, "x");
   SetLastWriteYear(path, 1980);
-  EXPECT_TRUE(platform_.FileExists(path));
+  EXPECT_TRUE(platform_.Files().FileExists(path));
   SetLastWriteYear(path, 2107);
-  EXPECT_TRUE(platform_.FileExists(path));
+  EXPECT_TRUE(platform_.Files().FileExists(path));
   SetLastWriteYear(path, 1979);
-  EXPECT_FALSE(platform_.FileExists(path));
+  EXPECT_FALSE(platform_.Files().FileExists(path));
   SetLastWriteYear(path, 2108);
-  EXPECT_FALSE(platform_.FileExists(path));
+  EXPECT_FALSE(platform_.Files().FileExists(path));
 }
 
 // --- Input and output files ---
@@ -195,9 +186,10 @@ TEST_F(Win32PlatformFiles, ExistsOnlyWithDosDate) {
 TEST_F(Win32PlatformFiles, OutputFileReplacesAndWritesBytes) {
   const std::string path = folder_.Path() + "out.txt";
   WriteTestFile(path, "old contents that are longer");
-  auto file = platform_.CreateOutputFile(path);
-  file->Write("Schlüssel\tWert\r\n", 16);
-  file->Close();
+  std::unique_ptr<OutputFile> file;
+  ASSERT_EQ(platform_.Files().CreateOutputFile(path, file), kErrorSuccess);
+  EXPECT_EQ(file->Write("Schlüssel\tWert\r\n", 16), kErrorSuccess);
+  EXPECT_EQ(file->Close(), kErrorSuccess);
   EXPECT_EQ(ReadTestFile(path), "Schlüssel\tWert\r\n");
 }
 
@@ -205,12 +197,16 @@ TEST_F(Win32PlatformFiles, OutputFileReplacesAndWritesBytes) {
 TEST_F(Win32PlatformFiles, InputFileReadsToTheEnd) {
   const std::string path = folder_.Path() + "in.log";
   WriteTestFile(path, "abc\x1a\r\n");
-  auto file = platform_.OpenInputFile(path);
+  std::unique_ptr<InputFile> file;
+  ASSERT_EQ(platform_.Files().OpenInputFile(path, file), kErrorSuccess);
   char buffer[4];
-  ASSERT_EQ(file->Read(buffer, 4), 4u);
-  EXPECT_EQ(std::string(buffer, 4), "abc\x1a");
-  ASSERT_EQ(file->Read(buffer, 4), 2u);
-  EXPECT_EQ(file->Read(buffer, 4), 0u);
+  std::size_t count = 99;
+  ASSERT_EQ(file->Read(buffer, 4, count), kErrorSuccess);
+  EXPECT_EQ(std::string(buffer, count), "abc\x1a");
+  ASSERT_EQ(file->Read(buffer, 4, count), kErrorSuccess);
+  EXPECT_EQ(count, 2u);
+  ASSERT_EQ(file->Read(buffer, 4, count), kErrorSuccess);
+  EXPECT_EQ(count, 0u);
 }
 
 // A log file still open for writing by its owner can be read.
@@ -218,32 +214,31 @@ TEST_F(Win32PlatformFiles, InputFileOpenForWritingIsReadable) {
   const std::string path = folder_.Path() + "busy.log";
   HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  EXPECT_NO_THROW(platform_.OpenInputFile(path));
+  std::unique_ptr<InputFile> file;
+  EXPECT_EQ(platform_.Files().OpenInputFile(path, file), kErrorSuccess);
   ::CloseHandle(writer);
 }
 
-// A missing input file is I/O error 2, a missing folder 3.
+// A missing input file is error 2, a missing folder 3.
 TEST_F(Win32PlatformFiles, InputFileErrors) {
-  EXPECT_EQ(IoCodeOf([&] { platform_.OpenInputFile(folder_.Path() + "absent.log"); }), 2);
-  EXPECT_EQ(IoCodeOf([&] { platform_.OpenInputFile(folder_.Path() + "no\\absent.log"); }), 3);
+  std::unique_ptr<InputFile> file;
+  EXPECT_EQ(platform_.Files().OpenInputFile(folder_.Path() + "absent.log", file),
+            kErrorFileNotFound);
+  EXPECT_EQ(platform_.Files().OpenInputFile(folder_.Path() + "no\\absent.log", file),
+            kErrorPathNotFound);
+  EXPECT_EQ(file, nullptr);
 }
 
-// Creating in a missing folder is I/O error 3, over a folder 5, a malformed name 3.
+// Creating in a missing folder is error 3, over a folder 5, with a malformed name 123.
 TEST_F(Win32PlatformFiles, OutputFileErrors) {
   ::CreateDirectoryA((folder_.Path() + "sub").c_str(), nullptr);
-  EXPECT_EQ(IoCodeOf([&] { platform_.CreateOutputFile(folder_.Path() + "no\\r.txt"); }), 3);
-  EXPECT_EQ(IoCodeOf([&] { platform_.CreateOutputFile(folder_.Path() + "sub"); }), 5);
-  EXPECT_EQ(IoCodeOf([&] { platform_.CreateOutputFile(folder_.Path() + "a<b>.txt"); }), 3);
-}
-
-// The error texts follow the mapped codes.
-TEST(Win32IoCodes, MapsWin32Errors) {
-  EXPECT_EQ(IoCodeForWin32Error(ERROR_DISK_FULL), kIoDiskFull);
-  EXPECT_EQ(IoCodeForWin32Error(ERROR_HANDLE_DISK_FULL), kIoDiskFull);
-  EXPECT_EQ(IoCodeForWin32Error(ERROR_INVALID_NAME), kIoInvalidFileName);
-  EXPECT_EQ(IoCodeForWin32Error(ERROR_ACCESS_DENIED), kIoAccessDenied);
-  EXPECT_EQ(IoCodeForWin32Error(ERROR_SHARING_VIOLATION), 32);
-  EXPECT_EQ(IoErrorText(IoCodeForWin32Error(ERROR_SHARING_VIOLATION)), "E/A-Fehler 32");
+  std::unique_ptr<OutputFile> file;
+  EXPECT_EQ(platform_.Files().CreateOutputFile(folder_.Path() + "no\\r.txt", file),
+            kErrorPathNotFound);
+  EXPECT_EQ(platform_.Files().CreateOutputFile(folder_.Path() + "sub", file), kErrorAccessDenied);
+  EXPECT_EQ(platform_.Files().CreateOutputFile(folder_.Path() + "a<b>.txt", file),
+            kErrorInvalidName);
+  EXPECT_EQ(file, nullptr);
 }
 
 }  // namespace

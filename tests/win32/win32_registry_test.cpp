@@ -25,14 +25,14 @@ class Win32RegistryStore : public ::testing::Test {
   /// The test key opened through the platform; closed again at the end of the test.
   RegKey Open(std::uint32_t access = kKeyRead) {
     RegKey opened = kSentinel;
-    EXPECT_EQ(platform_.RegOpenKeyExA(kHKeyCurrentUser, key_.Path(), access, opened),
+    EXPECT_EQ(platform_.Registry().RegOpenKeyExA(kHKeyCurrentUser, key_.Path(), access, opened),
               kErrorSuccess);
     opened_.push_back(opened);
     return opened;
   }
 
   void TearDown() override {
-    for (const RegKey key : opened_) platform_.RegCloseKey(key);
+    for (const RegKey key : opened_) platform_.Registry().RegCloseKey(key);
   }
 
   struct Query {
@@ -43,7 +43,8 @@ class Win32RegistryStore : public ::testing::Test {
 
   Query QueryTypeAndSize(const std::string& name) {
     Query query{0, kSentinel, kSentinel};
-    query.status = platform_.RegQueryValueExA(Open(), name, &query.type, nullptr, &query.size);
+    query.status =
+        platform_.Registry().RegQueryValueExA(Open(), name, &query.type, nullptr, &query.size);
     return query;
   }
 
@@ -83,7 +84,7 @@ TEST_F(Win32RegistryStore, StringWithoutNulKeepsItsSize) {
   // Only three of the four bytes: RegSetValueExA adds a NUL that directly follows the data.
   key_.SetBytes("value", REG_SZ, "abcd", 3);
   EXPECT_EQ(QueryTypeAndSize("value").size, 3u);
-  TRegistry registry(platform_);
+  TRegistry registry(platform_.Registry());
   ASSERT_TRUE(registry.OpenRead("\\" + key_.Path()));
   EXPECT_EQ(registry.ReadText("value"), "abc");
 }
@@ -94,7 +95,8 @@ TEST_F(Win32RegistryStore, SmallDataBufferReportsTheNeededSize) {
   std::uint8_t data[4] = {0, 0, 0, 0};
   std::uint32_t size = sizeof data;
   std::uint32_t type = kSentinel;
-  EXPECT_EQ(platform_.RegQueryValueExA(Open(), "binary", &type, data, &size), kErrorMoreData);
+  EXPECT_EQ(platform_.Registry().RegQueryValueExA(Open(), "binary", &type, data, &size),
+            kErrorMoreData);
   EXPECT_EQ(size, 10u);
 }
 
@@ -112,7 +114,7 @@ TEST_F(Win32RegistryStore, InfoGivesCountsAndLongestNames) {
   key_.SetText("v", "");
   key_.SetBytes("value7", REG_BINARY, "12345");
   RegKeyInfo info{kSentinel, kSentinel, kSentinel, kSentinel, kSentinel};
-  ASSERT_EQ(platform_.RegQueryInfoKeyA(Open(), info), kErrorSuccess);
+  ASSERT_EQ(platform_.Registry().RegQueryInfoKeyA(Open(), info), kErrorSuccess);
   EXPECT_EQ(info.subKeys, 2u);
   EXPECT_EQ(info.maxSubKeyLen, 10u);
   EXPECT_EQ(info.values, 2u);
@@ -123,7 +125,7 @@ TEST_F(Win32RegistryStore, InfoGivesCountsAndLongestNames) {
 // Subkeys enumerate in the registry's case-blind name order, whatever their creation order.
 TEST_F(Win32RegistryStore, SubkeysEnumerateByName) {
   for (const char* name : {"b", "C", "a"}) key_.AddSubkey(name);
-  TRegistry registry(platform_);
+  TRegistry registry(platform_.Registry());
   ASSERT_TRUE(registry.OpenRead("\\" + key_.Path()));
   std::vector<std::string> names{"kumquat"};
   registry.SubkeyNames(names);
@@ -135,7 +137,7 @@ TEST_F(Win32RegistryStore, ValuesEnumerateInCreationOrder) {
   // Wine keeps a key's values sorted by name, so it lists them as Alpha, mu, zeta.
   if (testing::RunningUnderWine()) GTEST_SKIP() << "Wine enumerates values sorted by name";
   for (const char* name : {"zeta", "Alpha", "mu"}) key_.SetText(name, "x");
-  TRegistry registry(platform_);
+  TRegistry registry(platform_.Registry());
   ASSERT_TRUE(registry.OpenRead("\\" + key_.Path()));
   std::vector<std::string> names{"kumquat"};
   registry.ValueNames(names);
@@ -149,11 +151,12 @@ TEST_F(Win32RegistryStore, EnumerationBufferLimits) {
   const RegKey key = Open();
   char name[6] = "xxxxx";
   std::uint32_t size = sizeof name;
-  EXPECT_EQ(platform_.RegEnumKeyExA(key, 0, name, size), kErrorMoreData);
+  EXPECT_EQ(platform_.Registry().RegEnumKeyExA(key, 0, name, size), kErrorMoreData);
   size = sizeof name;
-  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, nullptr, nullptr, nullptr), kErrorMoreData);
+  EXPECT_EQ(platform_.Registry().RegEnumValueA(key, 0, name, size, nullptr, nullptr, nullptr),
+            kErrorMoreData);
   size = sizeof name;
-  EXPECT_EQ(platform_.RegEnumKeyExA(key, 1, name, size), kErrorNoMoreItems);
+  EXPECT_EQ(platform_.Registry().RegEnumKeyExA(key, 1, name, size), kErrorNoMoreItems);
 }
 
 // The value enumeration hands out type and bytes with the name, as RegQueryValueExA would.
@@ -165,11 +168,13 @@ TEST_F(Win32RegistryStore, EnumerationBringsTypeAndBytes) {
   std::uint32_t type = 0xdeadbeef;
   std::uint8_t data[8];
   std::uint32_t dataSize = sizeof data;
-  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, &type, data, &dataSize), kErrorMoreData);
+  EXPECT_EQ(platform_.Registry().RegEnumValueA(key, 0, name, size, &type, data, &dataSize),
+            kErrorMoreData);
   EXPECT_EQ(dataSize, 9u);
   size = sizeof name;
   dataSize = 0;
-  EXPECT_EQ(platform_.RegEnumValueA(key, 0, name, size, &type, nullptr, &dataSize), kErrorSuccess);
+  EXPECT_EQ(platform_.Registry().RegEnumValueA(key, 0, name, size, &type, nullptr, &dataSize),
+            kErrorSuccess);
   EXPECT_STREQ(name, "big");
   EXPECT_EQ(type, static_cast<std::uint32_t>(REG_BINARY));
   EXPECT_EQ(dataSize, 9u);
@@ -178,7 +183,7 @@ TEST_F(Win32RegistryStore, EnumerationBringsTypeAndBytes) {
 // The default value enumerates with the empty name.
 TEST_F(Win32RegistryStore, DefaultValueHasTheEmptyName) {
   key_.SetText("", "default");
-  TRegistry registry(platform_);
+  TRegistry registry(platform_.Registry());
   ASSERT_TRUE(registry.OpenRead("\\" + key_.Path()));
   std::vector<std::string> names;
   registry.ValueNames(names);
@@ -191,10 +196,11 @@ TEST_F(Win32RegistryStore, DefaultValueHasTheEmptyName) {
 // A trailing backslash is accepted by the store.
 TEST_F(Win32RegistryStore, TrailingBackslashOpens) {
   RegKey opened = kSentinel;
-  EXPECT_EQ(platform_.RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\", kKeyRead, opened),
-            kErrorSuccess);
+  EXPECT_EQ(
+      platform_.Registry().RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\", kKeyRead, opened),
+      kErrorSuccess);
   EXPECT_NE(opened, kSentinel);
-  platform_.RegCloseKey(opened);
+  platform_.Registry().RegCloseKey(opened);
 }
 
 // A doubled backslash inside the path names no key.
@@ -203,22 +209,24 @@ TEST_F(Win32RegistryStore, DoubleBackslashInsideDoesNotOpen) {
   if (testing::RunningUnderWine()) GTEST_SKIP() << "Wine collapses doubled backslashes";
   key_.AddSubkey("Inner");
   RegKey opened = kSentinel;
-  EXPECT_NE(platform_.RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\\\Inner", kKeyRead, opened),
+  EXPECT_NE(platform_.Registry().RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\\\Inner",
+                                               kKeyRead, opened),
             kErrorSuccess);
 }
 
 // A missing key is ERROR_FILE_NOT_FOUND and leaves the result alone.
 TEST_F(Win32RegistryStore, MissingKeyIsFileNotFound) {
   RegKey opened = kSentinel;
-  EXPECT_EQ(platform_.RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\Absent", kKeyRead, opened),
+  EXPECT_EQ(platform_.Registry().RegOpenKeyExA(kHKeyCurrentUser, key_.Path() + "\\Absent", kKeyRead,
+                                               opened),
             kErrorFileNotFound);
   EXPECT_EQ(opened, kSentinel);
 }
 
 // Closing a predefined root is a harmless no-op.
 TEST_F(Win32RegistryStore, ClosingARootSucceeds) {
-  EXPECT_EQ(platform_.RegCloseKey(kHKeyLocalMachine), kErrorSuccess);
-  TRegistry registry(platform_);
+  EXPECT_EQ(platform_.Registry().RegCloseKey(kHKeyLocalMachine), kErrorSuccess);
+  TRegistry registry(platform_.Registry());
   registry.SelectRoot(kHKeyLocalMachine);
   EXPECT_TRUE(registry.HasKey("\\SOFTWARE"));
 }
@@ -234,8 +242,9 @@ TEST_F(Win32RegistryStore, RestrictiveSecurityDescriptorRefusesOpens) {
   ASSERT_EQ(::RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
 
   RegKey opened = kSentinel;
-  const long status = platform_.RegOpenKeyExA(kHKeyCurrentUser, key_.Path(), kKeyRead, opened);
-  TRegistry registry(platform_);
+  const long status =
+      platform_.Registry().RegOpenKeyExA(kHKeyCurrentUser, key_.Path(), kKeyRead, opened);
+  TRegistry registry(platform_.Registry());
   const bool anyLevelOpened = registry.OpenRead("\\" + key_.Path());
   // Restore an open DACL through the creator's handle so the key can be deleted.
   ::SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
@@ -249,7 +258,7 @@ TEST_F(Win32RegistryStore, RestrictiveSecurityDescriptorRefusesOpens) {
 
 class Win32TRegistry : public Win32RegistryStore {
  protected:
-  Win32TRegistry() : registry_(platform_) {}
+  Win32TRegistry() : registry_(platform_.Registry()) {}
   TRegistry registry_;
 };
 

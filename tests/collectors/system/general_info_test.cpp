@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/collect_all.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -33,7 +32,7 @@ struct Collected {
   explicit Collected(const TestMachine& machine)
       : platform(machine.Load()), context(*platform, ui) {
     context.table.Reset();
-    TRegistry registry(*platform);
+    TRegistry registry(platform->Registry());
     registry.SelectRoot(kHKeyLocalMachine);
     completed = CollectGeneralInfo(context, registry);
   }

@@ -1,6 +1,6 @@
-#include "app/core/run_report.h"
+#include "app/run_report.h"
 
-#include "app/core/collect_all.h"
+#include "app/collect_all.h"
 #include "platform/errors.h"
 #include "report/report_file.h"
 

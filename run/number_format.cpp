@@ -1,4 +1,4 @@
-#include "app/core/number_format.h"
+#include "run/number_format.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/core/run_context.h"
+#include "run/run_context.h"
 
 namespace kdx {
 

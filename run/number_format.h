@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core/run_context.h"
+#include "run/run_context.h"
 
 namespace kdx {
 

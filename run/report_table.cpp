@@ -1,4 +1,4 @@
-#include "app/core/report_table.h"
+#include "run/report_table.h"
 
 namespace kdx {
 

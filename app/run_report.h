@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/run_context.h"
+#include "run/run_context.h"
 
 namespace kdx {
 

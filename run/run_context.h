@@ -3,13 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "app/core/report_table.h"
-#include "platform/front_end.h"
 #include "platform/platform.h"
+#include "run/front_end.h"
+#include "run/report_table.h"
 
 namespace kdx {
-
-class ReportWriter;
 
 /// Run-wide number separators (German convention, whatever the system says).
 struct NumberSeparators {
@@ -49,7 +47,6 @@ struct RunContext {
   std::string driverDir;  ///< with trailing "\"
   SystemTime runTime;
   std::string computerName;
-  ReportWriter* reportFile = nullptr;  ///< set while the report file is being written
 };
 
 }  // namespace kdx

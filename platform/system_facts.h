@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kdx {
+
+/// The OSVERSIONINFOA record (its size field is implied).
+struct OsVersionInfo {
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+  std::uint32_t buildNumber = 0;
+  std::uint32_t platformId = 0;
+  std::string servicePack;  ///< at most 127 bytes
+};
+
+/// The SYSTEMTIME record.
+struct SystemTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;
+  std::uint16_t dayOfWeek = 0;
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+  std::uint16_t milliseconds = 0;
+};
+
+/// A security identifier: identifier authority and sub-authorities.
+struct Sid {
+  std::uint64_t authority = 0;  ///< the six authority bytes as one number
+  std::vector<std::uint32_t> subAuthorities;
+  bool operator==(const Sid&) const = default;
+};
+
+/// The user locale's date and time formats.
+struct LocaleFormats {
+  std::string shortDate = "dd.MM.yyyy";
+  std::string longTime = "HH:mm:ss";
+  std::string timeSeparator = ":";
+};
+
+/// ExpandEnvironmentStringsA takes at most 32,766 characters: its source becomes a counted
+/// UTF-16 string of at most 65,535 bytes with its NUL. Longer texts crash the call on some
+/// systems and wrap its count on others, so they count as a failed expansion everywhere.
+inline constexpr std::size_t kExpandSourceLimit = 32766;
+
+/// An access token opened for query; closing happens on destruction.
+class AccessToken {
+ public:
+  virtual ~AccessToken() = default;
+  /// GetTokenInformation(TokenGroups) into a buffer of bufferSize bytes: the group SIDs in
+  /// list order, or nothing when the query fails or the list needs more than bufferSize bytes.
+  virtual std::optional<std::vector<Sid>> Groups(std::size_t bufferSize) = 0;
+};
+
+/// What the system tells about itself: folders, version, clock, locale, user, tokens,
+/// environment and message texts.
+///
+/// Failure style: results as Win32 gives them. A query that returns 0 on Windows gives
+/// nothing here; where a caller tells failures apart (the token opens), the Win32 error code
+/// comes with it. No call raises: the collectors decide what a failed query costs.
+class SystemFacts {
+ public:
+  virtual ~SystemFacts() = default;
+
+  /// The Windows folder without trailing backslash (except for a drive root); nothing on failure.
+  virtual std::optional<std::string> GetWindowsDirectoryA() = 0;
+  /// The system folder, as GetWindowsDirectoryA.
+  virtual std::optional<std::string> GetSystemDirectoryA() = 0;
+  /// The operating system version; nothing when the query fails.
+  virtual std::optional<OsVersionInfo> GetVersionExA() = 0;
+  /// The local date and time.
+  virtual SystemTime GetLocalTime() = 0;
+  /// The user locale's date and time formats.
+  virtual LocaleFormats GetLocaleFormats() = 0;
+  /// The name of the user running the program; nothing when it cannot be read.
+  virtual std::optional<std::string> GetUserNameA() = 0;
+  /// The calling thread's token opened for query as self; null with error set on failure
+  /// (kErrorNoToken when the thread has no token of its own).
+  virtual std::unique_ptr<AccessToken> OpenThreadToken(long& error) = 0;
+  /// The process's token opened for query; null with error set on failure.
+  virtual std::unique_ptr<AccessToken> OpenProcessToken(long& error) = 0;
+  /// An environment variable's value; nothing when it is not set.
+  virtual std::optional<std::string> GetEnvironmentVariableA(const std::string& name) = 0;
+  /// The text with %NAME% references expanded, cut at 63999 bytes; nothing when the call
+  /// returns 0, and for a text longer than kExpandSourceLimit.
+  virtual std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) = 0;
+  /// The system's raw message text for an error code (FormatMessageA, system language).
+  virtual std::string FormatMessageA(std::uint32_t code) = 0;
+};
+
+}  // namespace kdx

@@ -1,0 +1,170 @@
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_platform.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr UINT kFolderBufferSize = 260;
+constexpr DWORD kUserNameBufferSize = 256;
+constexpr DWORD kEnvironmentBufferSize = 64000;
+constexpr DWORD kMessageBufferSize = 256;
+constexpr DWORD kVersionInfoSize = 148;
+static_assert(sizeof(OSVERSIONINFOA) == kVersionInfoSize);
+
+// GetWindowsDirectoryA and GetSystemDirectoryA answer with the length they need (NUL included)
+// when the path does not fit, so a longer path gets a second call with that size instead of
+// being reported as a failure or cut off.
+template <typename FolderCall>
+std::optional<std::string> QueryFolder(FolderCall call) {
+  std::string buffer(kFolderBufferSize, '\0');
+  UINT length = call(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (length >= buffer.size()) {
+    buffer.assign(length, '\0');
+    length = call(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length >= buffer.size()) return std::nullopt;
+  }
+  if (length == 0) return std::nullopt;
+  buffer.resize(length);
+  return buffer;
+}
+
+std::string LocaleText(LCTYPE type, const std::string& fallback) {
+  char buffer[80];
+  const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+  if (length <= 0) return fallback;
+  return std::string(buffer, static_cast<std::size_t>(length - 1));
+}
+
+Sid ToSid(PSID sid) {
+  Sid result;
+  const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
+  for (const BYTE byte : authority->Value) result.authority = (result.authority << 8) | byte;
+  const UCHAR count = *::GetSidSubAuthorityCount(sid);
+  for (UCHAR i = 0; i < count; ++i) result.subAuthorities.push_back(*::GetSidSubAuthority(sid, i));
+  return result;
+}
+
+class Win32AccessToken final : public AccessToken {
+ public:
+  explicit Win32AccessToken(HANDLE token) : token_(token) {}
+
+  std::optional<std::vector<Sid>> Groups(std::size_t bufferSize) override {
+    // DWORD-aligned storage, as TOKEN_GROUPS requires.
+    std::vector<DWORD> storage((bufferSize + sizeof(DWORD) - 1) / sizeof(DWORD));
+    DWORD needed = 0;
+    if (!::GetTokenInformation(token_.Get(), TokenGroups, storage.data(),
+                               static_cast<DWORD>(bufferSize), &needed)) {
+      return std::nullopt;
+    }
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(storage.data());
+    std::vector<Sid> sids;
+    for (DWORD i = 0; i < groups->GroupCount; ++i) sids.push_back(ToSid(groups->Groups[i].Sid));
+    return sids;
+  }
+
+ private:
+  win32::UniqueHandle token_;
+};
+
+std::unique_ptr<AccessToken> TokenOrError(BOOL opened, HANDLE token, long& error) {
+  if (!opened) {
+    error = static_cast<long>(::GetLastError());
+    return nullptr;
+  }
+  error = ERROR_SUCCESS;
+  return std::make_unique<Win32AccessToken>(token);
+}
+
+class Win32System final : public SystemFacts {
+ public:
+  std::optional<std::string> GetWindowsDirectoryA() override {
+    return QueryFolder(
+        [](char* buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); });
+  }
+
+  std::optional<std::string> GetSystemDirectoryA() override {
+    return QueryFolder([](char* buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+  }
+
+  std::optional<OsVersionInfo> GetVersionExA() override {
+    OSVERSIONINFOA record{};
+    record.dwOSVersionInfoSize = kVersionInfoSize;
+    if (!::GetVersionExA(&record)) return std::nullopt;
+    return OsVersionInfo{record.dwMajorVersion, record.dwMinorVersion, record.dwBuildNumber,
+                         record.dwPlatformId,
+                         std::string(record.szCSDVersion,
+                                     ::strnlen(record.szCSDVersion, sizeof record.szCSDVersion))};
+  }
+
+  SystemTime GetLocalTime() override {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return SystemTime{now.wYear, now.wMonth,  now.wDayOfWeek, now.wDay,
+                      now.wHour, now.wMinute, now.wSecond,    now.wMilliseconds};
+  }
+
+  LocaleFormats GetLocaleFormats() override {
+    const LocaleFormats defaults;
+    return LocaleFormats{LocaleText(LOCALE_SSHORTDATE, defaults.shortDate),
+                         LocaleText(LOCALE_STIMEFORMAT, defaults.longTime),
+                         LocaleText(LOCALE_STIME, defaults.timeSeparator)};
+  }
+
+  std::optional<std::string> GetUserNameA() override {
+    char buffer[kUserNameBufferSize];
+    DWORD size = kUserNameBufferSize;
+    if (!::GetUserNameA(buffer, &size)) return std::nullopt;
+    return std::string(buffer, ::strnlen(buffer, sizeof buffer));
+  }
+
+  std::unique_ptr<AccessToken> OpenThreadToken(long& error) override {
+    HANDLE token = nullptr;
+    const BOOL opened = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token);
+    return TokenOrError(opened, token, error);
+  }
+
+  std::unique_ptr<AccessToken> OpenProcessToken(long& error) override {
+    HANDLE token = nullptr;
+    const BOOL opened = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    return TokenOrError(opened, token, error);
+  }
+
+  std::optional<std::string> GetEnvironmentVariableA(const std::string& name) override {
+    std::vector<char> buffer(kEnvironmentBufferSize);
+    const DWORD length =
+        ::GetEnvironmentVariableA(name.c_str(), buffer.data(), kEnvironmentBufferSize);
+    // A value never exceeds 32767 characters, so a length beyond the buffer cannot be a value.
+    if (length == 0 || length >= kEnvironmentBufferSize) return std::nullopt;
+    return std::string(buffer.data(), length);
+  }
+
+  std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override {
+    std::vector<char> buffer(kEnvironmentBufferSize);
+    const DWORD needed =
+        ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), kEnvironmentBufferSize);
+    // The call expands at most 32K characters, so a result beyond the buffer cannot occur; it
+    // would leave the buffer's contents undefined, so it counts as a failure.
+    if (needed == 0 || needed > kEnvironmentBufferSize) return std::nullopt;
+    return std::string(buffer.data(), ::strnlen(buffer.data(), kEnvironmentBufferSize - 1));
+  }
+
+  std::string FormatMessageA(std::uint32_t code) override {
+    char buffer[kMessageBufferSize];
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        nullptr, code, 0, buffer, kMessageBufferSize, nullptr);
+    return std::string(buffer, length);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SystemFacts> NewWin32System() { return std::make_unique<Win32System>(); }
+
+}  // namespace kdx
