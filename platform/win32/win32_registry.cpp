@@ -14,9 +14,11 @@ class Win32Registry final : public RegistryStore {
  public:
   long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
                      RegKey& result) override {
-    HKEY opened = nullptr;
+    // The handle goes back whatever the outcome: a failed open leaves it null, as advapi32
+    // sets it.
+    HKEY opened = ToHkey(result);
     const LONG status = ::RegOpenKeyExA(ToHkey(parent), subKey.c_str(), 0, access, &opened);
-    if (status == ERROR_SUCCESS) result = reinterpret_cast<RegKey>(opened);
+    result = reinterpret_cast<RegKey>(opened);
     return status;
   }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace kdx::testing {
 
@@ -26,56 +27,17 @@ class UniqueKey {
   }
   UniqueKey(const UniqueKey&) = delete;
   UniqueKey& operator=(const UniqueKey&) = delete;
+  UniqueKey(UniqueKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
+  UniqueKey& operator=(UniqueKey&& other) noexcept {
+    std::swap(key_, other.key_);
+    return *this;
+  }
 
   HKEY Get() const { return key_; }
   HKEY* Receive() { return &key_; }
 
  private:
   HKEY key_ = nullptr;
-};
-
-/// HKCU\Software\KDXInfoTest\<name>, created empty for one test and deleted with all it holds
-/// afterwards. The test writes through the raw API; the program itself never writes.
-class TestKey {
- public:
-  explicit TestKey(const std::string& name) : path_("Software\\KDXInfoTest\\" + name) {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      key_.Receive(), nullptr);
-  }
-  ~TestKey() {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KDXInfoTest");
-  }
-  TestKey(const TestKey&) = delete;
-  TestKey& operator=(const TestKey&) = delete;
-
-  HKEY Get() const { return key_.Get(); }
-  /// The key's path below HKEY_CURRENT_USER.
-  const std::string& Path() const { return path_; }
-
-  /// Stores the first count bytes of data (all of them by default).
-  void SetBytes(const std::string& name, DWORD type, const std::string& data,
-                std::size_t count = std::string::npos) const {
-    ::RegSetValueExA(key_.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                     static_cast<DWORD>(std::min(count, data.size())));
-  }
-  /// A REG_SZ value stored with its terminating NUL, as programs normally write it.
-  void SetText(const std::string& name, const std::string& text) const {
-    SetBytes(name, REG_SZ, std::string(text.c_str(), text.size() + 1));
-  }
-  void SetDword(const std::string& name, std::uint32_t value) const {
-    SetBytes(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value));
-  }
-  void AddSubkey(const std::string& name) const {
-    UniqueKey subkey;
-    ::RegCreateKeyExA(key_.Get(), name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      subkey.Receive(), nullptr);
-  }
-
- private:
-  std::string path_;
-  UniqueKey key_;
 };
 
 /// Deletes a folder with everything in it.

@@ -1,0 +1,51 @@
+#include "support/sim_registry_fixture.h"
+
+#include <cstdio>
+
+#include "report/registry_export.h"
+
+namespace kdx::test {
+
+namespace {
+
+/// A name as a .reg file writes it: @ for the default value, else quoted with \\ and \" escaped.
+std::string RegName(const std::string& name) {
+  if (name.empty()) return "@";
+  std::string quoted = "\"";
+  for (const char c : name) {
+    if (c == '\\' || c == '"') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string HexBytes(const std::string& bytes) {
+  std::string hex;
+  char pair[4];
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x",
+                  static_cast<unsigned char>(bytes[i]));
+    hex += pair;
+  }
+  return hex;
+}
+
+}  // namespace
+
+void SimRegistryFixture::Load(RegKey root, const std::string& path, const std::string& lines) {
+  platform_->Registry().LoadRegFile(
+      "REGEDIT4\r\n[" + RootKeyName(root) + "\\" + path + "]\r\n" + lines, "test.reg");
+}
+
+void SimRegistryFixture::Value(RegKey root, const std::string& path, const std::string& name,
+                               std::uint32_t type, const std::string& bytes) {
+  char typeCode[16];
+  std::snprintf(typeCode, sizeof typeCode, "%x", type);
+  Load(root, path, RegName(name) + "=hex(" + typeCode + "):" + HexBytes(bytes) + "\r\n");
+}
+
+void SimRegistryFixture::DenyAccess(RegKey root, const std::string& path) {
+  platform_->Registry().RestrictAccess(RootKeyName(root) + "\\" + path, {}, "test.json");
+}
+
+}  // namespace kdx::test
