@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <stdexcept>

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_platform.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
+#include "tests/support/reg_text.h"
 #include "tests/support/silent_front_end.h"
 
 namespace kdx::bench {
@@ -23,17 +24,6 @@ constexpr int kBranches = 100;
 constexpr int kKeysPerBranch = 1000;  // 100,000 keys in all
 constexpr char kTreePath[] = "\\SOFTWARE\\Bench";
 
-std::string HexList(const std::string& bytes) {
-  std::string hex;
-  char pair[4];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x",
-                  static_cast<unsigned char>(bytes[i]));
-    hex += pair;
-  }
-  return hex;
-}
-
 /// Ten values a key: texts, numbers, binaries, expandable texts, lists and a type of its own.
 std::string KeyBlock(int branch, int key) {
   std::string block = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Bench\\Branch" + std::to_string(branch) +
@@ -43,13 +33,15 @@ std::string KeyBlock(int branch, int key) {
   block += "\"InfPath\"=\"C:\\\\WINDOWS\\\\inf\\\\oem" + n + ".inf\"\n";
   block += "\"Start\"=dword:00000003\n";
   block += "\"Count\"=dword:" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "\n";
-  block +=
-      "\"Settings\"=hex:" + HexList(std::string("\x0a\xff\x00\x01\x02\x03\x04\x05", 8) + n) + "\n";
+  block += "\"Settings\"=hex:" +
+           test::RegHexBytes(std::string("\x0a\xff\x00\x01\x02\x03\x04\x05", 8) + n) + "\n";
   block += "\"Flags\"=hex:01\n";
+  block += "\"ImagePath\"=hex(2):" +
+           test::RegHexBytes("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
   block +=
-      "\"ImagePath\"=hex(2):" + HexList("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
-  block += "\"HardwareID\"=hex(7):" +
-           HexList("USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0') + "\n";
+      "\"HardwareID\"=hex(7):" +
+      test::RegHexBytes("USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0') +
+      "\n";
   block += "\"Stamp\"=hex(b):00,b0,3e,7d,11,41,c9,01\n";
   block += "\"Port\"=\"USB" + n + "\"\n";
   return block;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "report/registry_export.h"
+#include "support/reg_text.h"
 
 namespace kdx::test {
 
@@ -19,17 +20,6 @@ std::string RegName(const std::string& name) {
   return quoted + "\"";
 }
 
-std::string HexBytes(const std::string& bytes) {
-  std::string hex;
-  char pair[4];
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : ",%02x",
-                  static_cast<unsigned char>(bytes[i]));
-    hex += pair;
-  }
-  return hex;
-}
-
 }  // namespace
 
 void SimRegistryFixture::Load(RegKey root, const std::string& path, const std::string& lines) {
@@ -41,7 +31,7 @@ void SimRegistryFixture::Value(RegKey root, const std::string& path, const std::
                                std::uint32_t type, const std::string& bytes) {
   char typeCode[16];
   std::snprintf(typeCode, sizeof typeCode, "%x", type);
-  Load(root, path, RegName(name) + "=hex(" + typeCode + "):" + HexBytes(bytes) + "\r\n");
+  Load(root, path, RegName(name) + "=hex(" + typeCode + "):" + RegHexBytes(bytes) + "\r\n");
 }
 
 void SimRegistryFixture::DenyAccess(RegKey root, const std::string& path) {
