@@ -249,16 +249,17 @@ struct SimRegistry::Impl {
     return true;
   }
 
-  /// The key at path below base; path names are separated by single backslashes, a trailing
-  /// backslash is allowed.
+  /// The key at path below base. Consecutive backslashes count as one, as Wine takes them and
+  /// Windows XP does whenever the key is in its cache of recently opened keys; trailing ones
+  /// are allowed.
   static Key* FindPath(Key& base, std::string_view path) {
-    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
     Key* key = &base;
-    while (key != nullptr && !path.empty()) {
+    while (key != nullptr) {
+      while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+      if (path.empty()) break;
       const std::size_t slash = path.find('\\');
       key = key->FindChild(path.substr(0, slash));
-      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-      if (slash != std::string_view::npos && path.empty()) return nullptr;
+      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash);
     }
     return key;
   }

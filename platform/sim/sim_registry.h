@@ -28,10 +28,11 @@ class SimRegistry final : public RegistryStore {
   void RestrictAccess(const std::string& keyPath, std::vector<std::uint32_t> allowedMasks,
                       const std::string& source);
 
-  /// As on Windows NT: names compare without case; trailing backslashes are allowed, a
-  /// leading one gives ERROR_BAD_PATHNAME (161), an empty name inside the path
-  /// kErrorFileNotFound; an empty subKey below a root gives the root itself, below an open
-  /// key a new handle. The handle keeps access, which the other operations check.
+  /// As on Windows NT: names compare without case; trailing backslashes are allowed and
+  /// consecutive ones inside count as one (as Wine, and XP for the keys in its cache), a
+  /// leading one gives ERROR_BAD_PATHNAME (161); an empty subKey below a root gives the root
+  /// itself, below an open key a new handle. The handle keeps access, which the other operations
+  /// check.
   long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
                      RegKey& result) override;
   long RegCloseKey(RegKey key) override;

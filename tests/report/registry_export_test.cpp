@@ -150,10 +150,13 @@ TEST(RegistryExport, HeaderKeepsThePathAsPassed) {
   EXPECT_EQ(e.Key(kHKeyCurrentUser, "\\SOFTWARE\\microsoft\\Windows NT\\CurrentVersion\\Devices"),
             (Lines{"[HKEY_CURRENT_USER\\SOFTWARE\\microsoft\\Windows NT\\CurrentVersion\\Devices]",
                    "\"x\"=\"y\""}));
-  // A trailing backslash opens the key; the subkey paths then hold a double backslash and
-  // do not open.
-  EXPECT_EQ(e.Key(kHKeyCurrentUser, "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\"),
-            (Lines{"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\]"}));
+  // A trailing backslash opens the key; the subkey paths then hold a double backslash in
+  // their headers, and open all the same.
+  EXPECT_EQ(
+      e.Key(kHKeyCurrentUser, "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\"),
+      (Lines{"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\]",
+             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\\\Devices]",
+             "\"x\"=\"y\""}));
   EXPECT_EQ(e.Key(kHKeyCurrentUser, "\\Software\\Microsoft\\\\"), Lines{});
   EXPECT_EQ(e.Key(kHKeyLocalMachine, "\\SOFTWARE\\Missing"), Lines{});
 }

@@ -18,8 +18,7 @@ inline constexpr char kTestClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Cla
 /// Differences between the platforms that a contract test names and skips rather than bakes
 /// into its expectations.
 enum class KnownDifference {
-  ValuesSortedByName,      ///< Wine keeps a key's values sorted by name, Windows in creation order
-  DoubledBackslashesOpen,  ///< Wine takes "A\\B" for "A\B"
+  ValuesSortedByName,  ///< Wine keeps a key's values sorted by name, Windows in creation order
   SubkeysSortedByLowerCase,
   CountsWithoutQueryAccess,  ///< Wine hands a key's counts to a handle without KEY_QUERY_VALUE ///<
                              ///< Wine orders subkeys by lower-cased name, Windows by upper case

@@ -65,8 +65,6 @@ class Win32RegistryFixture {
         return "Wine orders subkeys by lower-cased name, so '_' comes before the letters";
       case KnownDifference::CountsWithoutQueryAccess:
         return "Wine's RegQueryInfoKeyA does not ask the handle for KEY_QUERY_VALUE";
-      case KnownDifference::DoubledBackslashesOpen:
-        return "Wine's registry server skips repeated separators and opens the key";
     }
     return std::nullopt;
   }
