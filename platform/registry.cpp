@@ -9,9 +9,6 @@ namespace kdx {
 
 namespace {
 
-constexpr std::array<std::uint32_t, 3> kReadLevels = {kKeyRead, kKeyReadControlQueryEnumerate,
-                                                      kKeyQueryValue};
-
 /// Fills names with the entries 0 to count-1. The list's strings are overwritten in place, so
 /// that a reader walking a large tree with one list does not allocate for every name.
 template <typename Enumerate>
@@ -34,6 +31,31 @@ void EnumerateNames(std::uint32_t count, std::uint32_t longest, Enumerate enumer
 }
 
 }  // namespace
+
+std::uint32_t OpenWithFirstLevel(RegistryStore& store, RegKey base, const std::string& subPath,
+                                 std::span<const std::uint32_t> levels, RegKey& key) {
+  for (const std::uint32_t level : levels) {
+    RegKey opened = 0;
+    if (store.RegOpenKeyExA(base, subPath, level, opened) != kErrorSuccess) continue;
+    key = opened;
+    return level;
+  }
+  return 0;
+}
+
+void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>& names) {
+  RegKeyInfo info;
+  if (key == 0 || store.RegQueryInfoKeyA(key, info) != kErrorSuccess) {
+    names.clear();
+    return;
+  }
+  EnumerateNames(
+      info.subKeys, info.maxSubKeyLen,
+      [&](std::uint32_t index, char* name, std::uint32_t& size) {
+        return store.RegEnumKeyExA(key, index, name, size);
+      },
+      names);
+}
 
 ValueKind KindOfType(std::uint32_t type) {
   switch (type) {
@@ -75,29 +97,28 @@ RegKey TRegistry::BaseFor(const std::string& path, std::string& subPath) const {
   return key_ != 0 ? key_ : root_;
 }
 
-bool TRegistry::OpenWithAccess(const std::string& path, const std::uint32_t* levels,
-                               std::size_t count) {
+bool TRegistry::OpenWithAccess(const std::string& path, std::span<const std::uint32_t> levels) {
   std::string subPath;
   const RegKey base = BaseFor(path, subPath);
   const bool relativeToOpenKey = base != root_;
-  for (std::size_t i = 0; i < count; ++i) {
-    RegKey opened = 0;
-    if (store_.RegOpenKeyExA(base, subPath, levels[i], opened) != kErrorSuccess) continue;
-    std::string newPath = relativeToOpenKey ? path_ + "\\" + subPath : subPath;
-    CloseCurrent();
-    key_ = opened;
-    path_ = std::move(newPath);
-    access_ = levels[i];
-    return true;
-  }
-  return false;
+  RegKey opened = 0;
+  const std::uint32_t level = OpenWithFirstLevel(store_, base, subPath, levels, opened);
+  if (level == 0) return false;
+  std::string newPath = relativeToOpenKey ? path_ + "\\" + subPath : subPath;
+  CloseCurrent();
+  key_ = opened;
+  path_ = std::move(newPath);
+  access_ = level;
+  return true;
 }
 
 bool TRegistry::OpenRead(const std::string& path) {
-  return OpenWithAccess(path, kReadLevels.data(), kReadLevels.size());
+  return OpenWithAccess(path, kReadAccessLevels);
 }
 
-bool TRegistry::OpenFull(const std::string& path) { return OpenWithAccess(path, &access_, 1); }
+bool TRegistry::OpenFull(const std::string& path) {
+  return OpenWithAccess(path, std::span<const std::uint32_t>(&access_, 1));
+}
 
 TRegistry::ValueInfo TRegistry::QueryInfo(const std::string& name) {
   ValueInfo info;
@@ -185,17 +206,7 @@ bool TRegistry::HasKey(const std::string& path) {
 }
 
 void TRegistry::SubkeyNames(std::vector<std::string>& names) {
-  RegKeyInfo info;
-  if (key_ == 0 || store_.RegQueryInfoKeyA(key_, info) != kErrorSuccess) {
-    names.clear();
-    return;
-  }
-  EnumerateNames(
-      info.subKeys, info.maxSubKeyLen,
-      [&](std::uint32_t index, char* name, std::uint32_t& size) {
-        return store_.RegEnumKeyExA(key_, index, name, size);
-      },
-      names);
+  ListSubkeyNames(store_, key_, names);
 }
 
 void TRegistry::ValueNames(std::vector<std::string>& names) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,7 @@ class TRegistry {
     std::uint32_t size = 0;
   };
 
-  bool OpenWithAccess(const std::string& path, const std::uint32_t* levels, std::size_t count);
+  bool OpenWithAccess(const std::string& path, std::span<const std::uint32_t> levels);
   /// The key a path is opened below and the subpath passed to the store.
   RegKey BaseFor(const std::string& path, std::string& subPath) const;
   ValueInfo QueryInfo(const std::string& name);
@@ -81,5 +83,50 @@ class TRegistry {
 
 /// The kind a type code belongs to.
 ValueKind KindOfType(std::uint32_t type);
+
+/// The access levels a read-only open tries, in order: KEY_READ, then read control with
+/// query and enumerate, then KEY_QUERY_VALUE.
+inline constexpr std::array<std::uint32_t, 3> kReadAccessLevels = {
+    kKeyRead, kKeyReadControlQueryEnumerate, kKeyQueryValue};
+
+/// Opens subPath below base with the first of the access levels that the store grants;
+/// returns that level, or 0 when none opens (key is then untouched).
+std::uint32_t OpenWithFirstLevel(RegistryStore& store, RegKey base, const std::string& subPath,
+                                 std::span<const std::uint32_t> levels, RegKey& key);
+
+/// Fills names with the key's subkey names in store order, overwriting the list's strings in
+/// place; an index the store refuses is skipped. Empty when the counts cannot be had.
+void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>& names);
+
+/// A key the store opened, closed on destruction; a root is left alone by the store.
+class OpenedKey {
+ public:
+  OpenedKey() = default;
+  OpenedKey(RegistryStore& store, RegKey key) : store_(&store), key_(key) {}
+  ~OpenedKey() { Close(); }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  OpenedKey(OpenedKey&& other) noexcept : store_(other.store_), key_(other.key_) { other.key_ = 0; }
+  OpenedKey& operator=(OpenedKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      store_ = other.store_;
+      key_ = other.key_;
+      other.key_ = 0;
+    }
+    return *this;
+  }
+
+  RegKey Get() const { return key_; }
+
+ private:
+  void Close() {
+    if (key_ != 0) store_->RegCloseKey(key_);
+    key_ = 0;
+  }
+
+  RegistryStore* store_ = nullptr;
+  RegKey key_ = 0;
+};
 
 }  // namespace kdx

@@ -125,8 +125,12 @@ void AppendQuotedName(std::string& line, const std::string& name) {
 class RegistryExporter {
  public:
   RegistryExporter(RunContext& context, ReportWriter& writer)
-      : context_(context), writer_(writer), buffer_(kValueBufferSize) {}
+      : context_(context),
+        store_(context.platform.Registry()),
+        writer_(writer),
+        buffer_(kValueBufferSize) {}
 
+  /// Exports root\path (a leading backslash is dropped) with everything below it.
   void ExportKey(RegKey root, const std::string& path, const std::string& filter);
 
  private:
@@ -135,27 +139,32 @@ class RegistryExporter {
   struct Level {
     std::vector<char> valueName;
     std::vector<std::string> subkeys;
-    std::string prefix;
     std::string subkeyPath;
   };
   Level& EnterLevel();
 
+  /// Writes an open key whose path is path, its values, its driver class and its subkeys.
+  void ExportOpenKey(const OpenedKey& key, RegKey root, const std::string& path,
+                     const std::string& filter);
   /// Writes the open key's values; returns the text of its "Driver" value.
-  std::string ExportValues(TRegistry& registry, Level& level);
+  std::string ExportValues(RegKey key, Level& level);
   void ExportValue(const std::string& name, std::uint32_t type, std::string_view bytes,
                    std::string& driver);
-  void ExportLargeValue(TRegistry& registry, const std::string& name, std::string& driver);
+  void ExportLargeValue(RegKey key, const std::string& name, std::string& driver);
   void WriteTextLines(const std::string& name, std::string_view text, bool expandable);
   void WriteDwordLine(const std::string& name, std::uint32_t value);
   void WriteHexLine(const std::string& name, std::string_view bytes);
   void WriteCharacterView(std::string_view bytes);
   void ExportDriverClass(const std::string& driver);
-  void ExportSubkeys(TRegistry& registry, RegKey root, Level& level, const std::string& filter);
+  void ExportSubkeys(RegKey key, RegKey root, Level& level, const std::string& path,
+                     const std::string& filter);
   bool BeingExported(RegKey root, const std::string& path) const;
 
   RunContext& context_;
+  RegistryStore& store_;
   ReportWriter& writer_;
   std::vector<std::uint8_t> buffer_;
+  std::vector<std::uint8_t> largeValue_;
   std::string line_;
   std::string name_;
   std::vector<std::unique_ptr<Level>> levels_;
@@ -207,9 +216,16 @@ bool RegistryExporter::BeingExported(RegKey root, const std::string& path) const
 
 void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std::string& filter) {
   if (path.size() >= 2 && path.ends_with("\\\\")) return;
-  TRegistry registry(context_.platform.Registry());
-  registry.SelectRoot(root);
-  if (!registry.OpenRead(path)) return;
+  const std::string_view subPath = path.starts_with('\\') ? std::string_view(path).substr(1) : path;
+  RegKey opened = 0;
+  if (OpenWithFirstLevel(store_, root, std::string(subPath), kReadAccessLevels, opened) == 0) {
+    return;
+  }
+  ExportOpenKey(OpenedKey(store_, opened), root, path, filter);
+}
+
+void RegistryExporter::ExportOpenKey(const OpenedKey& key, RegKey root, const std::string& path,
+                                     const std::string& filter) {
   line_.clear();
   line_.push_back('[');
   line_ += RootKeyName(root);
@@ -219,11 +235,9 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
   open_.push_back({root, &path});
   Level& level = EnterLevel();
 
-  const std::string driver = ExportValues(registry, level);
+  const std::string driver = ExportValues(key.Get(), level);
   if (driver.find('\\') != std::string::npos) ExportDriverClass(driver);
-  level.prefix.assign(path);
-  level.prefix += '\\';
-  ExportSubkeys(registry, root, level, filter);
+  ExportSubkeys(key.Get(), root, level, path, filter);
   --depth_;
   open_.pop_back();
 }
@@ -233,12 +247,10 @@ RegistryExporter::Level& RegistryExporter::EnterLevel() {
   return *levels_[depth_++];
 }
 
-std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
+std::string RegistryExporter::ExportValues(RegKey key, Level& level) {
   std::string driver;
-  RegistryStore& store = context_.platform.Registry();
-  const RegKey key = registry.CurrentKey();
   RegKeyInfo info;
-  if (store.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
+  if (store_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
   level.valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
   // Offer no more room than the key's largest value needs: Wine moves the whole offered
   // buffer through its server on every call. A value that grew meanwhile takes the
@@ -250,17 +262,16 @@ std::string RegistryExporter::ExportValues(TRegistry& registry, Level& level) {
     auto nameSize = static_cast<std::uint32_t>(level.valueName.size());
     std::uint32_t type = 0;
     std::uint32_t size = capacity;
-    const long result = store.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
-                                            buffer_.data(), &size);
+    const long result = store_.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
+                                             buffer_.data(), &size);
     if (result == kErrorMoreData) {
-      // Beyond the buffer: read by name, which refuses what does not fit as the reads do.
       nameSize = static_cast<std::uint32_t>(level.valueName.size());
-      if (store.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
-                              nullptr) != kErrorSuccess) {
+      if (store_.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
+                               nullptr) != kErrorSuccess) {
         continue;
       }
       name_.assign(level.valueName.data(), nameSize);
-      ExportLargeValue(registry, name_, driver);
+      ExportLargeValue(key, name_, driver);
       continue;
     }
     // An index the store refuses (the value vanished meanwhile) is skipped.
@@ -280,17 +291,22 @@ void RegistryExporter::ExportDriverClass(const std::string& driver) {
   ExportKey(kHKeyLocalMachine, classPath, "");
 }
 
-void RegistryExporter::ExportSubkeys(TRegistry& registry, RegKey root, Level& level,
+void RegistryExporter::ExportSubkeys(RegKey key, RegKey root, Level& level, const std::string& path,
                                      const std::string& filter) {
-  registry.SubkeyNames(level.subkeys);
+  ListSubkeyNames(store_, key, level.subkeys);
   const std::string upperFilter = UpcaseAscii(filter);
   for (const std::string& subkey : level.subkeys) {
     if (!upperFilter.empty() && UpcaseAscii(subkey).find(upperFilter) == std::string::npos) {
       continue;
     }
-    level.subkeyPath.assign(level.prefix);
+    // Below its parent's open key, so that no path is ever too long to open: the header
+    // keeps the whole path text.
+    RegKey opened = 0;
+    if (OpenWithFirstLevel(store_, key, subkey, kReadAccessLevels, opened) == 0) continue;
+    level.subkeyPath.assign(path);
+    level.subkeyPath += '\\';
     level.subkeyPath += subkey;
-    ExportKey(root, level.subkeyPath, "");
+    ExportOpenKey(OpenedKey(store_, opened), root, level.subkeyPath, "");
   }
 }
 
@@ -310,37 +326,28 @@ void RegistryExporter::ExportValue(const std::string& name, std::uint32_t type,
       WriteDwordLine(name, DwordOf(name, bytes));
       break;
     case ValueKind::Binary:
+      // A binary read refuses what does not fit the value buffer.
+      if (bytes.size() > kValueBufferSize) TRegistry::RaiseBadType(name);
       WriteHexLine(name, bytes);
       break;
     case ValueKind::Unknown:
+      if (bytes.size() > kValueBufferSize) throw ERangeError();
       WriteHexLine(name, bytes);
       WriteCharacterView(bytes);
       break;
   }
 }
 
-void RegistryExporter::ExportLargeValue(TRegistry& registry, const std::string& name,
-                                        std::string& driver) {
-  if (name == kDriverValue) driver = registry.ReadText(name);
-  context_.ProcessMessages();
-  switch (registry.KindOf(name)) {
-    case ValueKind::String:
-      WriteTextLines(name, registry.ReadText(name), false);
-      break;
-    case ValueKind::ExpandString:
-      WriteTextLines(name, registry.ReadText(name), true);
-      break;
-    case ValueKind::Integer:
-      WriteDwordLine(name, static_cast<std::uint32_t>(registry.ReadDword(name)));
-      break;
-    case ValueKind::Binary: {
-      const std::size_t size = registry.ReadBytes(name, buffer_.data(), buffer_.size());
-      WriteHexLine(name, std::string_view(reinterpret_cast<const char*>(buffer_.data()), size));
-      break;
-    }
-    case ValueKind::Unknown:
-      throw ERangeError();
+void RegistryExporter::ExportLargeValue(RegKey key, const std::string& name, std::string& driver) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (store_.RegQueryValueExA(key, name, &type, nullptr, &size) != kErrorSuccess) return;
+  largeValue_.resize(size);
+  if (store_.RegQueryValueExA(key, name, &type, largeValue_.data(), &size) != kErrorSuccess) {
+    return;
   }
+  ExportValue(name, type, std::string_view(reinterpret_cast<const char*>(largeValue_.data()), size),
+              driver);
 }
 
 void RegistryExporter::WriteTextLines(const std::string& name, std::string_view text,

@@ -495,12 +495,4 @@ REGISTER_TYPED_TEST_SUITE_P(
     ChecksTheHandlesAccessToSubkeys, ChecksTheHandlesAccessToValues, ChecksTheHandlesAccessToCounts,
     RegistryReadsTextsAsStored, RegistryReadsNumbersAndBytes, RegistryOpensRelativeToTheOpenKey);
 
-/// Names each instantiation after its platform.
-struct PlatformName {
-  template <typename Fixture>
-  static std::string GetName(int) {
-    return Fixture::kName;
-  }
-};
-
 }  // namespace kdx::test

@@ -3,29 +3,23 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors.h"
+#include "report/registry_export_contract.h"
 #include "report/report_writer.h"
+#include "support/memory_file.h"
 #include "support/test_machine.h"
 
 namespace kdx {
+
+namespace test {
+// What every platform must export alike, on the simulated store.
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, RegistryExportContract, SimRegistryFixture, PlatformName);
+}  // namespace test
+
 namespace {
 
 using Lines = std::vector<std::string>;
 using test::RecordingFrontEnd;
 using test::TestMachine;
-
-/// Captures what the export writes, one entry per line.
-class LineCollector : public OutputFile {
- public:
-  explicit LineCollector(std::string& bytes) : bytes_(bytes) {}
-  long Write(const char* data, std::size_t size) override {
-    bytes_.append(data, size);
-    return kErrorSuccess;
-  }
-  long Close() override { return kErrorSuccess; }
-
- private:
-  std::string& bytes_;
-};
 
 /// Exports keys of a machine whose registry is the given REGEDIT4 body.
 class Export {
@@ -41,7 +35,7 @@ class Export {
     machine_.AddReg("t.reg", "REGEDIT4\n\n" + regBody);
     platform_ = machine_.Load();
     context_ = std::make_unique<RunContext>(*platform_, ui_);
-    writer_ = std::make_unique<ReportWriter>(std::make_unique<LineCollector>(bytes_));
+    writer_ = std::make_unique<ReportWriter>(std::make_unique<test::MemoryFile>(bytes_));
   }
 
   Lines Key(RegKey root, const std::string& path, const std::string& filter = "") {

@@ -34,6 +34,14 @@ void SimRegistryFixture::Value(RegKey root, const std::string& path, const std::
   Load(root, path, RegName(name) + "=hex(" + typeCode + "):" + RegHexBytes(bytes) + "\r\n");
 }
 
+void SimRegistryFixture::NestedKeys(RegKey root, const std::string& path,
+                                    const std::vector<std::string>& names,
+                                    const std::string& valueName, const std::string& text) {
+  std::string full = path;
+  for (const std::string& name : names) full += "\\" + name;
+  Load(root, full, RegName(valueName) + "=hex(1):" + RegHexBytes(text + '\0') + "\r\n");
+}
+
 void SimRegistryFixture::DenyAccess(RegKey root, const std::string& path) {
   platform_->Registry().RestrictAccess(RootKeyName(root) + "\\" + path, {}, "test.json");
 }

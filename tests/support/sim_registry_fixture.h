@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim_platform.h"
 #include "support/test_machine.h"
@@ -40,6 +41,11 @@ class SimRegistryFixture {
   /// Stores a value of any type with exactly these bytes; the key is created as needed.
   void Value(RegKey root, const std::string& path, const std::string& name, std::uint32_t type,
              const std::string& bytes);
+  /// Creates the chain of keys root\path\names[0]\names[1]\... with a text value in the
+  /// last one, each key below the one before (the whole path may be longer than any open
+  /// could take).
+  void NestedKeys(RegKey root, const std::string& path, const std::vector<std::string>& names,
+                  const std::string& valueName, const std::string& text);
   /// Lets no open of root\path succeed, whatever access it asks for.
   void DenyAccess(RegKey root, const std::string& path);
 
@@ -51,6 +57,14 @@ class SimRegistryFixture {
 
   TestMachine machine_;
   std::unique_ptr<SimPlatform> platform_;
+};
+
+/// Names each instantiation of a contract suite after its platform.
+struct PlatformName {
+  template <typename Fixture>
+  static std::string GetName(int) {
+    return Fixture::kName;
+  }
 };
 
 }  // namespace kdx::test

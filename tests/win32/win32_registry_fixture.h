@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 #include "support/sim_registry_fixture.h"
@@ -41,6 +42,15 @@ class Win32RegistryFixture {
     ::RegSetValueExA(key.Get(), name.c_str(), 0, type,
                      reinterpret_cast<const BYTE*>(guarded.data()),
                      static_cast<DWORD>(bytes.size()));
+  }
+
+  void NestedKeys(RegKey root, const std::string& path, const std::vector<std::string>& names,
+                  const std::string& valueName, const std::string& text) {
+    testing::UniqueKey key = Create(root, path);
+    for (const std::string& name : names) key = Create(reinterpret_cast<RegKey>(key.Get()), name);
+    ::RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
   }
 
   /// Gives the key a DACL that grants nothing.

@@ -1,0 +1,84 @@
+#pragma once
+
+// Registries that a hostile or unusual machine may hold, exported on every platform: the
+// simulated store on the host and under Wine, the Win32 store under Wine. Each must export
+// completely, in the same lines, and never crash.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "report/registry_export.h"
+#include "report/report_writer.h"
+#include "support/memory_file.h"
+#include "support/silent_front_end.h"
+#include "support/sim_registry_fixture.h"
+#include "support/test_machine.h"
+
+namespace kdx::test {
+
+template <typename Fixture>
+class RegistryExportContract : public ::testing::Test {
+ protected:
+  using Lines = std::vector<std::string>;
+
+  /// The lines ExportRegistryKey writes for root\path.
+  Lines Export(RegKey root, const std::string& path) {
+    std::string bytes;
+    RunContext context(machine_.Platform(), frontEnd_);
+    ReportWriter writer(std::make_unique<MemoryFile>(bytes));
+    ExportRegistryKey(context, writer, root, path, "");
+    writer.Close();
+    return ReportLines(bytes);
+  }
+
+  /// A REG_SZ as programs store it, with its NUL.
+  void Text(RegKey root, const std::string& path, const std::string& name,
+            const std::string& text) {
+    machine_.Value(root, path, name, kRegSz, std::string(text.c_str(), text.size() + 1));
+  }
+
+  /// The class key a "Driver" value below kTestClassKey names, as the export writes its header.
+  static std::string ClassHeader(const std::string& below) {
+    return "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{KDXINFO-TEST}\\" +
+           below + "]";
+  }
+
+  static std::string ClassKey(const std::string& below) {
+    return std::string(kTestClassKey) + "\\" + below;
+  }
+
+  Fixture machine_;
+  SilentFrontEnd frontEnd_;
+};
+
+TYPED_TEST_SUITE_P(RegistryExportContract);
+
+// 300 levels of 255-character names: far beyond MAX_PATH, and beyond any path a single open
+// could take.
+TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
+  constexpr int kDepth = 300;
+  std::vector<std::string> names;
+  for (int level = 0; level < kDepth; ++level) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, "%03d", level);
+    names.push_back(std::string(252, static_cast<char>('a' + level % 26)) + suffix);
+  }
+  const std::string top = std::string(kTestKeyParent) + "\\Deep";
+  this->machine_.NestedKeys(kHKeyCurrentUser, top, names, "Bottom", "reached");
+  const auto lines = this->Export(kHKeyCurrentUser, "\\" + top);
+  ASSERT_EQ(lines.size(), kDepth + 2u);
+  std::string header = "[HKEY_CURRENT_USER\\" + top;
+  EXPECT_EQ(lines[0], header + "]");
+  for (int level = 0; level < kDepth; ++level) {
+    header += "\\" + names[static_cast<std::size_t>(level)];
+    EXPECT_EQ(lines[static_cast<std::size_t>(level) + 1], header + "]") << level;
+  }
+  EXPECT_EQ(lines.back(), "\"Bottom\"=\"reached\"");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath);
+
+}  // namespace kdx::test
