@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/errors.h"
@@ -120,8 +121,10 @@ void AppendQuotedName(std::string& line, const std::string& name) {
   line.append("\"=");
 }
 
-/// One export: the walker over keys and the writers of the value forms. The value buffer
-/// serves every level, since a key's values are done before its subkeys are entered.
+/// One export: the walker over keys and the writers of the value forms. The walk keeps its
+/// way down in frames of its own rather than on the machine's stack, so that no registry,
+/// however deep or however long its chain of "Driver" detours, can exhaust it. The value
+/// buffer serves every key, since a key's values are done before anything below it.
 class RegistryExporter {
  public:
   RegistryExporter(RunContext& context, ReportWriter& writer)
@@ -134,20 +137,34 @@ class RegistryExporter {
   void ExportKey(RegKey root, const std::string& path, const std::string& filter);
 
  private:
-  /// The lists and texts of one depth of the walk, kept from key to key so that a large
-  /// tree does not allocate anew for every key.
-  struct Level {
+  /// A key on the way down: open, its header and values written, its driver class and its
+  /// subkeys still to come. Frames are kept from key to key, so that a large tree does not
+  /// allocate anew for every key.
+  struct Frame {
+    OpenedKey key;
+    RegKey root = 0;
+    std::string path;
+    std::string upperFilter;  ///< only the first key of an export filters its subkeys
+    std::string driver;       ///< the driver text whose class key is still to come
+    std::string identity;     ///< the key as the guard against re-entry knows it
     std::vector<char> valueName;
     std::vector<std::string> subkeys;
-    std::string subkeyPath;
+    bool subkeysListed = false;
+    std::size_t nextSubkey = 0;
   };
-  Level& EnterLevel();
 
-  /// Writes an open key whose path is path, its values, its driver class and its subkeys.
-  void ExportOpenKey(const OpenedKey& key, RegKey root, const std::string& path,
-                     const std::string& filter);
+  /// Opens root\path and enters it; false when it does not open.
+  bool EnterPath(RegKey root, const std::string& path, const std::string& filter);
+  /// Writes the header and values of an open key and puts its frame on the way down.
+  void Enter(OpenedKey key, RegKey root, std::string_view path, const std::string& filter);
+  /// Takes the next step below the deepest frame: its driver class, its next subkey, or
+  /// leaving it when it is done.
+  void Step();
+  void EnterNextSubkey(Frame& frame);
+  void Leave();
+
   /// Writes the open key's values; returns the text of its "Driver" value.
-  std::string ExportValues(RegKey key, Level& level);
+  std::string ExportValues(RegKey key, std::vector<char>& valueName);
   void ExportValue(const std::string& name, std::uint32_t type, std::string_view bytes,
                    std::string& driver);
   void ExportLargeValue(RegKey key, const std::string& name, std::string& driver);
@@ -155,10 +172,6 @@ class RegistryExporter {
   void WriteDwordLine(const std::string& name, std::uint32_t value);
   void WriteHexLine(const std::string& name, std::string_view bytes);
   void WriteCharacterView(std::string_view bytes);
-  void ExportDriverClass(const std::string& driver);
-  void ExportSubkeys(RegKey key, RegKey root, Level& level, const std::string& path,
-                     const std::string& filter);
-  bool BeingExported(RegKey root, const std::string& path) const;
 
   RunContext& context_;
   RegistryStore& store_;
@@ -167,24 +180,22 @@ class RegistryExporter {
   std::vector<std::uint8_t> largeValue_;
   std::string line_;
   std::string name_;
-  std::vector<std::unique_ptr<Level>> levels_;
+  std::string subkeyPath_;
+  std::vector<std::unique_ptr<Frame>> frames_;
   std::size_t depth_ = 0;
-  /// A key on the way down; its path lives in the caller's frame as long as it is open.
-  struct OpenKey {
-    RegKey root;
-    const std::string* path;
-  };
-  /// A "Driver" value that leads back to one of these is not followed again.
-  std::vector<OpenKey> open_;
+  /// The keys on the way down, by identity: a "Driver" value that leads back to one of them
+  /// is not followed again. A key may stand twice (once reached by a detour, once as the
+  /// subkey of the detour's target), hence the count.
+  std::unordered_map<std::string, int> open_;
 };
 
-/// Two key paths name the same key: equal but for case and a leading backslash.
-bool SameKeyPath(std::string_view a, std::string_view b) {
-  if (a.starts_with('\\')) a.remove_prefix(1);
-  if (b.starts_with('\\')) b.remove_prefix(1);
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return UpcaseAnsiChar(x) == UpcaseAnsiChar(y);
-         });
+/// A key as the guard knows it: its root and its path upper-cased, without a leading
+/// backslash.
+std::string KeyIdentity(RegKey root, std::string_view path) {
+  if (path.starts_with('\\')) path.remove_prefix(1);
+  std::string identity = std::to_string(root) + ':';
+  identity += UpcaseAnsi(path);
+  return identity;
 }
 
 /// A string value's text: its bytes up to the first NUL.
@@ -208,50 +219,102 @@ std::uint32_t DwordOf(const std::string& name, std::string_view bytes) {
   return value;
 }
 
-bool RegistryExporter::BeingExported(RegKey root, const std::string& path) const {
-  return std::any_of(open_.begin(), open_.end(), [&](const OpenKey& key) {
-    return key.root == root && SameKeyPath(*key.path, path);
-  });
+void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std::string& filter) {
+  const std::size_t base = depth_;
+  if (!EnterPath(root, path, filter)) return;
+  try {
+    while (depth_ > base) Step();
+  } catch (...) {
+    while (depth_ > base) Leave();
+    throw;
+  }
 }
 
-void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std::string& filter) {
-  if (path.size() >= 2 && path.ends_with("\\\\")) return;
+bool RegistryExporter::EnterPath(RegKey root, const std::string& path, const std::string& filter) {
+  if (path.size() >= 2 && path.ends_with("\\\\")) return false;
   const std::string_view subPath = path.starts_with('\\') ? std::string_view(path).substr(1) : path;
   RegKey opened = 0;
   if (OpenWithFirstLevel(store_, root, std::string(subPath), kReadAccessLevels, opened) == 0) {
-    return;
+    return false;
   }
-  ExportOpenKey(OpenedKey(store_, opened), root, path, filter);
+  Enter(OpenedKey(store_, opened), root, path, filter);
+  return true;
 }
 
-void RegistryExporter::ExportOpenKey(const OpenedKey& key, RegKey root, const std::string& path,
-                                     const std::string& filter) {
+void RegistryExporter::Enter(OpenedKey key, RegKey root, std::string_view path,
+                             const std::string& filter) {
   line_.clear();
   line_.push_back('[');
   line_ += RootKeyName(root);
   line_ += path;
   line_ += ']';
   writer_.WriteReportLine(line_);
-  open_.push_back({root, &path});
-  Level& level = EnterLevel();
 
-  const std::string driver = ExportValues(key.Get(), level);
-  if (driver.find('\\') != std::string::npos) ExportDriverClass(driver);
-  ExportSubkeys(key.Get(), root, level, path, filter);
-  --depth_;
-  open_.pop_back();
+  if (depth_ == frames_.size()) frames_.push_back(std::make_unique<Frame>());
+  Frame& frame = *frames_[depth_++];
+  frame.key = std::move(key);
+  frame.root = root;
+  frame.path.assign(path);
+  frame.upperFilter = UpcaseAscii(filter);
+  frame.identity = KeyIdentity(root, path);
+  ++open_[frame.identity];
+  frame.subkeysListed = false;
+  frame.nextSubkey = 0;
+  frame.driver = ExportValues(frame.key.Get(), frame.valueName);
+  if (frame.driver.find('\\') == std::string::npos) frame.driver.clear();
 }
 
-RegistryExporter::Level& RegistryExporter::EnterLevel() {
-  if (depth_ == levels_.size()) levels_.push_back(std::make_unique<Level>());
-  return *levels_[depth_++];
+void RegistryExporter::Step() {
+  Frame& frame = *frames_[depth_ - 1];
+  if (!frame.driver.empty()) {
+    const std::string classPath = kClassKeyPrefix + frame.driver;
+    frame.driver.clear();
+    // A chain of "Driver" values may lead back into a key being written; following it again
+    // would never end.
+    if (open_.find(KeyIdentity(kHKeyLocalMachine, classPath)) == open_.end()) {
+      EnterPath(kHKeyLocalMachine, classPath, "");
+    }
+    return;
+  }
+  if (!frame.subkeysListed) {
+    ListSubkeyNames(store_, frame.key.Get(), frame.subkeys);
+    frame.subkeysListed = true;
+  }
+  if (frame.nextSubkey < frame.subkeys.size()) {
+    EnterNextSubkey(frame);
+    return;
+  }
+  Leave();
 }
 
-std::string RegistryExporter::ExportValues(RegKey key, Level& level) {
+void RegistryExporter::EnterNextSubkey(Frame& frame) {
+  const std::string& subkey = frame.subkeys[frame.nextSubkey++];
+  if (!frame.upperFilter.empty() &&
+      UpcaseAscii(subkey).find(frame.upperFilter) == std::string::npos) {
+    return;
+  }
+  // Below its parent's open key, so that no path is ever too long to open: the header
+  // keeps the whole path text.
+  RegKey opened = 0;
+  if (OpenWithFirstLevel(store_, frame.key.Get(), subkey, kReadAccessLevels, opened) == 0) return;
+  subkeyPath_.assign(frame.path);
+  subkeyPath_ += '\\';
+  subkeyPath_ += subkey;
+  Enter(OpenedKey(store_, opened), frame.root, subkeyPath_, "");
+}
+
+void RegistryExporter::Leave() {
+  Frame& frame = *frames_[--depth_];
+  const auto it = open_.find(frame.identity);
+  if (--it->second == 0) open_.erase(it);
+  frame.key = OpenedKey();
+}
+
+std::string RegistryExporter::ExportValues(RegKey key, std::vector<char>& valueName) {
   std::string driver;
   RegKeyInfo info;
   if (store_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
-  level.valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
+  valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
   // Offer no more room than the key's largest value needs: Wine moves the whole offered
   // buffer through its server on every call. A value that grew meanwhile takes the
   // name-based road below.
@@ -259,55 +322,28 @@ std::string RegistryExporter::ExportValues(RegKey key, Level& level) {
   // One enumeration call brings a value's name, type and bytes: the export reads every value
   // of large trees, and each store call costs (under Wine, a round trip to the server).
   for (std::uint32_t index = 0; index < info.values; ++index) {
-    auto nameSize = static_cast<std::uint32_t>(level.valueName.size());
+    auto nameSize = static_cast<std::uint32_t>(valueName.size());
     std::uint32_t type = 0;
     std::uint32_t size = capacity;
-    const long result = store_.RegEnumValueA(key, index, level.valueName.data(), nameSize, &type,
-                                             buffer_.data(), &size);
+    const long result =
+        store_.RegEnumValueA(key, index, valueName.data(), nameSize, &type, buffer_.data(), &size);
     if (result == kErrorMoreData) {
-      nameSize = static_cast<std::uint32_t>(level.valueName.size());
-      if (store_.RegEnumValueA(key, index, level.valueName.data(), nameSize, nullptr, nullptr,
-                               nullptr) != kErrorSuccess) {
+      nameSize = static_cast<std::uint32_t>(valueName.size());
+      if (store_.RegEnumValueA(key, index, valueName.data(), nameSize, nullptr, nullptr, nullptr) !=
+          kErrorSuccess) {
         continue;
       }
-      name_.assign(level.valueName.data(), nameSize);
+      name_.assign(valueName.data(), nameSize);
       ExportLargeValue(key, name_, driver);
       continue;
     }
     // An index the store refuses (the value vanished meanwhile) is skipped.
     if (result != kErrorSuccess) continue;
-    name_.assign(level.valueName.data(), nameSize);
+    name_.assign(valueName.data(), nameSize);
     ExportValue(name_, type, std::string_view(reinterpret_cast<const char*>(buffer_.data()), size),
                 driver);
   }
   return driver;
-}
-
-void RegistryExporter::ExportDriverClass(const std::string& driver) {
-  const std::string classPath = kClassKeyPrefix + driver;
-  // A chain of "Driver" values may lead back into a key being written; following it again
-  // would never end.
-  if (BeingExported(kHKeyLocalMachine, classPath)) return;
-  ExportKey(kHKeyLocalMachine, classPath, "");
-}
-
-void RegistryExporter::ExportSubkeys(RegKey key, RegKey root, Level& level, const std::string& path,
-                                     const std::string& filter) {
-  ListSubkeyNames(store_, key, level.subkeys);
-  const std::string upperFilter = UpcaseAscii(filter);
-  for (const std::string& subkey : level.subkeys) {
-    if (!upperFilter.empty() && UpcaseAscii(subkey).find(upperFilter) == std::string::npos) {
-      continue;
-    }
-    // Below its parent's open key, so that no path is ever too long to open: the header
-    // keeps the whole path text.
-    RegKey opened = 0;
-    if (OpenWithFirstLevel(store_, key, subkey, kReadAccessLevels, opened) == 0) continue;
-    level.subkeyPath.assign(path);
-    level.subkeyPath += '\\';
-    level.subkeyPath += subkey;
-    ExportOpenKey(OpenedKey(store_, opened), root, level.subkeyPath, "");
-  }
 }
 
 void RegistryExporter::ExportValue(const std::string& name, std::uint32_t type,

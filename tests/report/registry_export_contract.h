@@ -56,6 +56,25 @@ class RegistryExportContract : public ::testing::Test {
 
 TYPED_TEST_SUITE_P(RegistryExportContract);
 
+// A chain of "Driver" detours, each class key naming the next, the last one the first.
+TYPED_TEST_P(RegistryExportContract, FollowsALongDriverChainToItsEnd) {
+  constexpr int kHops = 20000;
+  for (int i = 0; i < kHops; ++i) {
+    this->Text(kHKeyLocalMachine, this->ClassKey(std::to_string(i)), "Driver",
+               "{KDXINFO-TEST}\\" + std::to_string((i + 1) % kHops));
+  }
+  const auto lines = this->Export(kHKeyLocalMachine,
+                                  "\\SYSTEM\\CurrentControlSet\\Control\\Class\\{KDXINFO-TEST}\\0");
+  ASSERT_EQ(lines.size(), 2u * kHops);
+  for (int i = 0; i < kHops; i += 997) {
+    EXPECT_EQ(lines[2 * i], this->ClassHeader(std::to_string(i)));
+    EXPECT_EQ(lines[2 * i + 1],
+              "\"Driver\"=\"{KDXINFO-TEST}\\" + std::to_string((i + 1) % kHops) + "\"");
+  }
+  // the way back to the first key is not taken again
+  EXPECT_EQ(lines.back(), "\"Driver\"=\"{KDXINFO-TEST}\\0\"");
+}
+
 // 300 levels of 255-character names: far beyond MAX_PATH, and beyond any path a single open
 // could take.
 TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
@@ -79,6 +98,7 @@ TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
   EXPECT_EQ(lines.back(), "\"Bottom\"=\"reached\"");
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath);
+REGISTER_TYPED_TEST_SUITE_P(RegistryExportContract, FollowsALongDriverChainToItsEnd,
+                            ExportsKeysWhateverTheLengthOfTheirPath);
 
 }  // namespace kdx::test
