@@ -136,6 +136,11 @@ class RegistryExporter {
   /// Exports root\path (a leading backslash is dropped) with everything below it.
   void ExportKey(RegKey root, const std::string& path, const std::string& filter);
 
+  /// Where a key lies from the class key that "Driver" detours lead below. Only keys below it
+  /// can be re-entered by a detour, so only they are known to the guard, and only keys on the
+  /// way there need their normal path worked out.
+  enum class Place { Elsewhere, OnTheWay, BelowClassKey };
+
  private:
   /// A key on the way down: open, its header and values written, its driver class and its
   /// subkeys still to come. Frames are kept from key to key, so that a large tree does not
@@ -146,7 +151,8 @@ class RegistryExporter {
     std::string path;
     std::string upperFilter;  ///< only the first key of an export filters its subkeys
     std::string driver;       ///< the driver text whose class key is still to come
-    std::string identity;     ///< the key as the guard against re-entry knows it
+    Place place = Place::Elsewhere;
+    std::string identity;  ///< the normal path, while the key lies on the way to a class key
     std::vector<char> valueName;
     std::vector<std::string> subkeys;
     bool subkeysListed = false;
@@ -155,8 +161,12 @@ class RegistryExporter {
 
   /// Opens root\path and enters it; false when it does not open.
   bool EnterPath(RegKey root, const std::string& path, const std::string& filter);
-  /// Writes the header and values of an open key and puts its frame on the way down.
-  void Enter(OpenedKey key, RegKey root, std::string_view path, const std::string& filter);
+  /// Writes the header and values of an open key and puts its frame on the way down;
+  /// parent is the frame whose subkey it is, or null for a key opened by its path.
+  void Enter(OpenedKey key, RegKey root, std::string_view path, const std::string& filter,
+             const Frame* parent);
+  /// Settles where the new frame lies from the class key and enters it into the guard.
+  void Locate(Frame& frame, std::string_view path, const Frame* parent, std::string_view subkey);
   /// Takes the next step below the deepest frame: its driver class, its next subkey, or
   /// leaving it when it is done.
   void Step();
@@ -183,19 +193,39 @@ class RegistryExporter {
   std::string subkeyPath_;
   std::vector<std::unique_ptr<Frame>> frames_;
   std::size_t depth_ = 0;
-  /// The keys on the way down, by identity: a "Driver" value that leads back to one of them
-  /// is not followed again. A key may stand twice (once reached by a detour, once as the
-  /// subkey of the detour's target), hence the count.
-  std::unordered_map<std::string, int> open_;
+  /// The class keys on the way down, by normal path: a "Driver" value that leads back to one
+  /// of them is not followed again. A key may stand twice (once reached by a detour, once as
+  /// the subkey of the detour's target), hence the count.
+  std::unordered_map<std::string, int> openClassKeys_;
 };
 
-/// A key as the guard knows it: its root and its path upper-cased, without a leading
-/// backslash.
-std::string KeyIdentity(RegKey root, std::string_view path) {
-  if (path.starts_with('\\')) path.remove_prefix(1);
-  std::string identity = std::to_string(root) + ':';
-  identity += UpcaseAnsi(path);
-  return identity;
+/// The class key below which every "Driver" detour lands, as the guard knows keys: upper
+/// case, single backslashes, no backslash at either end.
+constexpr std::string_view kClassKeyIdentity = "SYSTEM\\CURRENTCONTROLSET\\CONTROL\\CLASS";
+
+/// A key path as the guard knows it. "A\B", "A\\B" and "A\B\" open the same key, and
+/// names compare without case, so they are one identity.
+std::string NormalKeyPath(std::string_view path) {
+  std::string normal;
+  normal.reserve(path.size());
+  for (const char c : path) {
+    if (c == '\\' && (normal.empty() || normal.back() == '\\')) continue;
+    normal.push_back(UpcaseAnsiChar(c));
+  }
+  if (!normal.empty() && normal.back() == '\\') normal.pop_back();
+  return normal;
+}
+
+/// Where a key of HKEY_LOCAL_MACHINE lies from the class key, by its normal path.
+RegistryExporter::Place PlaceOf(std::string_view normal) {
+  if (normal.size() > kClassKeyIdentity.size() && normal.starts_with(kClassKeyIdentity) &&
+      normal[kClassKeyIdentity.size()] == '\\') {
+    return RegistryExporter::Place::BelowClassKey;
+  }
+  const bool onTheWay = kClassKeyIdentity.starts_with(normal) &&
+                        (normal.empty() || normal.size() == kClassKeyIdentity.size() ||
+                         kClassKeyIdentity[normal.size()] == '\\');
+  return onTheWay ? RegistryExporter::Place::OnTheWay : RegistryExporter::Place::Elsewhere;
 }
 
 /// A string value's text: its bytes up to the first NUL.
@@ -237,12 +267,12 @@ bool RegistryExporter::EnterPath(RegKey root, const std::string& path, const std
   if (OpenWithFirstLevel(store_, root, std::string(subPath), kReadAccessLevels, opened) == 0) {
     return false;
   }
-  Enter(OpenedKey(store_, opened), root, path, filter);
+  Enter(OpenedKey(store_, opened), root, path, filter, nullptr);
   return true;
 }
 
 void RegistryExporter::Enter(OpenedKey key, RegKey root, std::string_view path,
-                             const std::string& filter) {
+                             const std::string& filter, const Frame* parent) {
   line_.clear();
   line_.push_back('[');
   line_ += RootKeyName(root);
@@ -256,12 +286,31 @@ void RegistryExporter::Enter(OpenedKey key, RegKey root, std::string_view path,
   frame.root = root;
   frame.path.assign(path);
   frame.upperFilter = UpcaseAscii(filter);
-  frame.identity = KeyIdentity(root, path);
-  ++open_[frame.identity];
+  Locate(frame, path, parent, parent ? std::string_view(path).substr(parent->path.size() + 1) : "");
   frame.subkeysListed = false;
   frame.nextSubkey = 0;
   frame.driver = ExportValues(frame.key.Get(), frame.valueName);
   if (frame.driver.find('\\') == std::string::npos) frame.driver.clear();
+}
+
+void RegistryExporter::Locate(Frame& frame, std::string_view path, const Frame* parent,
+                              std::string_view subkey) {
+  frame.identity.clear();
+  if (frame.root != kHKeyLocalMachine) {
+    frame.place = Place::Elsewhere;
+  } else if (parent == nullptr) {
+    frame.identity = NormalKeyPath(path);
+    frame.place = PlaceOf(frame.identity);
+  } else if (parent->place == Place::Elsewhere) {
+    // Most keys: nothing below them can be a class key.
+    frame.place = Place::Elsewhere;
+  } else {
+    frame.identity = parent->identity;
+    if (!frame.identity.empty()) frame.identity += '\\';
+    frame.identity += UpcaseAnsi(subkey);
+    frame.place = PlaceOf(frame.identity);
+  }
+  if (frame.place == Place::BelowClassKey) ++openClassKeys_[frame.identity];
 }
 
 void RegistryExporter::Step() {
@@ -271,7 +320,7 @@ void RegistryExporter::Step() {
     frame.driver.clear();
     // A chain of "Driver" values may lead back into a key being written; following it again
     // would never end.
-    if (open_.find(KeyIdentity(kHKeyLocalMachine, classPath)) == open_.end()) {
+    if (!openClassKeys_.contains(NormalKeyPath(classPath))) {
       EnterPath(kHKeyLocalMachine, classPath, "");
     }
     return;
@@ -300,13 +349,15 @@ void RegistryExporter::EnterNextSubkey(Frame& frame) {
   subkeyPath_.assign(frame.path);
   subkeyPath_ += '\\';
   subkeyPath_ += subkey;
-  Enter(OpenedKey(store_, opened), frame.root, subkeyPath_, "");
+  Enter(OpenedKey(store_, opened), frame.root, subkeyPath_, "", &frame);
 }
 
 void RegistryExporter::Leave() {
   Frame& frame = *frames_[--depth_];
-  const auto it = open_.find(frame.identity);
-  if (--it->second == 0) open_.erase(it);
+  if (frame.place == Place::BelowClassKey) {
+    const auto it = openClassKeys_.find(frame.identity);
+    if (--it->second == 0) openClassKeys_.erase(it);
+  }
   frame.key = OpenedKey();
 }
 

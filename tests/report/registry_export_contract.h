@@ -75,6 +75,27 @@ TYPED_TEST_P(RegistryExportContract, FollowsALongDriverChainToItsEnd) {
   EXPECT_EQ(lines.back(), "\"Driver\"=\"{KDXINFO-TEST}\\0\"");
 }
 
+// Eight subkeys of one class key name it in eight spellings; none of them enters it again.
+TYPED_TEST_P(RegistryExportContract, KnowsAClassKeyByAnySpelling) {
+  const std::vector<std::string> spellings = {
+      "{KDXINFO-TEST}\\0000",     "{KDXINFO-TEST}\\\\0000",  "{KDXINFO-TEST}\\0000\\",
+      "{kdxinfo-test}\\0000",     "\\{KDXINFO-TEST}\\0000",  "{KDXINFO-TEST}\\\\\\0000\\\\",
+      "{Kdxinfo-Test}\\\\0000\\", "{KDXINFO-TEST}\\0000\\\\"};
+  this->machine_.Key(kHKeyLocalMachine, this->ClassKey("0000"));
+  for (std::size_t i = 0; i < spellings.size(); ++i) {
+    this->Text(kHKeyLocalMachine, this->ClassKey("0000\\S" + std::to_string(i)), "Driver",
+               spellings[i]);
+  }
+  std::vector<std::string> expected = {this->ClassHeader("0000")};
+  for (std::size_t i = 0; i < spellings.size(); ++i) {
+    expected.push_back(this->ClassHeader("0000\\S" + std::to_string(i)));
+    expected.push_back("\"Driver\"=\"" + spellings[i] + "\"");
+  }
+  EXPECT_EQ(this->Export(kHKeyLocalMachine,
+                         "\\SYSTEM\\CurrentControlSet\\Control\\Class\\{KDXINFO-TEST}\\0000"),
+            expected);
+}
+
 // 300 levels of 255-character names: far beyond MAX_PATH, and beyond any path a single open
 // could take.
 TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
@@ -99,6 +120,6 @@ TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(RegistryExportContract, FollowsALongDriverChainToItsEnd,
-                            ExportsKeysWhateverTheLengthOfTheirPath);
+                            KnowsAClassKeyByAnySpelling, ExportsKeysWhateverTheLengthOfTheirPath);
 
 }  // namespace kdx::test
