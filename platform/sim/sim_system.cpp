@@ -84,6 +84,7 @@ std::optional<std::string> SimSystem::GetEnvironmentVariableA(const std::string&
 }
 
 std::optional<std::string> SimSystem::ExpandEnvironmentStringsA(const std::string& text) {
+  if (text.size() > kExpandSourceLimit) return std::nullopt;
   std::string expanded;
   std::size_t pos = 0;
   while (pos < text.size()) {

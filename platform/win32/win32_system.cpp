@@ -145,6 +145,8 @@ class Win32System final : public SystemFacts {
   }
 
   std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override {
+    // A longer source crashes the call on some systems and wraps its count on others.
+    if (text.size() > kExpandSourceLimit) return std::nullopt;
     std::vector<char> buffer(kEnvironmentBufferSize);
     const DWORD needed =
         ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), kEnvironmentBufferSize);

@@ -152,8 +152,11 @@ TEST(SimPlatformTest, OpensInputFiles) {
 }
 
 TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
+  const std::string longValue(40000, 'L');
   TestMachine machine(R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": null,
-    "version": null, "environment": {"SystemRoot": "C:\\WINDOWS", "A": "1", "B": "2"}})");
+    "version": null, "environment": {"SystemRoot": "C:\\WINDOWS", "A": "1", "B": "2",
+    "LONG": ")" + longValue +
+                      R"("}})");
   const auto platform = machine.Load();
   // a known variable
   EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%SystemRoot%\\system32"),
@@ -172,8 +175,11 @@ TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
   EXPECT_EQ(platform->System().ExpandEnvironmentStringsA("%%"), "%%");
   // no reference
   EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(""), "");
-  // cut to 63999 bytes
-  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(std::string(70000, 'x'))->size(), 63999u);
+  // the longest text the call takes, expanded beyond the buffer: cut to 63999 bytes
+  const std::string references = "%LONG%" + std::string(kExpandSourceLimit - 6, 'x');
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(references)->size(), 63999u);
+  // one character more is a failed expansion
+  EXPECT_EQ(platform->System().ExpandEnvironmentStringsA(references + "x"), std::nullopt);
 }
 
 TEST(SimPlatformTest, LooksUpEnvironmentWithoutRegardToCase) {

@@ -119,7 +119,30 @@ TYPED_TEST_P(RegistryExportContract, ExportsKeysWhateverTheLengthOfTheirPath) {
   EXPECT_EQ(lines.back(), "\"Bottom\"=\"reached\"");
 }
 
+// Texts too long for the expansion call get no expanded line, as a failed expansion.
+TYPED_TEST_P(RegistryExportContract, ExpandsOnlyTextsTheCallCanTake) {
+  const std::string key = std::string(kTestKeyParent) + "\\Expand";
+  const std::string fits(kExpandSourceLimit, 'x');
+  const std::string beyond(kExpandSourceLimit + 1, 'y');
+  const std::string wraps(65536, 'z');
+  for (const auto& [name, text] :
+       {std::pair{"Fits", fits}, std::pair{"Beyond", beyond}, std::pair{"Wraps", wraps}}) {
+    this->machine_.Value(kHKeyCurrentUser, key + "\\" + name, "Path", kRegExpandSz,
+                         std::string(text.c_str(), text.size() + 1));
+  }
+  EXPECT_EQ(this->Export(kHKeyCurrentUser, "\\" + key + "\\Fits"),
+            (std::vector<std::string>{"[HKEY_CURRENT_USER\\" + key + "\\Fits]",
+                                      "\"Path\"=\"" + fits + "\"", "; " + fits}));
+  EXPECT_EQ(this->Export(kHKeyCurrentUser, "\\" + key + "\\Beyond"),
+            (std::vector<std::string>{"[HKEY_CURRENT_USER\\" + key + "\\Beyond]",
+                                      "\"Path\"=\"" + beyond + "\""}));
+  EXPECT_EQ(this->Export(kHKeyCurrentUser, "\\" + key + "\\Wraps"),
+            (std::vector<std::string>{"[HKEY_CURRENT_USER\\" + key + "\\Wraps]",
+                                      "\"Path\"=\"" + wraps + "\""}));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryExportContract, FollowsALongDriverChainToItsEnd,
-                            KnowsAClassKeyByAnySpelling, ExportsKeysWhateverTheLengthOfTheirPath);
+                            KnowsAClassKeyByAnySpelling, ExportsKeysWhateverTheLengthOfTheirPath,
+                            ExpandsOnlyTextsTheCallCanTake);
 
 }  // namespace kdx::test
