@@ -203,6 +203,18 @@ TEST(ReportFile, LastingWriteFailureLeavesWhatFitAndReportsTheError) {
   EXPECT_EQ(ReadFileBytes(run.path).size(), 100u);
 }
 
+TEST(ReportFile, RefusedFirstLineFailsWithoutAnAbnormalEnd) {
+  // The disk refuses the first write only, then takes bytes again.
+  TestMachine machine(
+      std::string(test::kMinimalXpJson)
+          .replace(std::string(test::kMinimalXpJson).rfind('}'), 1,
+                   R"(, "reportFile": {"failAfterBytes": 0, "failures": 1}})"));
+  ReportRun run(machine);
+  EXPECT_EQ(run.Go(), Outcome::Failed);
+  EXPECT_EQ(run.ui.errors, (Lines{"Zu wenig Speicherplatz."}));
+  EXPECT_EQ(ReadFileBytes(run.path), "");
+}
+
 TEST(ReportFile, UncreatableFileFailsWithoutAnyLine) {
   TestMachine machine;
   ReportRun run(machine);
