@@ -50,10 +50,11 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
 
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    throw std::runtime_error("cannot read " + path.string());
+  }
+  return bytes;
 }
 
 std::uint64_t CurrentRssBytes() { return StatusBytes("VmRSS").value_or(0); }

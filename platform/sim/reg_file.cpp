@@ -43,12 +43,20 @@ std::string_view TrimRight(std::string_view text) {
   return text;
 }
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// Hex data is most of a .reg file's bytes: a table decodes its digits.
+constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
+  std::array<std::int8_t, 256> values{};
+  values.fill(-1);
+  for (int c = '0'; c <= '9'; ++c)
+    values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) {
+    values[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+    values[static_cast<std::size_t>(c - 'a' + 'A')] = static_cast<std::int8_t>(c - 'a' + 10);
+  }
+  return values;
+}();
+
+int HexDigitValue(char c) { return kHexDigitValues[static_cast<unsigned char>(c)]; }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualUpcased(text.substr(0, prefix.size()), prefix);
@@ -217,6 +225,7 @@ class RegFileParser {
     list = NextHexItem(list);
     if (!list.empty()) {
       while (true) {
+        list = TakeHexPairs(list);
         list = ParseHexByte(list);
         list = TrimLeft(list);
         if (list.empty()) break;
@@ -242,6 +251,20 @@ class RegFileParser {
       list = TrimRight(TrimLeft(list));
     }
     return list;
+  }
+
+  /// Takes the bytes written as "xx," that follow each other directly on one line, the common
+  /// case, without the general steps; returns the text from the first byte it left.
+  std::string_view TakeHexPairs(std::string_view list) {
+    std::size_t pos = 0;
+    while (pos + 3 < list.size() && list[pos + 2] == ',') {
+      const int high = HexDigitValue(list[pos]);
+      const int low = HexDigitValue(list[pos + 1]);
+      if (high < 0 || low < 0 || HexDigitValue(list[pos + 3]) < 0) break;
+      data_.push_back(static_cast<char>(high * 16 + low));
+      pos += 3;
+    }
+    return list.substr(pos);
   }
 
   std::string_view ParseHexByte(std::string_view list) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/sim/machine_error.h"
@@ -16,10 +15,15 @@ namespace {
 
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw MachineError(path.string(), 0, "a readable file");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (!in || ec) throw MachineError(path.string(), 0, "a readable file");
+  // Registry files run to tens of megabytes: read them straight into their string.
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    throw MachineError(path.string(), 0, "a readable file");
+  }
+  return bytes;
 }
 
 std::vector<fs::path> RegFilesIn(const fs::path& folder) {

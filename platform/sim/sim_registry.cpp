@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -22,46 +23,93 @@ constexpr RegKey kLastHandle = kHKeyClassesRoot - kHandleStep;
 // Below this many values a linear search is faster than keeping an index.
 constexpr std::size_t kValueIndexThreshold = 16;
 
-/// A value: name and data share one allocation, since most are short.
-class Value {
+/// The bytes of the registry's names and data, kept together in large blocks: a registry
+/// of a million values would otherwise pay an allocation for each name and each value.
+class ByteArena {
  public:
-  Value(std::string_view name, std::uint32_t type, std::string_view data)
-      : bytes_(name), nameSize_(static_cast<std::uint32_t>(name.size())), type_(type) {
-    bytes_.append(data);
-  }
-  std::string_view Name() const { return std::string_view{bytes_}.substr(0, nameSize_); }
-  std::string_view Data() const { return std::string_view{bytes_}.substr(nameSize_); }
-  std::uint32_t Type() const { return type_; }
-  void Replace(std::uint32_t type, std::string_view data) {
-    type_ = type;
-    bytes_.resize(nameSize_);
-    bytes_.append(data);
+  std::string_view Store(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    char* at = nullptr;
+    if (bytes.size() > kBlockSize / 8) {
+      // A large value gets a block of its own rather than wasting the rest of one.
+      large_.push_back(std::make_unique<char[]>(bytes.size()));
+      at = large_.back().get();
+    } else {
+      if (blocks_.empty() || used_ + bytes.size() > kBlockSize) {
+        blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+        used_ = 0;
+      }
+      at = blocks_.back().get() + used_;
+      used_ += bytes.size();
+    }
+    std::memcpy(at, bytes.data(), bytes.size());
+    return {at, bytes.size()};
   }
 
  private:
-  std::string bytes_;
-  std::uint32_t nameSize_;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::vector<std::unique_ptr<char[]>> large_;
+  std::size_t used_ = 0;
+};
+
+/// A value: its name and data lie in the registry's byte arena.
+class Value {
+ public:
+  Value(std::string_view name, std::uint32_t type, std::string_view data)
+      : name_(name), data_(data), type_(type) {}
+  std::string_view Name() const { return name_; }
+  std::string_view Data() const { return data_; }
+  std::uint32_t Type() const { return type_; }
+  void Replace(std::uint32_t type, std::string_view data) {
+    type_ = type;
+    data_ = data;
+  }
+
+ private:
+  std::string_view name_;
+  std::string_view data_;
   std::uint32_t type_;
+};
+
+class Key;
+
+/// Where the keys and the bytes of a registry live; keys keep their addresses.
+struct Storage {
+  ByteArena bytes;
+  std::deque<Key> keys;
 };
 
 class Key {
  public:
   explicit Key(std::string_view name) : name_(name) {}
 
-  const std::string& Name() const { return name_; }
-  const std::vector<std::unique_ptr<Key>>& Children() const { return children_; }
+  std::string_view Name() const { return name_; }
+  const std::vector<Key*>& Children() const { return children_; }
   const std::vector<Value>& Values() const { return values_; }
 
   Key* FindChild(std::string_view name) const {
+    // Readers open the subkeys they have just enumerated, one after the other: the child
+    // after the last one found is the likely one.
+    for (const std::size_t guess : {lastChild_ + 1, lastChild_}) {
+      if (guess < children_.size() && EqualUpcased(children_[guess]->name_, name)) {
+        lastChild_ = guess;
+        return children_[guess];
+      }
+    }
     const auto it = ChildPosition(name);
-    return it != children_.end() && EqualUpcased((*it)->name_, name) ? it->get() : nullptr;
+    if (it == children_.end() || !EqualUpcased((*it)->name_, name)) return nullptr;
+    lastChild_ = static_cast<std::size_t>(it - children_.begin());
+    return *it;
   }
 
-  Key& FindOrAddChild(std::string_view name) {
+  Key& FindOrAddChild(std::string_view name, Storage& storage) {
     const auto it = ChildPosition(name);
     if (it != children_.end() && EqualUpcased((*it)->name_, name)) return **it;
     info_.reset();
-    return **children_.insert(it, std::make_unique<Key>(name));
+    Key& child = storage.keys.emplace_back(storage.bytes.Store(name));
+    children_.insert(it, &child);
+    return child;
   }
 
   const Value* FindValue(std::string_view name) const {
@@ -86,14 +134,15 @@ class Key {
   }
 
   /// Adds a value at the end, or replaces the data of the value of that name where it stands.
-  void SetValue(std::string_view name, std::uint32_t type, std::string_view data) {
+  void SetValue(std::string_view name, std::uint32_t type, std::string_view data,
+                ByteArena& bytes) {
     info_.reset();
     if (const Value* existing = FindValue(name)) {
-      values_[static_cast<std::size_t>(existing - values_.data())].Replace(type, data);
+      values_[static_cast<std::size_t>(existing - values_.data())].Replace(type, bytes.Store(data));
       return;
     }
     const auto position = valueOrder_.empty() ? valueOrder_.end() : ValueOrderPosition(name);
-    values_.emplace_back(name, type, data);
+    values_.emplace_back(bytes.Store(name), type, bytes.Store(data));
     if (!valueOrder_.empty()) {
       valueOrder_.insert(position, static_cast<std::uint32_t>(values_.size() - 1));
     } else if (values_.size() >= kValueIndexThreshold) {
@@ -130,11 +179,10 @@ class Key {
     return &values_[*it];
   }
 
-  std::vector<std::unique_ptr<Key>>::const_iterator ChildPosition(std::string_view name) const {
-    return std::lower_bound(children_.begin(), children_.end(), name,
-                            [](const std::unique_ptr<Key>& child, std::string_view n) {
-                              return CompareUpcased(child->name_, n) < 0;
-                            });
+  std::vector<Key*>::const_iterator ChildPosition(std::string_view name) const {
+    return std::lower_bound(
+        children_.begin(), children_.end(), name,
+        [](const Key* child, std::string_view n) { return CompareUpcased(child->name_, n) < 0; });
   }
 
   std::vector<std::uint32_t>::const_iterator ValueOrderPosition(std::string_view name) const {
@@ -154,15 +202,16 @@ class Key {
     });
   }
 
-  std::string name_;
+  std::string_view name_;
   // Sorted by upper-cased name: the order in which Windows NT enumerates subkeys.
-  std::vector<std::unique_ptr<Key>> children_;
+  std::vector<Key*> children_;
   // In load order, the order in which Windows enumerates values.
   std::vector<Value> values_;
   // Indexes into values_ sorted by upper-cased name; kept only for keys with many values.
   std::vector<std::uint32_t> valueOrder_;
   mutable std::optional<RegKeyInfo> info_;
   mutable std::uint32_t lastFound_ = 0;
+  mutable std::size_t lastChild_ = 0;
 };
 
 struct OpenedKey {
@@ -203,20 +252,21 @@ long CopyData(std::string_view bytes, std::uint8_t* data, std::uint32_t* dataSiz
 struct SimRegistry::Impl {
   // One tree per predefined root, indexed by handle - HKEY_CLASSES_ROOT; 4 is the
   // performance-data pseudo key, which the sim does not have.
-  std::array<std::unique_ptr<Key>, 6> roots;
+  Storage storage;
+  std::array<Key*, 6> roots{};
   std::vector<OpenedKey> handles;
   std::vector<std::size_t> freeSlots;
   std::unordered_map<const Key*, std::vector<std::uint32_t>> restrictions;
 
   Impl() {
     for (std::size_t i = 0; i < roots.size(); ++i) {
-      if (i != 4) roots[i] = std::make_unique<Key>("");
+      if (i != 4) roots[i] = &storage.keys.emplace_back("");
     }
   }
 
   Key* RootOf(RegKey root) const {
     if (root < kHKeyClassesRoot || root - kHKeyClassesRoot >= roots.size()) return nullptr;
-    return roots[root - kHKeyClassesRoot].get();
+    return roots[root - kHKeyClassesRoot];
   }
 
   std::optional<OpenedKey> Resolve(RegKey key) const {
@@ -269,29 +319,50 @@ struct SimRegistry::Impl {
     return it == restrictions.end() || Allows(it->second, access);
   }
 
-  Key& CreatePath(const RegKeyPath& keyPath) {
-    Key* key = RootOf(keyPath.root);
-    std::string_view path = keyPath.path;
-    while (!path.empty()) {
-      const std::size_t slash = path.find('\\');
-      key = &key->FindOrAddChild(path.substr(0, slash));
-      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-    }
-    return *key;
-  }
-
   /// Puts a .reg file's keys and values into the trees.
   class Loader : public RegFileSink {
    public:
     explicit Loader(Impl& impl) : impl_(impl) {}
-    void OnKey(const RegKeyPath& key) override { current_ = &impl_.CreatePath(key); }
+
+    void OnKey(const RegKeyPath& key) override {
+      // Key lines come in tree order, so most share their leading names with the line
+      // before: those keys are taken as found then, and only the rest is looked up.
+      std::size_t known = 0;
+      if (key.root == lastRoot_) {
+        while (known < lastKeys_.size() && key.path.size() >= lastEnds_[known] &&
+               (key.path.size() == lastEnds_[known] || key.path[lastEnds_[known]] == '\\') &&
+               key.path.compare(0, lastEnds_[known], lastPath_, 0, lastEnds_[known]) == 0) {
+          ++known;
+        }
+      }
+      lastKeys_.resize(known);
+      lastEnds_.resize(known);
+      Key* current = known > 0 ? lastKeys_.back() : impl_.RootOf(key.root);
+      std::size_t pos = known > 0 ? lastEnds_.back() + 1 : 0;
+      while (pos < key.path.size()) {
+        const std::size_t slash = std::min(key.path.find('\\', pos), key.path.size());
+        current = &current->FindOrAddChild(key.path.substr(pos, slash - pos), impl_.storage);
+        lastKeys_.push_back(current);
+        lastEnds_.push_back(slash);
+        pos = slash + 1;
+      }
+      lastRoot_ = key.root;
+      lastPath_.assign(key.path);
+      current_ = current;
+    }
+
     void OnValue(std::string_view name, std::uint32_t type, std::string_view data) override {
-      current_->SetValue(name, type, data);
+      current_->SetValue(name, type, data, impl_.storage.bytes);
     }
 
    private:
     Impl& impl_;
     Key* current_ = nullptr;
+    // The key line before: its root, its path, and the key that ends at each backslash.
+    RegKey lastRoot_ = 0;
+    std::string lastPath_;
+    std::vector<Key*> lastKeys_;
+    std::vector<std::size_t> lastEnds_;
   };
 };
 
