@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,14 @@ constexpr std::uint32_t kValueBufferSize = 64000;
 constexpr char kClassKeyPrefix[] = "\\SYSTEM\\CurrentControlSet\\Control\\Class\\";
 constexpr char kDriverValue[] = "Driver";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+// Every byte's two upper-case digits and the comma that follows them in a hex line.
+constexpr std::array<std::array<char, 3>, 256> kHexPairs = [] {
+  std::array<std::array<char, 3>, 256> pairs{};
+  for (std::size_t byte = 0; byte < pairs.size(); ++byte) {
+    pairs[byte] = {kHexDigits[byte >> 4], kHexDigits[byte & 0x0F], ','};
+  }
+  return pairs;
+}();
 
 struct ExportedKey {
   RegKey root;
@@ -465,40 +474,48 @@ void RegistryExporter::WriteHexLine(const std::string& name, std::string_view by
   AppendQuotedName(line_, name);
   line_ += "hex:";
   if (!bytes.empty()) {
-    // Values can be long: the digits go straight into place.
+    // Values can be long: each byte goes into place with its comma, the last comma is cut.
     const std::size_t start = line_.size();
-    line_.resize(start + bytes.size() * 3 - 1);
+    line_.resize(start + bytes.size() * 3);
     char* out = line_.data() + start;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      if (i > 0) *out++ = ',';
-      const auto byte = static_cast<std::uint8_t>(bytes[i]);
-      *out++ = kHexDigits[byte >> 4];
-      *out++ = kHexDigits[byte & 0x0F];
+    for (const char c : bytes) {
+      std::memcpy(out, kHexPairs[static_cast<std::uint8_t>(c)].data(), 3);
+      out += 3;
     }
+    line_.pop_back();
   }
   writer_.WriteReportLine(line_);
 }
 
 void RegistryExporter::WriteCharacterView(std::string_view bytes) {
-  line_.clear();
+  // At most three characters a byte, written straight into place: values can be long.
+  line_.resize(bytes.size() * 3 + 2);
+  char* out = line_.data();
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (i == 0) {
       // The first byte has pieces of its own: "; %.1s" or "; | ".
-      line_ += c != '\0' ? "; " : "; | ";
-      if (c != '\0') line_ += c;
-    } else if (c != '\0') {
-      line_ += c;
+      *out++ = ';';
+      *out++ = ' ';
+    }
+    if (c != '\0') {
+      *out++ = c;
+    } else if (i == 0) {
+      *out++ = '|';
+      *out++ = ' ';
     } else {
-      line_ += " | ";
+      *out++ = ' ';
+      *out++ = '|';
+      *out++ = ' ';
     }
   }
+  line_.resize(static_cast<std::size_t>(out - line_.data()));
   writer_.WriteReportLine(line_);
 }
 
 }  // namespace
 
-std::string RootKeyName(RegKey root) {
+std::string_view RootKeyName(RegKey root) {
   switch (root) {
     case kHKeyLocalMachine:
       return "HKEY_LOCAL_MACHINE";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "report/report_writer.h"
 #include "run/run_context.h"
@@ -17,6 +18,6 @@ void ExportRegistryKey(RunContext& context, ReportWriter& writer, RegKey root,
 void ExportReportKeys(RunContext& context, ReportWriter& writer);
 
 /// The name a root key has in header lines; empty for an unknown root.
-std::string RootKeyName(RegKey root);
+std::string_view RootKeyName(RegKey root);
 
 }  // namespace kdx

@@ -24,7 +24,7 @@ std::string RegName(const std::string& name) {
 
 void SimRegistryFixture::Load(RegKey root, const std::string& path, const std::string& lines) {
   platform_->Registry().LoadRegFile(
-      "REGEDIT4\r\n[" + RootKeyName(root) + "\\" + path + "]\r\n" + lines, "test.reg");
+      "REGEDIT4\r\n[" + std::string(RootKeyName(root)) + "\\" + path + "]\r\n" + lines, "test.reg");
 }
 
 void SimRegistryFixture::Value(RegKey root, const std::string& path, const std::string& name,
@@ -43,7 +43,8 @@ void SimRegistryFixture::NestedKeys(RegKey root, const std::string& path,
 }
 
 void SimRegistryFixture::DenyAccess(RegKey root, const std::string& path) {
-  platform_->Registry().RestrictAccess(RootKeyName(root) + "\\" + path, {}, "test.json");
+  platform_->Registry().RestrictAccess(std::string(RootKeyName(root)) + "\\" + path, {},
+                                       "test.json");
 }
 
 }  // namespace kdx::test
