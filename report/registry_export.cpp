@@ -271,7 +271,7 @@ void RegistryExporter::ExportKey(RegKey root, const std::string& path, const std
 
 bool RegistryExporter::EnterPath(RegKey root, const std::string& path, const std::string& filter) {
   if (path.size() >= 2 && path.ends_with("\\\\")) return false;
-  const std::string_view subPath = path.starts_with('\\') ? std::string_view(path).substr(1) : path;
+  const std::string_view subPath = path.starts_with('\\') ? std::string_view{path}.substr(1) : path;
   RegKey opened = 0;
   if (OpenWithFirstLevel(store_, root, std::string(subPath), kReadAccessLevels, opened) == 0) {
     return false;
@@ -305,14 +305,12 @@ void RegistryExporter::Enter(OpenedKey key, RegKey root, std::string_view path,
 void RegistryExporter::Locate(Frame& frame, std::string_view path, const Frame* parent,
                               std::string_view subkey) {
   frame.identity.clear();
-  if (frame.root != kHKeyLocalMachine) {
+  if (frame.root != kHKeyLocalMachine || (parent != nullptr && parent->place == Place::Elsewhere)) {
+    // Most keys: neither they nor anything below them can be a class key.
     frame.place = Place::Elsewhere;
   } else if (parent == nullptr) {
     frame.identity = NormalKeyPath(path);
     frame.place = PlaceOf(frame.identity);
-  } else if (parent->place == Place::Elsewhere) {
-    // Most keys: nothing below them can be a class key.
-    frame.place = Place::Elsewhere;
   } else {
     frame.identity = parent->identity;
     if (!frame.identity.empty()) frame.identity += '\\';
