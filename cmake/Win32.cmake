@@ -47,6 +47,11 @@ target_include_directories(kdx_export_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kdx_export_bench PRIVATE kdx_report kdx_win32 psapi)
 target_link_options(kdx_export_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
+# Records how the German user locale sorts each Windows-1252 byte, for the simulated
+# machine's name order (scripts/record-collation.sh writes platform/collation_table.inc).
+add_executable(kdx_collation_dump tools/collation/collation_dump.cpp)
+target_link_options(kdx_collation_dump PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+
 if(NOT KDX_BUILD_TESTS)
   return()
 endif()

@@ -10,6 +10,8 @@ packages=(
   python3
   # Windows build and its tests under Wine
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
+  # the German locale Wine takes its user locale from (tests/win32/wine_prefix.sh)
+  locales
 )
 
 export DEBIAN_FRONTEND=noninteractive
@@ -18,3 +20,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 apt-get update -qq
 apt-get install -y -qq "${packages[@]}" >/dev/null
+
+# Wine falls back to US English when the Unix locale it is given is not there.
+if ! locale -a | grep -qix 'de_DE\.utf-\?8'; then
+  sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
+fi

@@ -45,10 +45,11 @@ tidy() {
 
 rewrite_commands build/host "$work/host"
 tidy build/host "$work/host" $(git ls-files '*.cpp' |
-  grep -v -E '^(platform/win32|app/win32|tests/win32|bench/win32|tests/fuzz)/') | tee "$work/findings"
+  grep -v -E '^(platform/win32|app/win32|tests/win32|bench/win32|tests/fuzz|tools)/') |
+  tee "$work/findings"
 if [ -f build/win32/compile_commands.json ]; then
   rewrite_commands build/win32 "$work/win32"
   tidy build/win32 "$work/win32" $(git ls-files 'platform/win32/*.cpp' 'app/win32/*.cpp' \
-    'tests/win32/*.cpp' 'bench/win32/*.cpp') | tee -a "$work/findings"
+    'tests/win32/*.cpp' 'bench/win32/*.cpp' 'tools/*.cpp') | tee -a "$work/findings"
 fi
 [ ! -s "$work/findings" ]

@@ -9,6 +9,9 @@ command=$1
 export WINEPREFIX=$2
 shift 2
 export WINEDEBUG=-all
+# The programs run as on the German Windows they are made for: Wine takes the user locale,
+# and with it CompareStringA's order and the date formats, from the Unix locale.
+export LC_ALL=de_DE.UTF-8
 # No Mono or Gecko installer prompts during wineboot.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
