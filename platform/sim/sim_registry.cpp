@@ -230,7 +230,9 @@ long CopyName(std::string_view source, char* name, std::uint32_t& nameSize) {
   if (name == nullptr) return kErrorInvalidParameter;
   // NT leaves the buffer and the size alone when the name and its NUL do not fit.
   if (source.size() >= nameSize) return kErrorMoreData;
-  std::memcpy(name, source.data(), source.size());
+  // Empty names and data live nowhere in the arena: their pointer is null, which memcpy may
+  // not be given even for no bytes.
+  if (!source.empty()) std::memcpy(name, source.data(), source.size());
   name[source.size()] = '\0';
   nameSize = SizeOf(source);
   return kErrorSuccess;
@@ -243,7 +245,7 @@ long CopyData(std::string_view bytes, std::uint8_t* data, std::uint32_t* dataSiz
   *dataSize = SizeOf(bytes);
   if (data == nullptr) return kErrorSuccess;
   if (bytes.size() > available) return kErrorMoreData;
-  std::memcpy(data, bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
   return kErrorSuccess;
 }
 
