@@ -8,8 +8,8 @@ namespace kdx {
 
 namespace {
 
-// The profile functions count ^Z (the DOS end-of-file mark) as a blank, and no other
-// character above the ASCII controls.
+// The blanks of the profile functions: ASCII white space and ^Z, the DOS end-of-file mark
+// that old files carry; a no-break space is no blank.
 bool IsBlank(char16_t unit) {
   return (unit >= 0x09 && unit <= 0x0D) || unit == 0x1A || unit == 0x20;
 }
@@ -25,28 +25,18 @@ std::u16string UpToNul(std::u16string_view text) {
   return std::u16string(text.substr(0, text.find(u'\0')));
 }
 
-std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+// Windows reads a file that starts with the UTF-16LE byte-order mark as UTF-16 and any other
+// as ANSI, one with a UTF-8 or a big-endian UTF-16 mark included (Wine decodes both). An odd
+// last byte is no character.
+std::u16string DecodeIniText(std::string_view bytes) {
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return AnsiToUtf16(bytes);
   std::u16string units;
   units.reserve(bytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    units.push_back(
-        static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
   }
   return units;
-}
-
-// Windows reads a file with a UTF-16 byte-order mark as UTF-16 and any other as ANSI, a
-// UTF-8 byte-order mark included (Wine also knows UTF-8; Windows does not).
-std::u16string DecodeIniText(std::string_view bytes) {
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    return DecodeUtf16(bytes.substr(2), false);
-  }
-  if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
-    return DecodeUtf16(bytes.substr(2), true);
-  }
-  return AnsiToUtf16(bytes);
 }
 
 // Only the ASCII letters compare without case: Wine's profile functions fold no other letter,

@@ -10,9 +10,9 @@ namespace kdx {
 
 /// An INI file as GetPrivateProfileStringA reads it, for the simulated machine.
 ///
-/// The file is ANSI (Windows-1252) unless it starts with the UTF-16 byte-order mark FF FE
-/// (or FE FF, big-endian); a UTF-8 byte-order mark is not recognised and stays part of the
-/// first line, as on Windows. Lines end at any run of CR and LF. Blanks (tab to CR, ^Z and
+/// The file is ANSI (Windows-1252) unless it starts with the UTF-16LE byte-order mark FF FE;
+/// a UTF-8 or big-endian UTF-16 byte-order mark is not recognised and stays part of the first
+/// line, as on Windows. Lines end at any run of CR and LF. Blanks (tab to CR, ^Z and
 /// space) around a line, a section name, a key and a value are dropped. "[name]" starts a
 /// section (up to the last ']' of the line); any other line is a key, its value being the
 /// text after the first '=' (a line without '=' is a key without value). A name or value ends
