@@ -23,8 +23,12 @@ constexpr std::uint32_t kHasLinkInfo = 0x2;
 constexpr std::uint32_t kIsUnicode = 0x80;
 constexpr std::uint32_t kForceNoLinkInfo = 0x100;
 constexpr std::uint32_t kHasExpString = 0x200;
-// The StringData texts in file order; the reader keeps the first, third and fourth.
+// The flags of the StringData texts in file order: name (description), relative path, working
+// directory, arguments, icon location.
 constexpr std::array<std::uint32_t, 5> kStringFlags = {0x4, 0x8, 0x10, 0x20, 0x40};
+constexpr std::size_t kDescription = 0;
+constexpr std::size_t kWorkingDirectory = 2;
+constexpr std::size_t kArguments = 3;
 
 constexpr std::uint32_t kLocalPathFlag = 0x1;
 constexpr std::uint32_t kNetworkPathFlag = 0x2;
@@ -236,9 +240,10 @@ std::optional<ShellLinkTexts> ReadShellLink(std::string_view bytes,
                                             const EnvironmentExpander& expand) {
   const auto parts = SplitLink(bytes);
   if (!parts) return std::nullopt;
-  return ShellLinkTexts{
-      ForBuffer(TargetPath(*parts, expand)), ForBuffer(Utf16ToAnsi(parts->strings[0])),
-      ForBuffer(Utf16ToAnsi(parts->strings[2])), ForBuffer(Utf16ToAnsi(parts->strings[3]))};
+  return ShellLinkTexts{ForBuffer(TargetPath(*parts, expand)),
+                        ForBuffer(Utf16ToAnsi(parts->strings[kDescription])),
+                        ForBuffer(Utf16ToAnsi(parts->strings[kWorkingDirectory])),
+                        ForBuffer(Utf16ToAnsi(parts->strings[kArguments]))};
 }
 
 }  // namespace kdx
