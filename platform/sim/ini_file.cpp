@@ -51,8 +51,8 @@ bool EqualWithoutCase(std::u16string_view left, std::u16string_view right) {
 }
 
 // The names asked for arrive as C strings of the A call.
-std::u16string QueryText(const std::string& text) {
-  return AnsiToUtf16(std::string_view(text).substr(0, text.find('\0')));
+std::u16string QueryText(std::string_view text) {
+  return AnsiToUtf16(text.substr(0, text.find('\0')));
 }
 
 // NUL-separated names as the profile functions fill a buffer of bufferSize characters: a list

@@ -214,7 +214,8 @@ std::optional<LinkParts> SplitLink(std::string_view bytes) {
   for (std::size_t i = 0; i < kStringFlags.size(); ++i) {
     if ((parts.flags & kStringFlags[i]) == 0) continue;
     const auto count = cursor.Take(2);
-    const auto text = count ? cursor.Take(U16At(*count, 0) * (unicode ? 2 : 1)) : std::nullopt;
+    if (!count) return std::nullopt;
+    const auto text = cursor.Take(static_cast<std::size_t>(U16At(*count, 0)) * (unicode ? 2 : 1));
     if (!text) return std::nullopt;
     parts.strings[i] = unicode ? UnicodeTextAt(*text, 0) : AnsiTextAt(*text, 0);
   }

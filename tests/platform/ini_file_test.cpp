@@ -33,7 +33,7 @@ std::string Value(const std::string& file, const std::string& section, const std
 }
 
 // The file of Wine's profile tests, in CR LF and CR-only form.
-const std::string kWineTestFile =
+constexpr char kWineTestFile[] =
     "[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[section2]\r\n";
 
 // Names come in file order, a duplicate section twice, a nameless one not at all.

@@ -16,7 +16,8 @@ using test::WithoutLinkInfo;
 
 std::string ExpandWindir(const std::string& text) {
   std::string expanded = text;
-  for (std::size_t at; (at = expanded.find("%windir%")) != std::string::npos;) {
+  for (std::size_t at = expanded.find("%windir%"); at != std::string::npos;
+       at = expanded.find("%windir%")) {
     expanded.replace(at, 8, "C:\\WINDOWS");
   }
   return expanded;
