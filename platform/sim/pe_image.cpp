@@ -8,20 +8,6 @@ namespace kdx {
 
 namespace {
 
-constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
-constexpr std::uint32_t kNtSignature = 0x00004550;  // "PE\0\0"
-constexpr std::uint64_t kNewHeaderOffsetField = 0x3C;
-constexpr std::uint64_t kFileHeaderSize = 20;
-constexpr std::uint16_t kPe32Magic = 0x10B;
-constexpr std::uint16_t kPe32PlusMagic = 0x20B;
-constexpr std::uint16_t kMachineX86 = 0x14C;
-constexpr std::uint16_t kMachineX64 = 0x8664;
-// Offsets within the optional header.
-constexpr std::uint64_t kSectionAlignmentField = 32;
-constexpr std::uint64_t kSizeOfImageField = 56;
-constexpr std::uint64_t kSizeOfHeadersField = 60;
-constexpr std::uint64_t kPe32DirectoryCountField = 92;
-constexpr std::uint64_t kPe32PlusDirectoryCountField = 108;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
 // The 32-bit loader's limits on the headers.
 constexpr std::uint64_t kNtHeadersSize = 248;
@@ -38,56 +24,7 @@ constexpr std::uint16_t kPrimaryLanguageMask = 0x03FF;
 
 std::uint64_t RoundUp(std::uint64_t value, std::uint64_t mask) { return (value + mask) & ~mask; }
 
-/// Offset of the file header, after the "PE" signature, or nothing when file is no PE image.
-std::optional<std::uint64_t> FileHeaderOffset(std::string_view file) {
-  const std::optional<std::uint32_t> ntHeaders = ReadLe32(file, kNewHeaderOffsetField);
-  if (ReadLe16(file, 0) != kDosMagic || !ntHeaders || ReadLe32(file, *ntHeaders) != kNtSignature) {
-    return std::nullopt;
-  }
-  return std::uint64_t{*ntHeaders} + 4;
-}
-
-/// The header fields the loader maps the image by.
-struct ImageHeaders {
-  std::uint64_t ntHeaders = 0;
-  std::uint64_t sectionTable = 0;
-  std::uint16_t machine = 0;
-  std::uint16_t magic = 0;
-  std::uint16_t sectionCount = 0;
-  std::uint32_t sectionAlignment = 0;
-  std::uint32_t fileAlignment = 0;
-  std::uint32_t sizeOfImage = 0;
-  std::uint32_t sizeOfHeaders = 0;
-  std::uint32_t directoryCount = 0;
-  std::uint32_t resourceRva = 0;
-};
-
-std::optional<ImageHeaders> ReadHeaders(std::string_view file) {
-  const std::optional<std::uint64_t> fileHeader = FileHeaderOffset(file);
-  if (!fileHeader || file.size() - *fileHeader < kFileHeaderSize) return std::nullopt;
-  const std::uint64_t optional = *fileHeader + kFileHeaderSize;
-  const auto field16 = [&](std::uint64_t offset) { return ReadLe16(file, offset).value_or(0); };
-  // A short optional header reads as zeros, as the loader reads it.
-  const auto field32 = [&](std::uint64_t offset) { return ReadLe32(file, offset).value_or(0); };
-  ImageHeaders headers;
-  headers.ntHeaders = *fileHeader - 4;
-  headers.machine = field16(*fileHeader);
-  headers.sectionCount = field16(*fileHeader + 2);
-  headers.sectionTable = optional + field16(*fileHeader + 16);
-  headers.magic = field16(optional);
-  headers.sectionAlignment = field32(optional + kSectionAlignmentField);
-  headers.fileAlignment = field32(optional + kSectionAlignmentField + 4);
-  headers.sizeOfImage = field32(optional + kSizeOfImageField);
-  headers.sizeOfHeaders = field32(optional + kSizeOfHeadersField);
-  const std::uint64_t countField =
-      optional +
-      (headers.magic == kPe32PlusMagic ? kPe32PlusDirectoryCountField : kPe32DirectoryCountField);
-  headers.directoryCount = field32(countField);
-  headers.resourceRva = field32(countField + 4 + 8 * kResourceDirectoryIndex);
-  return headers;
-}
-
-bool IsKnownMachine(const ImageHeaders& headers) {
+bool IsKnownMachine(const PeHeaders& headers) {
   return (headers.magic == kPe32Magic && headers.machine == kMachineX86) ||
          (headers.magic == kPe32PlusMagic && headers.machine == kMachineX64);
 }
@@ -106,7 +43,7 @@ struct MappedSection {
 class MappedImage {
  public:
   static std::optional<MappedImage> Map(std::string_view file) {
-    const std::optional<ImageHeaders> headers = ReadHeaders(file);
+    const std::optional<PeHeaders> headers = ReadPeHeaders(file);
     if (!headers || !IsKnownMachine(*headers)) return std::nullopt;
     MappedImage image;
     image.file_ = file;
@@ -136,15 +73,15 @@ class MappedImage {
 
   std::optional<char> ByteAt(std::uint64_t rva) const {
     if (rva >= size_) return std::nullopt;
-    if (flat_) return rva < file_.size() ? file_[rva] : '\0';
+    if (flat_) return rva < file_.size() ? FileByte(rva) : '\0';
     // Later sections are mapped over earlier ones.
     for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
       if (rva < section->address || rva - section->address >= section->size) continue;
       const std::uint64_t offset = rva - section->address;
       const std::uint64_t position = section->fileStart + offset;
-      return offset < section->fileSize && position < file_.size() ? file_[position] : '\0';
+      return offset < section->fileSize && position < file_.size() ? FileByte(position) : '\0';
     }
-    return rva < headerSize_ ? file_[rva] : '\0';
+    return rva < headerSize_ ? FileByte(rva) : '\0';
   }
 
   /// size bytes from rva; nothing when they leave the image or outgrow the file, which no
@@ -176,45 +113,39 @@ class MappedImage {
   std::uint32_t ResourceRva() const { return resourceRva_; }
 
  private:
-  template <typename Visit>
-  bool ForEachSection(const ImageHeaders& headers, Visit visit) const {
-    for (std::uint16_t i = 0; i < headers.sectionCount; ++i) {
-      const std::uint64_t header = headers.sectionTable + kSectionHeaderSize * i;
-      const std::uint32_t virtualSize = ReadLe32(file_, header + 8).value_or(0);
-      const std::uint32_t address = ReadLe32(file_, header + 12).value_or(0);
-      const std::uint32_t rawSize = ReadLe32(file_, header + 16).value_or(0);
-      const std::uint32_t rawOffset = ReadLe32(file_, header + 20).value_or(0);
-      if (!visit(virtualSize, address, rawSize, rawOffset)) return false;
-    }
-    return true;
-  }
+  /// The file's byte at an offset already checked to lie inside it.
+  char FileByte(std::uint64_t offset) const { return file_[static_cast<std::size_t>(offset)]; }
 
-  bool FlatSectionsAgree(const ImageHeaders& headers) const {
+  bool FlatSectionsAgree(const PeHeaders& headers) const {
     if (headers.fileAlignment != headers.sectionAlignment) return false;
-    return ForEachSection(headers, [](std::uint32_t, std::uint32_t address, std::uint32_t,
-                                      std::uint32_t rawOffset) { return address == rawOffset; });
+    return std::all_of(headers.sections.begin(), headers.sections.end(),
+                       [](const PeSection& s) { return s.address == s.rawOffset; });
   }
 
   // The loader refuses a section that leaves the image or whose raw data leaves the file.
-  bool MapSections(const ImageHeaders& headers) {
+  bool MapSections(const PeHeaders& headers) {
     const std::uint64_t fileEnd = RoundUp(file_.size(), kSectorMask);
-    return ForEachSection(headers, [&](std::uint32_t virtualSize, std::uint32_t address,
-                                       std::uint32_t rawSize, std::uint32_t rawOffset) {
+    for (const PeSection& header : headers.sections) {
       MappedSection section;
-      section.address = address;
-      section.size = RoundUp(virtualSize != 0 ? virtualSize : rawSize, kPageMask);
-      section.fileStart = rawOffset & ~kSectorMask;
+      section.address = header.address;
+      section.size =
+          RoundUp(header.virtualSize != 0 ? header.virtualSize : header.rawSize, kPageMask);
+      section.fileStart = header.rawOffset & ~kSectorMask;
       section.fileSize = std::min(
-          RoundUp(std::uint64_t{rawSize} + (rawOffset & kSectorMask), kSectorMask), section.size);
-      if (address + RoundUp(section.size + (address & kPageMask), kPageMask) > size_) return false;
-      if (rawOffset == 0) section.fileSize = 0;
+          RoundUp(std::uint64_t{header.rawSize} + (header.rawOffset & kSectorMask), kSectorMask),
+          section.size);
+      if (section.address + RoundUp(section.size + (section.address & kPageMask), kPageMask) >
+          size_) {
+        return false;
+      }
+      if (header.rawOffset == 0) section.fileSize = 0;
       if (section.fileSize != 0 &&
-          (rawOffset >= file_.size() || section.fileStart + section.fileSize > fileEnd)) {
+          (header.rawOffset >= file_.size() || section.fileStart + section.fileSize > fileEnd)) {
         return false;
       }
       sections_.push_back(section);
-      return true;
-    });
+    }
+    return true;
   }
 
   std::string_view file_;
@@ -357,23 +288,8 @@ std::vector<std::uint16_t> LanguageOrder(std::uint16_t userLanguage) {
 
 }  // namespace
 
-std::optional<std::uint16_t> ReadLe16(std::string_view bytes, std::uint64_t offset) {
-  if (offset >= bytes.size() || bytes.size() - offset < 2) return std::nullopt;
-  const auto at = [&](std::uint64_t i) {
-    return static_cast<unsigned>(static_cast<unsigned char>(bytes[offset + i]));
-  };
-  return static_cast<std::uint16_t>(at(0) | (at(1) << 8));
-}
-
-std::optional<std::uint32_t> ReadLe32(std::string_view bytes, std::uint64_t offset) {
-  const std::optional<std::uint16_t> low = ReadLe16(bytes, offset);
-  const std::optional<std::uint16_t> high = ReadLe16(bytes, offset + 2);
-  if (!low || !high) return std::nullopt;
-  return static_cast<std::uint32_t>(*low | (std::uint32_t{*high} << 16));
-}
-
 bool IsX86Image(std::string_view file) {
-  const std::optional<ImageHeaders> headers = ReadHeaders(file);
+  const std::optional<PeHeaders> headers = ReadPeHeaders(file);
   return headers && headers->magic == kPe32Magic && MappedImage::Map(file).has_value();
 }
 

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sim/pe_headers.h"
+
 namespace kdx {
 
 /// Resource type ids the readers ask for.
@@ -18,12 +20,6 @@ struct PeResource {
   std::uint16_t language = 0;
   std::string data;
 };
-
-/// The little-endian 16-bit number at offset, or nothing when it lies past the end of bytes.
-std::optional<std::uint16_t> ReadLe16(std::string_view bytes, std::uint64_t offset);
-
-/// The little-endian 32-bit number at offset, or nothing when it lies past the end of bytes.
-std::optional<std::uint32_t> ReadLe32(std::string_view bytes, std::uint64_t offset);
 
 // The functions below read a file's bytes as Windows maps the image to read its resources:
 // a PE32 image for x86 or a PE32+ image for x64 whose headers and sections the loader accepts

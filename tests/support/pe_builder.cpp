@@ -183,6 +183,20 @@ std::string VersionString(std::u16string_view key, std::u16string_view value) {
   return VersionNode(key, Utf16(value) + std::string(2, '\0'), 1);
 }
 
+std::string FixedFileInfo() {
+  std::string fixed(52, '\0');
+  fixed.replace(0, 4, "\xBD\x04\xEF\xFE");
+  return fixed;
+}
+
+std::string VersionBlock(const std::vector<std::string>& strings) {
+  return VersionNode(
+      u"VS_VERSION_INFO", FixedFileInfo(), 0,
+      {VersionNode(u"StringFileInfo", "", 1, {VersionNode(u"040704E4", "", 1, strings)}),
+       VersionNode(u"VarFileInfo", "", 1,
+                   {VersionNode(u"Translation", std::string("\x07\x04\xE4\x04", 4), 0)})});
+}
+
 std::string MessageTable(const std::vector<TestMessageBlock>& blocks) {
   std::string table;
   PutLe32(table, 0, static_cast<std::uint32_t>(blocks.size()));

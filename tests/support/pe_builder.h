@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kdx::test {
@@ -51,11 +52,22 @@ std::string VersionNode(std::u16string_view key, std::string_view value, std::ui
 /// A text node of a string table: key and value with its NUL.
 std::string VersionString(std::u16string_view key, std::u16string_view value);
 
-/// A message entry: its bytes after length and flags, and its flags.
+/// A 52-byte fixed file info: the signature 0xFEEF04BD and zeros.
+std::string FixedFileInfo();
+
+/// A version block with the fixed file info, the given nodes under StringFileInfo\040704E4
+/// and a Translation 0x0407/1252 under VarFileInfo.
+std::string VersionBlock(const std::vector<std::string>& strings);
+
+/// A message entry: its bytes after length and flags, its flags, and its length field when
+/// that must differ from the real length.
 struct TestMessage {
+  TestMessage(std::string entryText, std::uint16_t entryFlags,
+              std::optional<std::uint16_t> entryLength = std::nullopt)
+      : text(std::move(entryText)), flags(entryFlags), length(entryLength) {}
+
   std::string text;
   std::uint16_t flags = 0;
-  /// The entry's length field when it must differ from the real one.
   std::optional<std::uint16_t> length;
 };
 
