@@ -63,8 +63,8 @@ std::optional<std::string> FindMessage(std::string_view image, std::uint32_t mes
   if (!entry) return std::nullopt;
   const std::optional<std::uint16_t> flags = ReadLe16(*table, *entry + 2);
   if (!flags || *entry + kEntryTextOffset > table->size()) return std::nullopt;
-  const std::string_view text =
-      std::string_view(*table).substr(static_cast<std::size_t>(*entry + kEntryTextOffset));
+  const std::string_view whole = *table;
+  const std::string_view text = whole.substr(static_cast<std::size_t>(*entry + kEntryTextOffset));
   return (*flags & kUnicodeFlag) != 0 ? UnicodeText(text) : AnsiText(text);
 }
 

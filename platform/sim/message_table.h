@@ -16,11 +16,12 @@ namespace kdx {
 /// is missing, even when another language has it. In the table, the first block whose id
 /// range holds messageId is searched, stepping over the entries before it by their lengths.
 /// An entry with flag bit 0 set holds UTF-16, converted to Windows-1252 one unit to one byte
-/// with '?' for what 1252 lacks; any other holds bytes taken as they are. The text runs to its
+/// with '?' for what 1252 lacks (Windows best-fits some, as U+0100 to 'A'); any other holds
+/// bytes taken as they are. The text runs to its
 /// first NUL, or to the end of the table's data when it has none.
 /// Nothing when the image is no x86 PE32 image (the only kind the 32-bit program can load, see
-/// IsX86Image), has no such table, or the table does not hold the
-/// id within its data.
+/// IsX86Image), has no such table, or the table does not hold the id within its data (where
+/// Windows reads on through memory).
 std::optional<std::string> FindMessage(std::string_view image, std::uint32_t messageId,
                                        std::uint16_t userLanguage);
 

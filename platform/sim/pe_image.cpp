@@ -19,10 +19,19 @@ constexpr std::uint64_t kDirectoryHeaderSize = 16;
 constexpr std::uint64_t kDirectoryEntrySize = 8;
 constexpr std::uint32_t kHighBit = 0x80000000;
 constexpr std::size_t kMaxListedResources = 4096;
+constexpr std::size_t kMaxListedBytes = 16 << 20;
+constexpr std::size_t kMaxVisitedEntries = 16384;
 constexpr std::uint16_t kEnglishUs = 0x0409;
 constexpr std::uint16_t kPrimaryLanguageMask = 0x03FF;
 
 std::uint64_t RoundUp(std::uint64_t value, std::uint64_t mask) { return (value + mask) & ~mask; }
+
+/// The little-endian number of 2 or 4 bytes at offset.
+std::optional<std::uint32_t> LittleEndian(std::string_view bytes, std::uint64_t offset,
+                                          std::size_t size) {
+  if (size == 2) return ReadLe16(bytes, offset);
+  return ReadLe32(bytes, offset);
+}
 
 bool IsKnownMachine(const PeHeaders& headers) {
   return (headers.magic == kPe32Magic && headers.machine == kMachineX86) ||
@@ -35,6 +44,8 @@ struct MappedSection {
   std::uint64_t size = 0;       // its virtual size (or raw size) rounded up to a page
   std::uint64_t fileStart = 0;  // the raw data's offset, rounded down to a 512-byte sector
   std::uint64_t fileSize = 0;   // bytes from the file; the rest of the section reads as zeros
+
+  bool Holds(std::uint64_t rva) const { return rva >= address && rva - address < size; }
 };
 
 /// The image as the loader maps it for LoadLibraryExA with DONT_RESOLVE_DLL_REFERENCES, and
@@ -71,50 +82,82 @@ class MappedImage {
     return image.MapSections(*headers) ? std::optional(image) : std::nullopt;
   }
 
-  std::optional<char> ByteAt(std::uint64_t rva) const {
-    if (rva >= size_) return std::nullopt;
-    if (flat_) return rva < file_.size() ? FileByte(rva) : '\0';
-    // Later sections are mapped over earlier ones.
-    for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
-      if (rva < section->address || rva - section->address >= section->size) continue;
-      const std::uint64_t offset = rva - section->address;
-      const std::uint64_t position = section->fileStart + offset;
-      return offset < section->fileSize && position < file_.size() ? FileByte(position) : '\0';
-    }
-    return rva < headerSize_ ? FileByte(rva) : '\0';
-  }
-
   /// size bytes from rva; nothing when they leave the image or outgrow the file, which no
   /// real resource does.
   std::optional<std::string> Read(std::uint64_t rva, std::uint64_t size) const {
-    if (size > file_.size()) return std::nullopt;
+    if (size > file_.size() || rva > size_ || size_ - rva < size) return std::nullopt;
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(size));
-    for (std::uint64_t i = 0; i < size; ++i) {
-      const std::optional<char> byte = ByteAt(rva + i);
-      if (!byte) return std::nullopt;
-      bytes.push_back(*byte);
+    while (bytes.size() < size) {
+      const Run run = RunAt(rva + bytes.size());
+      const auto length = static_cast<std::size_t>(std::min(run.length, size - bytes.size()));
+      if (run.fromFile) {
+        bytes.append(file_.substr(static_cast<std::size_t>(run.position), length));
+      } else {
+        bytes.append(length, '\0');
+      }
     }
     return bytes;
   }
 
-  std::optional<std::uint32_t> Le32(std::uint64_t rva) const {
-    const std::optional<std::string> bytes = Read(rva, 4);
-    if (!bytes) return std::nullopt;
-    return ReadLe32(*bytes, 0);
-  }
+  std::optional<std::uint32_t> Le32(std::uint64_t rva) const { return Number(rva, 4); }
 
   std::optional<std::uint16_t> Le16(std::uint64_t rva) const {
-    const std::optional<std::string> bytes = Read(rva, 2);
-    if (!bytes) return std::nullopt;
-    return ReadLe16(*bytes, 0);
+    const std::optional<std::uint32_t> number = Number(rva, 2);
+    if (!number) return std::nullopt;
+    return static_cast<std::uint16_t>(*number);
   }
 
   std::uint32_t ResourceRva() const { return resourceRva_; }
 
  private:
-  /// The file's byte at an offset already checked to lie inside it.
-  char FileByte(std::uint64_t offset) const { return file_[static_cast<std::size_t>(offset)]; }
+  /// A stretch of the view whose bytes come from one place: the file from position on, or
+  /// zeros.
+  struct Run {
+    bool fromFile = false;
+    std::uint64_t position = 0;
+    std::uint64_t length = 0;
+  };
+
+  static Run FileRun(std::uint64_t position, std::uint64_t length) {
+    return {true, position, length};
+  }
+  static Run Zeros(std::uint64_t length) { return {false, 0, length}; }
+
+  /// The little-endian number of 2 or 4 bytes at rva. Most lie in one run: read them there
+  /// without a copy.
+  std::optional<std::uint32_t> Number(std::uint64_t rva, std::size_t bytes) const {
+    if (rva >= size_ || size_ - rva < bytes) return std::nullopt;
+    const Run run = RunAt(rva);
+    if (run.length >= bytes) return run.fromFile ? LittleEndian(file_, run.position, bytes) : 0;
+    const std::optional<std::string> copy = Read(rva, bytes);
+    if (!copy) return std::nullopt;
+    return LittleEndian(*copy, 0, bytes);
+  }
+
+  /// The run at rva, which lies inside the view. Later sections are mapped over earlier ones
+  /// and the headers, so each run ends where a section mapped after its source begins.
+  Run RunAt(std::uint64_t rva) const {
+    if (flat_) return rva < file_.size() ? FileRun(rva, file_.size() - rva) : Zeros(size_ - rva);
+    std::size_t later = sections_.size();
+    while (later > 0 && !sections_[later - 1].Holds(rva)) --later;
+    Run run = later > 0           ? SectionRun(sections_[later - 1], rva)
+              : rva < headerSize_ ? FileRun(rva, headerSize_ - rva)
+                                  : Zeros(size_ - rva);
+    for (std::size_t i = later; i < sections_.size(); ++i) {
+      if (sections_[i].address > rva) run.length = std::min(run.length, sections_[i].address - rva);
+    }
+    return run;
+  }
+
+  Run SectionRun(const MappedSection& section, std::uint64_t rva) const {
+    const std::uint64_t offset = rva - section.address;
+    const std::uint64_t position = section.fileStart + offset;
+    if (offset < section.fileSize && position < file_.size()) {
+      return FileRun(position, std::min(section.fileSize - offset, file_.size() - position));
+    }
+    return Zeros(section.size - offset);
+  }
 
   bool FlatSectionsAgree(const PeHeaders& headers) const {
     if (headers.fileAlignment != headers.sectionAlignment) return false;
@@ -262,14 +305,39 @@ std::optional<Directory> TypeDirectory(const ResourceTree& tree, std::uint16_t t
   return tree.SubdirectoryOf(tree.FindById(*root, type, true));
 }
 
+/// The resources listed so far, bounded in count and bytes, and the entries looked at,
+/// bounded too: directories that share their entries must not make the walk quadratic.
+class BoundedListing {
+ public:
+  bool Full() const {
+    return resources_.size() == kMaxListedResources || bytes_ >= kMaxListedBytes ||
+           visited_ >= kMaxVisitedEntries;
+  }
+
+  void Visit() { ++visited_; }
+
+  void Add(PeResource resource) {
+    bytes_ += resource.data.size();
+    resources_.push_back(std::move(resource));
+  }
+
+  std::vector<PeResource> Take() { return std::move(resources_); }
+
+ private:
+  std::vector<PeResource> resources_;
+  std::size_t bytes_ = 0;
+  std::size_t visited_ = 0;
+};
+
 void ListLanguages(const ResourceTree& tree, const Directory& languages, std::uint16_t id,
-                   std::vector<PeResource>& resources) {
-  for (int index = 0; index < languages.EntryCount(); ++index) {
+                   BoundedListing& listing) {
+  for (int index = 0; index < languages.EntryCount() && !listing.Full(); ++index) {
+    listing.Visit();
     const std::optional<DirectoryEntry> entry = tree.EntryAt(languages, index);
-    if (!entry || resources.size() == kMaxListedResources) return;
+    if (!entry) return;
     if (entry->IsNamed() || entry->IsDirectory()) continue;
     if (std::optional<std::string> data = tree.DataOf(*entry)) {
-      resources.push_back({id, entry->Id(), std::move(*data)});
+      listing.Add({id, entry->Id(), std::move(*data)});
     }
   }
 }
@@ -294,20 +362,21 @@ bool IsX86Image(std::string_view file) {
 }
 
 std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t type) {
-  std::vector<PeResource> resources;
   const std::optional<ResourceTree> tree = ResourceTree::Open(file);
-  if (!tree) return resources;
+  if (!tree) return {};
   const std::optional<Directory> names = TypeDirectory(*tree, type);
-  if (!names) return resources;
-  for (int index = 0; index < names->EntryCount(); ++index) {
+  if (!names) return {};
+  BoundedListing listing;
+  for (int index = 0; index < names->EntryCount() && !listing.Full(); ++index) {
+    listing.Visit();
     const std::optional<DirectoryEntry> entry = tree->EntryAt(*names, index);
-    if (!entry || resources.size() == kMaxListedResources) break;
+    if (!entry) break;
     if (entry->IsNamed() || !entry->IsDirectory()) continue;
     if (const std::optional<Directory> languages = tree->DirectoryAt(entry->Offset())) {
-      ListLanguages(*tree, *languages, entry->Id(), resources);
+      ListLanguages(*tree, *languages, entry->Id(), listing);
     }
   }
-  return resources;
+  return listing.Take();
 }
 
 std::optional<std::string> FindPeResource(std::string_view file, std::uint16_t type,

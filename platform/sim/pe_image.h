@@ -35,8 +35,8 @@ bool IsX86Image(std::string_view file);
 /// Lists every resource of one type, in directory order: each integer-id name, and in it each
 /// language. Named entries are passed over, and so is a resource whose data leaves the image
 /// or is larger than the file. The type is looked up as the loader does (a binary search over
-/// the integer ids). The walk has three fixed levels and lists at most 4,096 resources, so
-/// directories that point back at themselves end it too.
+/// the integer ids). The walk has three fixed levels and stops after 4,096 resources, 16 MiB of
+/// data or 16,384 directory entries, so directories that point back at themselves end it too.
 std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t type);
 
 /// The data of resource (type, id) as FindResourceA(module, id, type) finds it, i.e. with the

@@ -13,7 +13,6 @@ namespace kdx {
 namespace {
 
 using test::MessageTable;
-using test::TestMessage;
 using test::Utf16;
 
 std::string PeFile(const std::string& name) {

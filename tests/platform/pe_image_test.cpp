@@ -185,8 +185,8 @@ void PutLe32(std::string& bytes, std::size_t offset, std::uint32_t value) {
 void PutSameEntries(std::string& section, std::size_t offset, std::uint16_t count,
                     std::uint32_t target) {
   PutLe32(section, offset + 12, std::uint32_t{count} << 16);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    PutLe32(section, offset + 16 + 8 * i, i + 1);
+  for (std::size_t i = 0; i < count; ++i) {
+    PutLe32(section, offset + 16 + 8 * i, static_cast<std::uint32_t>(i + 1));
     PutLe32(section, offset + 20 + 8 * i, target);
   }
 }
