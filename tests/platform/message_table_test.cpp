@@ -19,11 +19,6 @@ std::string PeFile(const std::string& name) {
   return test::ReadFileBytes(std::filesystem::path(KDX_SOURCE_DIR) / "tests/data/pe" / name);
 }
 
-/// An image whose message table (id 1, language 0x0409) holds the given blocks.
-std::string TableImage(const std::vector<test::TestMessageBlock>& blocks) {
-  return test::ResourceImage({{11, 1, 0x0409, MessageTable(blocks)}});
-}
-
 struct MessageCase {
   const char* file;
   std::uint16_t userLanguage;
@@ -76,29 +71,14 @@ TEST(MessageTableTest, ReadsRawTable) {
 
 // Entries as Wine's FormatMessageA takes them: flags, missing NULs, lengths and blocks.
 TEST(MessageTableTest, ReadsEntriesAsFormatMessage) {
-  const std::string utf8 =
-      "utf8 thr\xC3\xA9"
-      "e";
-  const std::string image = TableImage({
-      {1,
-       {{std::string("ansi\0\0\0\0", 8), 0},
-        {Utf16(u"utf16") + std::string(2, '\0'), 1},
-        {utf8 + std::string(1, '\0'), 2},
-        {Utf16(u"flags 3") + std::string(2, '\0'), 3},
-        {"nonul", 0},
-        {std::string("six\0", 4), 0},
-        {std::string("\x81\x8D\x8F\x90\x9D\xFF\0\0", 8), 0},
-        {Utf16(u"sur\U0001F600\u0100") + std::string(2, '\0'), 1},
-        {std::string("zero\0\0\0\0", 8), 0, 0},
-        {std::string("ten\0", 4), 0}}},
-      {5, {{std::string("five again\0\0", 12), 0}}},
-      {100, {{std::string("hundred\0", 8), 0}}},
-  });
+  const std::string image = test::ResourceImage({{11, 1, 0x0409, test::OddMessageTable()}});
   const std::vector<std::pair<std::uint32_t, std::optional<std::string>>> cases = {
       {1, "ansi"},
       {2, "utf16"},
       // flag 2 (UTF-8 on newer Windows) is not Unicode: the bytes come as they are
-      {3, utf8},
+      {3,
+       "utf8 thr\xC3\xA9"
+       "e"},
       // any flags with bit 0 set mean UTF-16
       {4, "flags 3"},
       // a text without NUL runs on into the next entry's length field
@@ -106,8 +86,8 @@ TEST(MessageTableTest, ReadsEntriesAsFormatMessage) {
       {6, "six"},
       // bytes 1252 leaves undefined pass through
       {7, "\x81\x8D\x8F\x90\x9D\xFF"},
-      // each UTF-16 unit is one byte: a surrogate pair gives "??" (Windows best-fits U+0100)
-      {8, "sur???"},
+      // each UTF-16 unit is one byte: a surrogate pair gives "??"
+      {8, "sur??"},
       // an entry of length 0 holds the walk: the ids after it all read it
       {9, "zero"},
       {10, "zero"},

@@ -93,19 +93,7 @@ struct QueryCase {
 
 // Keys, value lengths and types as VerQueryValueA takes them under Wine.
 TEST(VersionInfoTest, QueriesStringsAsVerQueryValue) {
-  const std::string block = test::VersionBlock({
-      VersionNode(u"NoNul", Utf16(u"abc"), 1),
-      VersionNode(u"ByteLength", Utf16(u"abc") + std::string(2, '\0'), 1, {}, 8),
-      VersionNode(u"Empty", "", 1, {}, 0),
-      VersionString(u"Twice", u"first"),
-      VersionString(u"Twice", u"second"),
-      VersionString(u"MiXeD", u"mixed case"),
-      VersionString(u"\u00C4\u00D6\u00DC", u"umlaut key"),
-      VersionNode(u"Binary", Utf16(u"binary") + std::string(2, '\0'), 0),
-      VersionString(u"Euro\u20AC", u"euro key"),
-      VersionString(u"Dotted\u0130", u"dotted key"),
-      VersionString(u"Wide", u"A\u0100B\u2260C\U0001F600D"),
-  });
+  const std::string block = test::OddVersionBlock();
   const std::vector<QueryCase> cases = {
       // a value without NUL ends where its length ends
       {"NoNul", "abc"},
@@ -155,10 +143,9 @@ TEST(VersionInfoTest, RootLengthInsideAValue) {
   const std::vector<std::pair<std::size_t, std::string>> cases = {
       {value, ""}, {value + 2, "l?"}, {value + 4, "la??"}};
   for (const auto& [rootLength, expected] : cases) {
-    std::string block = intact;
-    block[0] = static_cast<char>(rootLength & 0xFF);
-    block[1] = static_cast<char>(rootLength >> 8);
-    EXPECT_EQ(QueryVersionValue(block, "\\StringFileInfo\\040704E4\\CompanyName"), expected)
+    EXPECT_EQ(QueryVersionValue(test::WithRootLength(intact, rootLength),
+                                "\\StringFileInfo\\040704E4\\CompanyName"),
+              expected)
         << "root length " << rootLength;
   }
 }

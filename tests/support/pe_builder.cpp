@@ -218,4 +218,48 @@ std::string MessageTable(const std::vector<TestMessageBlock>& blocks) {
   return table + entries;
 }
 
+std::string OddVersionBlock() {
+  return VersionBlock({
+      VersionNode(u"NoNul", Utf16(u"abc"), 1),
+      VersionNode(u"ByteLength", Utf16(u"abc") + std::string(2, '\0'), 1, {}, 8),
+      VersionNode(u"Empty", "", 1, {}, 0),
+      VersionString(u"Twice", u"first"),
+      VersionString(u"Twice", u"second"),
+      VersionString(u"MiXeD", u"mixed case"),
+      VersionString(u"\u00C4\u00D6\u00DC", u"umlaut key"),
+      VersionNode(u"Binary", Utf16(u"binary") + std::string(2, '\0'), 0),
+      VersionString(u"Euro\u20AC", u"euro key"),
+      VersionString(u"Dotted\u0130", u"dotted key"),
+      VersionString(u"Wide", u"A\u0100B\u2260C\U0001F600D"),
+      VersionString(u"ProductVersion", u"2.9"),
+      VersionString(u"CompanyName", u"Kelmo"),
+  });
+}
+
+std::string WithRootLength(std::string block, std::size_t rootLength) {
+  PutLe16(block, 0, static_cast<std::uint16_t>(rootLength));
+  return block;
+}
+
+std::string OddMessageTable() {
+  return MessageTable({
+      {1,
+       {{std::string("ansi\0\0\0\0", 8), 0},
+        {Utf16(u"utf16") + std::string(2, '\0'), 1},
+        {std::string("utf8 thr\xC3\xA9"
+                     "e\0",
+                     12),
+         2},
+        {Utf16(u"flags 3") + std::string(2, '\0'), 3},
+        {"nonul", 0},
+        {std::string("six\0", 4), 0},
+        {std::string("\x81\x8D\x8F\x90\x9D\xFF\0\0", 8), 0},
+        {Utf16(u"sur\U0001F600") + std::string(2, '\0'), 1},
+        {std::string("zero\0\0\0\0", 8), 0, 0},
+        {std::string("ten\0", 4), 0}}},
+      {5, {{std::string("five again\0\0", 12), 0}}},
+      {100, {{std::string("hundred\0", 8), 0}}},
+  });
+}
+
 }  // namespace kdx::test

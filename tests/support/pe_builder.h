@@ -59,6 +59,16 @@ std::string FixedFileInfo();
 /// and a Translation 0x0407/1252 under VarFileInfo.
 std::string VersionBlock(const std::vector<std::string>& strings);
 
+/// The block of odd nodes the version tests share, all under StringFileInfo\040704E4: NoNul (a
+/// value without NUL), ByteLength (a value length counted in bytes), Empty (value length 0),
+/// Twice (twice: "first", then "second"), MiXeD, \u00C4\u00D6\u00DC, Binary (a text of type
+/// 0), Euro\u20AC, Dotted\u0130, Wide (characters outside 1252), ProductVersion "2.9" and
+/// CompanyName "Kelmo".
+std::string OddVersionBlock();
+
+/// block with its root length set to rootLength.
+std::string WithRootLength(std::string block, std::size_t rootLength);
+
 /// A message entry: its bytes after length and flags, its flags, and its length field when
 /// that must differ from the real length.
 struct TestMessage {
@@ -79,5 +89,11 @@ struct TestMessageBlock {
 
 /// A message table resource of the given blocks.
 std::string MessageTable(const std::vector<TestMessageBlock>& blocks);
+
+/// The table of odd entries the message tests share. Ids 1 to 10 in one block: ANSI "ansi",
+/// UTF-16 "utf16", UTF-8 bytes with flags 2, UTF-16 with flags 3, "nonul" without NUL, "six",
+/// bytes 1252 leaves undefined, UTF-16 with a surrogate pair, "zero" with length 0, "ten";
+/// then id 5 again in a second block and id 100 in a third.
+std::string OddMessageTable();
 
 }  // namespace kdx::test

@@ -159,20 +159,7 @@ std::string NumberedName(const char* stem, std::size_t n) {
 // Keys, lengths and types of hand-made blocks read as VerQueryValueA reads them.
 TEST(DifferentialVersion, QueriesAsVerQueryValue) {
   TempFolder folder("pe-version");
-  const std::string block = test::VersionBlock({
-      VersionNode(u"NoNul", Utf16(u"abc"), 1),
-      VersionNode(u"ByteLength", Utf16(u"abc") + std::string(2, '\0'), 1, {}, 8),
-      VersionNode(u"Empty", "", 1, {}, 0),
-      VersionString(u"Twice", u"first"),
-      VersionString(u"Twice", u"second"),
-      VersionString(u"MiXeD", u"mixed case"),
-      VersionString(u"\u00C4\u00D6\u00DC", u"umlaut key"),
-      VersionNode(u"Binary", Utf16(u"binary") + std::string(2, '\0'), 0),
-      VersionString(u"Euro\u20AC", u"euro key"),
-      VersionString(u"Dotted\u0130", u"dotted key"),
-      VersionString(u"ProductVersion", u"2.9"),
-      VersionString(u"CompanyName", u"Kelmo"),
-  });
+  const std::string block = test::OddVersionBlock();
   const std::string path =
       WriteImage(folder, "kdx_version_edges.dll", test::ResourceImage({{16, 1, 0x0407, block}}));
   ExpectSameVersion(path);
@@ -205,9 +192,7 @@ TEST(DifferentialVersion, RootLengthInsideAValue) {
   const std::string intact = test::VersionBlock({VersionString(u"CompanyName", u"late value")});
   const std::size_t value = intact.find(Utf16(u"late"));
   for (const std::size_t rootLength : {value, value + 2, value + 4}) {
-    std::string block = intact;
-    block[0] = static_cast<char>(rootLength & 0xFF);
-    block[1] = static_cast<char>(rootLength >> 8);
+    const std::string block = test::WithRootLength(intact, rootLength);
     const std::string path = WriteImage(folder, NumberedName("kdx_root", rootLength),
                                         test::ResourceImage({{16, 1, 0x0407, block}}));
     const std::string subBlock = "\\StringFileInfo\\040704E4\\CompanyName";
@@ -241,24 +226,7 @@ TEST(DifferentialVersion, BestFitIsNotCopied) {
 // lengths, bytes 1252 leaves undefined, surrogates, blocks.
 TEST(DifferentialMessages, EntriesAsFormatMessage) {
   TempFolder folder("pe-messages");
-  const std::string table = test::MessageTable({
-      {1,
-       {{std::string("ansi\0\0\0\0", 8), 0},
-        {Utf16(u"utf16") + std::string(2, '\0'), 1},
-        {std::string("utf8 thr\xC3\xA9"
-                     "e\0",
-                     11),
-         2},
-        {Utf16(u"flags 3") + std::string(2, '\0'), 3},
-        {"nonul", 0},
-        {std::string("six\0", 4), 0},
-        {std::string("\x81\x8D\x8F\x90\x9D\xFF\0\0", 8), 0},
-        {Utf16(u"sur\U0001F600") + std::string(2, '\0'), 1},
-        {std::string("zero\0\0\0\0", 8), 0, 0},
-        {std::string("ten\0", 4), 0}}},
-      {5, {{std::string("five again\0\0", 12), 0}}},
-      {100, {{std::string("hundred\0", 8), 0}}},
-  });
+  const std::string table = test::OddMessageTable();
   ExpectSameMessages(
       WriteImage(folder, "kdx_message_edges.dll", test::ResourceImage({{11, 1, 0x0409, table}})),
       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 100, 101});
