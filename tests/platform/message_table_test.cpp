@@ -13,7 +13,6 @@ namespace kdx {
 namespace {
 
 using test::MessageTable;
-using test::Utf16;
 
 std::string PeFile(const std::string& name) {
   return test::ReadFileBytes(std::filesystem::path(KDX_SOURCE_DIR) / "tests/data/pe" / name);

@@ -14,7 +14,6 @@ namespace kdx {
 namespace {
 
 using test::Utf16;
-using test::VersionNode;
 using test::VersionString;
 
 std::string PeFile(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,6 @@ namespace kdx {
 namespace {
 
 using test::Utf16;
-using test::VersionNode;
 using test::VersionString;
 using testing::TempFolder;
 
@@ -118,8 +118,8 @@ void ExpectSameMessages(const std::string& path, const std::vector<DWORD>& ids) 
   if (module != nullptr) ::FreeLibrary(module);
 }
 
-const std::vector<DWORD> kMessageIds = {0x0,   0x1,        0x2,        0x3,       0x4,
-                                        0x3E8, 0xB0010001, 0xC0000064, 0xC0000065};
+constexpr DWORD kMessageIds[] = {0x0,   0x1,        0x2,        0x3,       0x4,
+                                 0x3E8, 0xB0010001, 0xC0000064, 0xC0000065};
 
 class DifferentialFile : public ::testing::TestWithParam<const char*> {};
 
@@ -128,7 +128,8 @@ TEST_P(DifferentialFile, VersionAndMessagesAsWindows) {
   ASSERT_EQ(LANGIDFROMLCID(::GetUserDefaultLCID()), UserLanguage())
       << "the readers take one language for thread and user";
   ExpectSameVersion(DataPath(GetParam()));
-  ExpectSameMessages(DataPath(GetParam()), kMessageIds);
+  ExpectSameMessages(DataPath(GetParam()),
+                     std::vector<DWORD>(std::begin(kMessageIds), std::end(kMessageIds)));
 }
 
 INSTANTIATE_TEST_SUITE_P(PeFiles, DifferentialFile,
@@ -141,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(PeFiles, DifferentialFile,
 /// Writes bytes as a file in folder and gives its path.
 std::string WriteImage(const TempFolder& folder, const std::string& name,
                        const std::string& bytes) {
-  const std::string path = folder.Path() + name;
+  std::string path = folder.Path() + name;
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
