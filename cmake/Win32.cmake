@@ -72,9 +72,10 @@ file(GLOB KDX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 
 add_executable(kdx_win32_tests ${KDX_PORTABLE_TEST_SOURCES} ${KDX_WIN32_TEST_SOURCES})
 target_include_directories(kdx_win32_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
-# ole32 and uuid: the shortcut tests drive the shell's own IShellLinkA.
+# ole32 and uuid: the shortcut tests drive the shell's own IShellLinkA; version: the resource
+# readers' tests ask GetFileVersionInfoA and VerQueryValueA as well.
 target_link_libraries(kdx_win32_tests PRIVATE kdx_console kdx_sim kdx_win32 gtest gtest_main gmock
-                                              ole32 uuid)
+                                              ole32 uuid version)
 target_link_options(kdx_win32_tests PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 target_compile_definitions(kdx_win32_tests PRIVATE KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
