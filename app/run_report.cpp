@@ -18,6 +18,7 @@ RunOutcome RunReport(RunContext& context) {
     context.monitorRunning = false;
     context.spoolerRunning = false;
     context.installedPrinterNames.clear();
+    context.fileList.Clear();
     CollectAll(context);
     return Button2Click(context) ? RunOutcome::Written : RunOutcome::Cancelled;
   } catch (const KdxError& error) {

@@ -11,6 +11,7 @@ inline constexpr long kErrorTooManyOpenFiles = 4;
 inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorReadFault = 30;
+inline constexpr long kErrorSharingViolation = 32;
 inline constexpr long kErrorHandleDiskFull = 39;
 inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorDiskFull = 112;
@@ -20,5 +21,6 @@ inline constexpr long kErrorBadPathname = 161;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
 inline constexpr long kErrorNoToken = 1008;
+inline constexpr long kErrorResourceTypeNotFound = 1813;
 
 }  // namespace kdx

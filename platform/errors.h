@@ -27,6 +27,13 @@ class EInOutError : public KdxError {
   int code_;
 };
 
+/// A file that cannot be opened for reading; the message names the file and the system's
+/// reason.
+class EFOpenError : public KdxError {
+ public:
+  using KdxError::KdxError;
+};
+
 /// A value that does not fit the buffer it must be read into.
 class ERangeError : public KdxError {
  public:

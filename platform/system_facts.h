@@ -49,6 +49,12 @@ struct LocaleFormats {
 /// systems and wrap its count on others, so they count as a failed expansion everywhere.
 inline constexpr std::size_t kExpandSourceLimit = 32766;
 
+/// CompareStringA's results.
+inline constexpr int kCompareFailed = 0;
+inline constexpr int kCompareLessThan = 1;
+inline constexpr int kCompareEqual = 2;
+inline constexpr int kCompareGreaterThan = 3;
+
 /// An access token opened for query; closing happens on destruction.
 class AccessToken {
  public:
@@ -92,6 +98,12 @@ class SystemFacts {
   virtual std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) = 0;
   /// The system's raw message text for an error code (FormatMessageA, system language).
   virtual std::string FormatMessageA(std::uint32_t code) = 0;
+  /// CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, b): kCompareLessThan,
+  /// kCompareEqual or kCompareGreaterThan as the user locale orders the texts without case.
+  virtual int CompareStringA(const std::string& a, const std::string& b) = 0;
+  /// A file time (100 ns since 1601, UTC) as local calendar date and time
+  /// (FileTimeToLocalFileTime, then FileTimeToSystemTime); nothing when either fails.
+  virtual std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) = 0;
 };
 
 }  // namespace kdx

@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "report/file_list_writer.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 
@@ -99,6 +100,7 @@ void WriteReportBody(RunContext& context, ReportWriter& writer) {
   writer.WriteReportLine("[REGEDIT END]");
   writer.WriteReportLine("");
   writer.WriteReportLine("[FILELIST]");
+  WriteFileList(context.fileList, writer);
   writer.WriteReportLine("[FILELIST END]");
   writer.WriteReportLine("");
   writer.WriteReportLine("");

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "run/file_list.h"
 #include "run/front_end.h"
 #include "run/report_table.h"
 
@@ -19,7 +20,10 @@ struct NumberSeparators {
 /// program's only shared state.
 struct RunContext {
   RunContext(Platform& platformIn, FrontEnd& frontEndIn)
-      : platform(platformIn), frontEnd(frontEndIn) {}
+      : platform(platformIn),
+        frontEnd(frontEndIn),
+        localeFormats(platformIn.System().GetLocaleFormats()),
+        fileList(platformIn.System()) {}
 
   /// Appends a line to the status log and lets pending messages run.
   void LogStatus(const std::string& line);
@@ -35,8 +39,10 @@ struct RunContext {
   ReportTable table;
   std::vector<std::string> statusLog;
   NumberSeparators separators;
+  LocaleFormats localeFormats;  ///< the user locale's date and time formats, read at start-up
 
   std::vector<std::string> installedPrinterNames;
+  FileList fileList;
   bool monitorRunning = false;
   bool spoolerRunning = false;
   std::string windowsDir;  ///< with trailing "\" until the label software step, then without
@@ -47,6 +53,10 @@ struct RunContext {
   std::string driverDir;  ///< with trailing "\"
   SystemTime runTime;
   std::string computerName;
+  std::string v4Program;
+  std::string v4AppDir;  ///< without trailing "\"
+  std::string v5Program;
+  std::string v5AppDir;  ///< without trailing "\"
 };
 
 }  // namespace kdx

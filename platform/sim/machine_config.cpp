@@ -1,12 +1,15 @@
 #include "platform/sim/machine_config.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "platform/file_system.h"
 #include "platform/sim/json_lines.h"
 #include "platform/sim/machine_error.h"
 #include "platform/text_encoding.h"
+#include "platform/upcase.h"
 
 namespace kdx {
 
@@ -205,6 +208,34 @@ std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ReadRegistryAcce
   return rules;
 }
 
+SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
+  r.CheckMembers(f, path, {"lastWrite", "attributes", "openError"});
+  SimFileFacts facts;
+  if (f.contains("lastWrite"))
+    facts.lastWrite = ReadLocalTime(r, f["lastWrite"], Child(path, "lastWrite"));
+  if (f.contains("attributes")) {
+    const Path attributesPath = Child(path, "attributes");
+    facts.attributes = ParseAttributeLetters(r.Text(f["attributes"], attributesPath));
+    if (!facts.attributes)
+      r.Fail(attributesPath, "attribute letters from A, C, D, H, R, S, T or N");
+  }
+  if (f.contains("openError")) {
+    facts.openError = static_cast<long>(r.Unsigned(f["openError"], Child(path, "openError")));
+  }
+  return facts;
+}
+
+std::map<std::string, SimFileFacts> ReadFiles(const Reader& r, const json& files,
+                                              const Path& path) {
+  if (!files.is_object()) r.Fail(path, "an object of Windows paths and what is known of them");
+  std::map<std::string, SimFileFacts> facts;
+  for (const auto& [windowsPath, file] : files.items()) {
+    facts[NormalWindowsPath(Utf8ToCp1252(windowsPath))] =
+        ReadFileFacts(r, file, Child(path, windowsPath));
+  }
+  return facts;
+}
+
 ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& path) {
   r.CheckMembers(f, path, {"failAfterBytes", "errorCode", "failures"});
   ReportFileFault fault;
@@ -220,6 +251,34 @@ ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& 
 }
 
 }  // namespace
+
+std::string NormalWindowsPath(std::string_view path) {
+  std::string normal;
+  normal.reserve(path.size());
+  for (char c : path) {
+    if (c == '/') c = '\\';
+    if (c == '\\' && !normal.empty() && normal.back() == '\\') continue;
+    normal.push_back(UpcaseAnsiChar(c));
+  }
+  if (!normal.empty() && normal.back() == '\\') normal.pop_back();
+  return normal;
+}
+
+std::optional<std::uint32_t> ParseAttributeLetters(std::string_view letters) {
+  static constexpr std::pair<char, std::uint32_t> kLetters[] = {
+      {'A', kFileAttributeArchive},   {'C', kFileAttributeCompressed},
+      {'D', kFileAttributeDirectory}, {'H', kFileAttributeHidden},
+      {'R', kFileAttributeReadOnly},  {'S', kFileAttributeSystem},
+      {'T', kFileAttributeTemporary}, {'N', kFileAttributeNormal}};
+  std::uint32_t attributes = 0;
+  for (const char c : letters) {
+    const auto* found = std::find_if(std::begin(kLetters), std::end(kLetters),
+                                     [&](const auto& letter) { return letter.first == c; });
+    if (found == std::end(kLetters)) return std::nullopt;
+    attributes |= found->second;
+  }
+  return attributes;
+}
 
 std::optional<Sid> ParseSid(std::string_view text) {
   if (text.size() < 4 || text.substr(0, 4) != "S-1-") return std::nullopt;
@@ -280,10 +339,10 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
-  r.CheckMembers(
-      doc, {},
-      {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken", "processToken",
-       "environment", "localTime", "locale", "messages", "registryAccess", "reportFile"});
+  r.CheckMembers(doc, {},
+                 {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken",
+                  "processToken", "environment", "localTime", "locale", "utcOffsetMinutes",
+                  "userLanguage", "messages", "registryAccess", "reportFile", "files"});
   for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
     if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
   }
@@ -311,6 +370,18 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     config.localTime = ReadLocalTime(r, doc["localTime"], {"localTime"});
   }
   if (doc.contains("locale")) config.locale = ReadLocale(r, doc["locale"], {"locale"});
+  if (doc.contains("utcOffsetMinutes")) {
+    const json& offset = doc["utcOffsetMinutes"];
+    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -14 * 60 ||
+        offset.get<std::int64_t>() > 14 * 60) {
+      r.Fail({"utcOffsetMinutes"}, "whole minutes from -840 to 840");
+    }
+    config.utcOffsetMinutes = static_cast<int>(offset.get<std::int64_t>());
+  }
+  if (doc.contains("userLanguage")) {
+    config.userLanguage =
+        static_cast<std::uint16_t>(r.Unsigned(doc["userLanguage"], {"userLanguage"}, 0xFFFF));
+  }
   config.messages = doc.contains("messages") ? ReadMessages(r, doc["messages"], {"messages"})
                                              : GermanSystemMessages();
   if (doc.contains("registryAccess")) {
@@ -319,6 +390,7 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
   if (doc.contains("reportFile")) {
     config.reportFileFault = ReadReportFileFault(r, doc["reportFile"], {"reportFile"});
   }
+  if (doc.contains("files")) config.files = ReadFiles(r, doc["files"], {"files"});
   return config;
 }
 

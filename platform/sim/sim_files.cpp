@@ -6,6 +6,14 @@
 #include <fstream>
 
 #include "platform/error_codes.h"
+#include "platform/file_paths.h"
+#include "platform/registry.h"
+#include "platform/sim/file_time.h"
+#include "platform/sim/ini_file.h"
+#include "platform/sim/shell_link.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
+#include "platform/sim/version_info.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 
@@ -14,6 +22,10 @@ namespace kdx {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::uint32_t kPlatformNt = 2;
+constexpr char kIniFileMappingKey[] =
+    "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\";
 
 long Win32ErrorOfErrno(int error) {
   switch (error) {
@@ -37,16 +49,32 @@ long Win32ErrorOfErrno(int error) {
 // File streams take the host's Unicode paths on every host, narrow C calls do not.
 class HostInputFile : public InputFile {
  public:
-  explicit HostInputFile(std::ifstream in) : in_(std::move(in)) {}
+  HostInputFile(std::ifstream in, const FileInformation& information)
+      : in_(std::move(in)), information_(information) {}
 
   long Read(char* buffer, std::size_t size, std::size_t& count) override {
     in_.read(buffer, static_cast<std::streamsize>(size));
     count = static_cast<std::size_t>(in_.gcount());
-    return in_.bad() ? kErrorReadFault : kErrorSuccess;
+    if (in_.bad()) return kErrorReadFault;
+    // A short read only marks the end; the next read finds nothing, as ReadFile does.
+    in_.clear();
+    return kErrorSuccess;
+  }
+
+  long Seek(std::uint64_t offset) override {
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(offset));
+    return in_ ? kErrorSuccess : kErrorInvalidParameter;
+  }
+
+  long GetInformation(FileInformation& information) override {
+    information = information_;
+    return kErrorSuccess;
   }
 
  private:
   std::ifstream in_;
+  FileInformation information_;
 };
 
 class HostOutputFile : public OutputFile {
@@ -85,9 +113,30 @@ class HostOutputFile : public OutputFile {
 
 }  // namespace
 
-SimFiles::SimFiles(fs::path machineDir, std::optional<ReportFileFault> reportFileFault)
-    : machineDir_(std::move(machineDir)), reportFileFault_(reportFileFault) {
-  if (reportFileFault_) reportFileFailuresLeft_ = reportFileFault_->failures;
+SimFiles::SimFiles(fs::path machineDir, const MachineConfig& config, SimRegistry& registry,
+                   SimSystem& system)
+    : machineDir_(std::move(machineDir)), config_(config), registry_(registry), system_(system) {
+  if (config_.reportFileFault) reportFileFailuresLeft_ = config_.reportFileFault->failures;
+}
+
+SimFiles::Facts SimFiles::FactsOf(const std::string& windowsPath, const fs::path& host) const {
+  std::error_code ec;
+  Facts facts;
+  const bool folder = fs::is_directory(host, ec);
+  facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
+  facts.size = folder ? 0 : static_cast<std::uint64_t>(fs::file_size(host, ec));
+  facts.lastWriteTime = FileTimeOfHostTime(fs::last_write_time(host, ec));
+  const auto stated = config_.files.find(NormalWindowsPath(windowsPath));
+  if (stated == config_.files.end()) return facts;
+  if (stated->second.attributes) {
+    // A folder stays a folder whatever else its letters say.
+    facts.attributes = *stated->second.attributes | (folder ? kFileAttributeDirectory : 0);
+  }
+  if (stated->second.lastWrite) {
+    facts.lastWriteTime = FileTimeOfLocalTime(*stated->second.lastWrite, config_.utcOffsetMinutes);
+  }
+  facts.openError = stated->second.openError;
+  return facts;
 }
 
 std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) const {
@@ -141,26 +190,155 @@ bool SimFiles::FileExists(const std::string& path) {
   const auto host = HostPathOf(path);
   std::error_code ec;
   if (!host || !fs::is_regular_file(*host, ec)) return false;
-  const auto written = fs::last_write_time(*host, ec);
-  if (ec) return false;
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-      std::chrono::file_clock::to_sys(written).time_since_epoch());
-  // MS-DOS dates run from 1980 to 2107.
-  constexpr long long kDos1980 = 315532800;
-  constexpr long long kDos2108 = 4354819200;
-  return seconds.count() >= kDos1980 && seconds.count() < kDos2108;
+  // MS-DOS dates run from 1980 to 2107, in local time.
+  const SystemTime local =
+      LocalTimeOfFileTime(FactsOf(path, *host).lastWriteTime, config_.utcOffsetMinutes);
+  return local.year >= 1980 && local.year <= 2107;
 }
 
 long SimFiles::OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
   const auto host = HostPathOf(path);
   if (!host) return MissingFileError(path);
-  std::error_code ec;
+  const Facts facts = FactsOf(path, *host);
   // Windows refuses to open a folder as a file.
-  if (fs::is_directory(*host, ec)) return kErrorAccessDenied;
+  if ((facts.attributes & kFileAttributeDirectory) != 0) return kErrorAccessDenied;
+  if (facts.openError != kErrorSuccess) return facts.openError;
   std::ifstream in(*host, std::ios::binary);
   if (!in) return errno == ENOENT ? kErrorFileNotFound : Win32ErrorOfErrno(errno);
-  file = std::make_unique<HostInputFile>(std::move(in));
+  file = std::make_unique<HostInputFile>(
+      std::move(in), FileInformation{facts.attributes, facts.lastWriteTime, facts.size});
   return kErrorSuccess;
+}
+
+long SimFiles::GetFileAttributesA(const std::string& path, std::uint32_t& attributes) {
+  const auto host = HostPathOf(path);
+  if (!host) return MissingFileError(path);
+  attributes = FactsOf(path, *host).attributes;
+  return kErrorSuccess;
+}
+
+long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) {
+  entries.clear();
+  const auto host = HostPathOf(folder);
+  std::error_code ec;
+  if (!host || !fs::is_directory(*host, ec)) return kErrorPathNotFound;
+  const Facts folderFacts = FactsOf(folder, *host);
+  if (folderFacts.openError != kErrorSuccess) return folderFacts.openError;
+  // Every folder but a drive's root lists itself and its parent first.
+  const bool root = fs::equivalent(*host, *HostPathOf(folder.substr(0, 2) + "\\"), ec);
+  if (!root) {
+    for (const char* dot : {".", ".."}) {
+      entries.push_back({dot, kFileAttributeDirectory, folderFacts.lastWriteTime, 0});
+    }
+  }
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  const std::size_t firstEntry = entries.size();
+  for (const auto& entry : fs::directory_iterator(*host, ec)) {
+    const std::string name = Utf8ToCp1252(entry.path().filename().string());
+    const Facts facts = FactsOf(prefix + name, entry.path());
+    entries.push_back({name, facts.attributes, facts.lastWriteTime, facts.size});
+  }
+  // NTFS hands entries out ordered by upper-cased name.
+  std::sort(entries.begin() + static_cast<std::ptrdiff_t>(firstEntry), entries.end(),
+            [](const FolderEntryData& a, const FolderEntryData& b) {
+              return CompareUpcased(a.name, b.name) < 0;
+            });
+  return kErrorSuccess;
+}
+
+std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
+  const auto host = HostPathOf(path);
+  std::error_code ec;
+  if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
+  std::ifstream in(*host, std::ios::binary);
+  std::string bytes(static_cast<std::size_t>(fs::file_size(*host, ec)), '\0');
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
+  return bytes;
+}
+
+long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
+  const auto bytes = ReadBytes(path);
+  if (!bytes) return MissingFileError(path);
+  auto found = VersionInfoBlock(*bytes, config_.userLanguage);
+  if (!found) return kErrorResourceTypeNotFound;
+  block = std::move(*found);
+  return kErrorSuccess;
+}
+
+std::optional<std::string> SimFiles::VerQueryValueA(std::string& block,
+                                                    const std::string& subBlock) {
+  return QueryVersionValue(block, subBlock);
+}
+
+std::string SimFiles::GetPrivateProfileStringA(const std::optional<std::string>& section,
+                                               const std::optional<std::string>& key,
+                                               const std::string& defaultText, std::size_t size,
+                                               const std::string& path) {
+  if (section) {
+    if (const auto mapped = MappedSectionText(path, *section)) {
+      return IniFile(*mapped).ProfileString(section, key, defaultText, size);
+    }
+  }
+  return IniFile(ReadBytes(path).value_or("")).ProfileString(section, key, defaultText, size);
+}
+
+std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
+                                                       const std::string& section) const {
+  // Only NT maps sections of the Windows folder's INI files into the registry.
+  if (!config_.version || config_.version->platformId != kPlatformNt || !config_.windowsDirectory) {
+    return std::nullopt;
+  }
+  const std::string_view folder = FolderPart(path);
+  if (NormalWindowsPath(folder) != NormalWindowsPath(*config_.windowsDirectory))
+    return std::nullopt;
+  TRegistry mapping(registry_);
+  mapping.SelectRoot(kHKeyLocalMachine);
+  if (!mapping.OpenRead(std::string(kIniFileMappingKey) + std::string(FileNamePart(path))) ||
+      mapping.KindOf(section) != ValueKind::String) {
+    return std::nullopt;
+  }
+  std::string target = mapping.ReadText(section);
+  // "!", "#" and "@" only say how writes and first reads go; the program only reads.
+  target.erase(0, target.find_first_not_of("!#@"));
+  TRegistry values(registry_);
+  if (UpcaseAscii(target).starts_with("USR:")) {
+    values.SelectRoot(kHKeyCurrentUser);
+    target = "\\" + target.substr(4);
+  } else if (UpcaseAscii(target).starts_with("SYS:")) {
+    values.SelectRoot(kHKeyLocalMachine);
+    target = "\\SOFTWARE\\" + target.substr(4);
+  } else {
+    return std::nullopt;
+  }
+  // A mapped key that does not exist leaves the section to the file.
+  if (!values.OpenRead(target)) return std::nullopt;
+  // The section as an INI text of its own, so that its lists and values follow the same rules
+  // as a file's.
+  std::string text = "[" + section + "]\r\n";
+  std::vector<std::string> names;
+  values.ValueNames(names);
+  for (const std::string& name : names) {
+    if (!name.empty() && values.KindOf(name) == ValueKind::String) {
+      text += name + "=" + values.ReadText(name) + "\r\n";
+    }
+  }
+  return text;
+}
+
+ShellLinkAnswers SimFiles::ReadShellLink(const std::string& path) {
+  ShellLinkAnswers answers;
+  const auto texts = kdx::ReadShellLink(ReadBytes(path).value_or(""), [&](const std::string& text) {
+    return system_.ExpandEnvironmentStringsA(text).value_or(text);
+  });
+  if (!texts) return answers;
+  // Once the file is loaded, none of the link's texts can fail.
+  answers.loaded = true;
+  answers.path = texts->path;
+  answers.description = texts->description;
+  answers.workingDirectory = texts->workingDirectory;
+  answers.arguments = texts->arguments;
+  return answers;
 }
 
 long SimFiles::CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) {
@@ -171,8 +349,8 @@ long SimFiles::CreateOutputFile(const std::string& path, std::unique_ptr<OutputF
   errno = 0;
   std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
   if (!out) return Win32ErrorOfErrno(errno);
-  file =
-      std::make_unique<HostOutputFile>(std::move(out), reportFileFault_, &reportFileFailuresLeft_);
+  file = std::make_unique<HostOutputFile>(std::move(out), config_.reportFileFault,
+                                          &reportFileFailuresLeft_);
   return kErrorSuccess;
 }
 

@@ -4,20 +4,36 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/sim/machine_config.h"
 
 namespace kdx {
 
-/// The files of a simulated machine: one host folder per drive (drive_c/ for C:\); the report
-/// file goes to the host's file system.
+class SimRegistry;
+class SimSystem;
+
+/// The files of a simulated machine: one host folder per drive (drive_c/ for C:\), with the
+/// times, attributes and failures machine.json states for them; the report file goes to the
+/// host's file system.
 class SimFiles final : public FileSystem {
  public:
-  SimFiles(std::filesystem::path machineDir, std::optional<ReportFileFault> reportFileFault);
+  SimFiles(std::filesystem::path machineDir, const MachineConfig& config, SimRegistry& registry,
+           SimSystem& system);
 
   bool FileExists(const std::string& path) override;
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+  long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override;
+  long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) override;
+  long GetFileVersionInfoA(const std::string& path, std::string& block) override;
+  std::optional<std::string> VerQueryValueA(std::string& block,
+                                            const std::string& subBlock) override;
+  std::string GetPrivateProfileStringA(const std::optional<std::string>& section,
+                                       const std::optional<std::string>& key,
+                                       const std::string& defaultText, std::size_t size,
+                                       const std::string& path) override;
+  ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
 
   /// The host path of a Windows path on a simulated drive, matched without regard to case;
@@ -25,11 +41,27 @@ class SimFiles final : public FileSystem {
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
  private:
+  /// What a host file or folder shows on the simulated machine.
+  struct Facts {
+    std::uint32_t attributes = 0;
+    std::uint64_t lastWriteTime = 0;
+    std::uint64_t size = 0;
+    long openError = kErrorSuccess;
+  };
+  Facts FactsOf(const std::string& windowsPath, const std::filesystem::path& host) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
   long MissingFileError(const std::string& path) const;
+  /// On NT, a section of an INI file of the Windows folder that IniFileMapping sends to the
+  /// registry, as the text of an INI file of that one section; nothing when it is the file's.
+  std::optional<std::string> MappedSectionText(const std::string& path,
+                                               const std::string& section) const;
+  /// The bytes of a file of the machine; nothing when it cannot be read.
+  std::optional<std::string> ReadBytes(const std::string& path) const;
 
   std::filesystem::path machineDir_;
-  std::optional<ReportFileFault> reportFileFault_;
+  const MachineConfig& config_;
+  SimRegistry& registry_;
+  SimSystem& system_;
   int reportFileFailuresLeft_ = 0;
 };
 

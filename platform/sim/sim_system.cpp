@@ -3,6 +3,8 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/collation.h"
+#include "platform/sim/file_time.h"
 #include "platform/upcase.h"
 
 namespace kdx {
@@ -106,6 +108,15 @@ std::optional<std::string> SimSystem::ExpandEnvironmentStringsA(const std::strin
   }
   if (expanded.size() >= kExpandBufferSize) expanded.resize(kExpandBufferSize - 1);
   return expanded;
+}
+
+int SimSystem::CompareStringA(const std::string& a, const std::string& b) {
+  const int order = CompareNamesIgnoreCase(a, b);
+  return order < 0 ? kCompareLessThan : order == 0 ? kCompareEqual : kCompareGreaterThan;
+}
+
+std::optional<SystemTime> SimSystem::FileTimeToLocalTime(std::uint64_t fileTime) {
+  return LocalTimeOfFileTime(fileTime, config_.utcOffsetMinutes);
 }
 
 std::string SimSystem::FormatMessageA(std::uint32_t code) {

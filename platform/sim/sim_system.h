@@ -25,6 +25,8 @@ class SimSystem final : public SystemFacts {
   std::optional<std::string> GetEnvironmentVariableA(const std::string& name) override;
   std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override;
   std::string FormatMessageA(std::uint32_t code) override;
+  int CompareStringA(const std::string& a, const std::string& b) override;
+  std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override;
 
  private:
   const MachineConfig& config_;

@@ -1,5 +1,11 @@
 #include <windows.h>
 
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <vector>
+
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
 
@@ -22,6 +28,14 @@ bool HasDosDate(const FILETIME& utc) {
          time.wYear >= kFirstDosYear && time.wYear <= kLastDosYear;
 }
 
+std::uint64_t FileTimeValue(const FILETIME& time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::uint64_t SizeValue(DWORD high, DWORD low) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
 class Win32InputFile final : public InputFile {
  public:
   explicit Win32InputFile(HANDLE file) : file_(file) {}
@@ -33,9 +47,76 @@ class Win32InputFile final : public InputFile {
     return done ? ERROR_SUCCESS : LastError();
   }
 
+  long Seek(std::uint64_t offset) override {
+    LONG high = static_cast<LONG>(offset >> 32);
+    const DWORD low =
+        ::SetFilePointer(file_.Get(), static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN);
+    // INVALID_SET_FILE_POINTER is also a valid low half: only the error code tells.
+    if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) return LastError();
+    return ERROR_SUCCESS;
+  }
+
+  long GetInformation(FileInformation& information) override {
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!::GetFileInformationByHandle(file_.Get(), &data)) return LastError();
+    information = {data.dwFileAttributes, FileTimeValue(data.ftLastWriteTime),
+                   SizeValue(data.nFileSizeHigh, data.nFileSizeLow)};
+    return ERROR_SUCCESS;
+  }
+
  private:
   win32::UniqueHandle file_;
 };
+
+/// Owns a search handle of FindFirstFileA.
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+/// Releases a COM interface pointer once.
+template <typename Interface>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (pointer_ != nullptr) pointer_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  Interface* operator->() const { return pointer_; }
+  void** Receive() { return reinterpret_cast<void**>(&pointer_); }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+constexpr int kShellLinkTextSize = 260;
+
+/// A text of one of the shell link's Get calls: nothing when the call fails (top bit set).
+template <typename Call>
+std::optional<std::string> ShellLinkText(Call call) {
+  char buffer[kShellLinkTextSize] = {};
+  if (FAILED(call(buffer, kShellLinkTextSize))) return std::nullopt;
+  return std::string(buffer, ::strnlen(buffer, sizeof buffer));
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+  wide.pop_back();
+  return wide;
+}
 
 class Win32OutputFile final : public OutputFile {
  public:
@@ -74,6 +155,89 @@ class Win32Files final : public FileSystem {
     if (handle == INVALID_HANDLE_VALUE) return LastError();
     file = std::make_unique<Win32InputFile>(handle);
     return ERROR_SUCCESS;
+  }
+
+  long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override {
+    const DWORD found = ::GetFileAttributesA(path.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) return LastError();
+    attributes = found;
+    return ERROR_SUCCESS;
+  }
+
+  long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) override {
+    entries.clear();
+    WIN32_FIND_DATAA data{};
+    const FindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &data));
+    if (search.Get() == INVALID_HANDLE_VALUE) return LastError();
+    do {
+      entries.push_back({data.cFileName, data.dwFileAttributes, FileTimeValue(data.ftLastWriteTime),
+                         SizeValue(data.nFileSizeHigh, data.nFileSizeLow)});
+    } while (::FindNextFileA(search.Get(), &data));
+    const long error = LastError();
+    return error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
+  }
+
+  long GetFileVersionInfoA(const std::string& path, std::string& block) override {
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size == 0) return LastError();
+    block.assign(size, '\0');
+    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return LastError();
+    return ERROR_SUCCESS;
+  }
+
+  std::optional<std::string> VerQueryValueA(std::string& block,
+                                            const std::string& subBlock) override {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), subBlock.c_str(), &value, &length) || value == nullptr) {
+      return std::nullopt;
+    }
+    const char* bytes = static_cast<const char*>(value);
+    // Texts come as a count of characters with their NUL, raw values as a count of bytes.
+    if (subBlock.starts_with("\\StringFileInfo"))
+      return std::string(bytes, ::strnlen(bytes, length));
+    return std::string(bytes, length);
+  }
+
+  std::string GetPrivateProfileStringA(const std::optional<std::string>& section,
+                                       const std::optional<std::string>& key,
+                                       const std::string& defaultText, std::size_t size,
+                                       const std::string& path) override {
+    std::vector<char> buffer(size);
+    const DWORD count = ::GetPrivateProfileStringA(
+        section ? section->c_str() : nullptr, key ? key->c_str() : nullptr, defaultText.c_str(),
+        buffer.data(), static_cast<DWORD>(size), path.c_str());
+    return std::string(buffer.data(), count);
+  }
+
+  ShellLinkAnswers ReadShellLink(const std::string& path) override {
+    ShellLinkAnswers answers;
+    // COM stays initialised for the rest of the run, as the program's one thread needs it.
+    ::CoInitialize(nullptr);
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  link.Receive())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) ||
+        FAILED(file->Load(WideFromAnsi(path).c_str(), STGM_READ))) {
+      return answers;
+    }
+    answers.loaded = true;
+    WIN32_FIND_DATAA findData{};
+    answers.path = ShellLinkText([&](char* text, int size) {
+      return link->GetPath(text, size, &findData, SLGP_UNCPRIORITY);
+    });
+    if (!answers.path) return answers;
+    answers.description =
+        ShellLinkText([&](char* text, int size) { return link->GetDescription(text, size); });
+    if (!answers.description) return answers;
+    answers.workingDirectory =
+        ShellLinkText([&](char* text, int size) { return link->GetWorkingDirectory(text, size); });
+    if (!answers.workingDirectory) return answers;
+    answers.arguments =
+        ShellLinkText([&](char* text, int size) { return link->GetArguments(text, size); });
+    return answers;
   }
 
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override {

@@ -41,6 +41,11 @@ std::string LocaleText(LCTYPE type, const std::string& fallback) {
   return std::string(buffer, static_cast<std::size_t>(length - 1));
 }
 
+SystemTime ToSystemTime(const SYSTEMTIME& time) {
+  return SystemTime{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                    time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
+}
+
 Sid ToSid(PSID sid) {
   Sid result;
   const SID_IDENTIFIER_AUTHORITY* authority = ::GetSidIdentifierAuthority(sid);
@@ -105,8 +110,7 @@ class Win32System final : public SystemFacts {
   SystemTime GetLocalTime() override {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    return SystemTime{now.wYear, now.wMonth,  now.wDayOfWeek, now.wDay,
-                      now.wHour, now.wMinute, now.wSecond,    now.wMilliseconds};
+    return ToSystemTime(now);
   }
 
   LocaleFormats GetLocaleFormats() override {
@@ -154,6 +158,21 @@ class Win32System final : public SystemFacts {
     // would leave the buffer's contents undefined, so it counts as a failure.
     if (needed == 0 || needed > kEnvironmentBufferSize) return std::nullopt;
     return std::string(buffer.data(), ::strnlen(buffer.data(), kEnvironmentBufferSize - 1));
+  }
+
+  int CompareStringA(const std::string& a, const std::string& b) override {
+    return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                            static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  }
+
+  std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override {
+    FILETIME utc{static_cast<DWORD>(fileTime & 0xFFFFFFFF), static_cast<DWORD>(fileTime >> 32)};
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) {
+      return std::nullopt;
+    }
+    return ToSystemTime(time);
   }
 
   std::string FormatMessageA(std::uint32_t code) override {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error_codes.h"
+#include "platform/sim/sim_system.h"
 #include "platform/system_error_text.h"
 
 namespace kdx {
@@ -44,39 +45,22 @@ TEST(CheckFileCall, RaisesTheIoErrorOfAFailedCall) {
   }
 }
 
-/// Message texts as a system hands them out, by code.
-class MessageTable : public SystemFacts {
- public:
-  std::string FormatMessageA(std::uint32_t code) override {
-    switch (code) {
-      case 2:
-        return "Das System kann die angegebene Datei nicht finden.\r\n";
-      case 5:
-        return "Zugriff verweigert\r\n";
-      case 87:
-        return "Falscher Parameter. \r\n\r\n";
-      case 1:
-        return "Ung\xFCltige Funktion. z.B. so.\t\r\n";
-      case 3:
-        return "...";
-      default:
-        return "";
-    }
-  }
-  std::optional<std::string> GetWindowsDirectoryA() override { return {}; }
-  std::optional<std::string> GetSystemDirectoryA() override { return {}; }
-  std::optional<OsVersionInfo> GetVersionExA() override { return {}; }
-  SystemTime GetLocalTime() override { return {}; }
-  LocaleFormats GetLocaleFormats() override { return {}; }
-  std::optional<std::string> GetUserNameA() override { return {}; }
-  std::unique_ptr<AccessToken> OpenThreadToken(long&) override { return nullptr; }
-  std::unique_ptr<AccessToken> OpenProcessToken(long&) override { return nullptr; }
-  std::optional<std::string> GetEnvironmentVariableA(const std::string&) override { return {}; }
-  std::optional<std::string> ExpandEnvironmentStringsA(const std::string&) override { return {}; }
-};
+/// A system whose message texts, by code, end as FormatMessage leaves them.
+MachineConfig MessageTable() {
+  MachineConfig config;
+  config.messages = {
+      {2, "Das System kann die angegebene Datei nicht finden.\r\n"},
+      {5, "Zugriff verweigert\r\n"},
+      {87, "Falscher Parameter. \r\n\r\n"},
+      {1, "Ung\xFCltige Funktion. z.B. so.\t\r\n"},
+      {3, "..."},
+  };
+  return config;
+}
 
 TEST(SystemErrorText, DropsTrailingFullStopsBlanksAndLineBreaks) {
-  MessageTable system;
+  const MachineConfig config = MessageTable();
+  SimSystem system(config);
   // the line break after the text
   EXPECT_EQ(SystemErrorText(system, 5), "Zugriff verweigert");
   // a full stop before it

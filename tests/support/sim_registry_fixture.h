@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sim/sim_platform.h"
+#include "support/platform_name.h"
 #include "support/test_machine.h"
 
 namespace kdx::test {
@@ -57,14 +58,6 @@ class SimRegistryFixture {
 
   TestMachine machine_;
   std::unique_ptr<SimPlatform> platform_;
-};
-
-/// Names each instantiation of a contract suite after its platform.
-struct PlatformName {
-  template <typename Fixture>
-  static std::string GetName(int) {
-    return Fixture::kName;
-  }
 };
 
 }  // namespace kdx::test

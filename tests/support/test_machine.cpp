@@ -62,6 +62,28 @@ std::unique_ptr<SimPlatform> TestMachine::Load() const {
   return std::make_unique<SimPlatform>(dir_);
 }
 
+std::string MinimalXpWith(const std::string& members) {
+  std::string json = kMinimalXpJson;
+  json.insert(json.rfind('}'), ",\n  " + members + "\n");
+  return json;
+}
+
+CollectorRun::CollectorRun(const TestMachine& machine)
+    : platform(machine.Load()), context(*platform, ui) {
+  context.windowsDir = "C:\\WINDOWS";
+  context.systemDir = "C:\\WINDOWS\\system32\\";
+  context.driverDir = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\";
+  context.isNT = true;
+}
+
+std::vector<std::string> CollectorRun::ListedFiles() const {
+  std::vector<std::string> lines;
+  context.fileList.ForEach([&](const std::string& name, const std::vector<FolderEntry>& folders) {
+    for (const FolderEntry& entry : folders) lines.push_back(name + " in " + entry.folder);
+  });
+  return lines;
+}
+
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;

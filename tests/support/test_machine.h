@@ -64,6 +64,22 @@ class RecordingFrontEnd : public FrontEnd {
   std::string offeredFolder;
 };
 
+/// machine.json of the minimal XP machine (kMinimalXpJson) with further members, given as
+/// JSON text such as "\"files\": {...}".
+std::string MinimalXpWith(const std::string& members);
+
+/// A run's context on a test machine, with the Windows, system and driver folders of an XP
+/// machine settled as the general information leaves them.
+struct CollectorRun {
+  explicit CollectorRun(const TestMachine& machine);
+  /// The file list as "NAME in FOLDER" lines, in the list's order.
+  std::vector<std::string> ListedFiles() const;
+
+  std::unique_ptr<SimPlatform> platform;
+  RecordingFrontEnd ui;
+  RunContext context;
+};
+
 /// A file's bytes; empty when it does not exist.
 std::string ReadFileBytes(const std::filesystem::path& path);
 

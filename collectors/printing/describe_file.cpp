@@ -1,0 +1,129 @@
+#include "collectors/printing/describe_file.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "platform/errors.h"
+#include "platform/system_error_text.h"
+#include "platform/upcase.h"
+#include "run/date_time_format.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr char kTranslation[] = "\\VarFileInfo\\Translation";
+
+struct AttributeLetter {
+  std::uint32_t bit;
+  char letter;
+};
+
+// The letters in the order the report writes them.
+constexpr std::array<AttributeLetter, 7> kAttributeLetters = {{
+    {kFileAttributeArchive, 'A'},
+    {kFileAttributeCompressed, 'C'},
+    {kFileAttributeDirectory, 'D'},
+    {kFileAttributeHidden, 'H'},
+    {kFileAttributeReadOnly, 'R'},
+    {kFileAttributeSystem, 'S'},
+    {kFileAttributeTemporary, 'T'},
+}};
+
+/// The StringFileInfo key of a translation: language, then code page, as eight upper-case
+/// hexadecimal digits ("040704E4").
+std::string TranslationKey(const std::string& translation) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(translation[i]); };
+  char key[16];
+  // Little-endian words: the language's high byte is its second byte.
+  std::snprintf(key, sizeof key, "%.02X%.02X%.02X%.02X", byte(1), byte(0), byte(3), byte(2));
+  return key;
+}
+
+std::string TwoDigits(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02u", value % 100);
+  return text;
+}
+
+std::string FourDigits(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04u", value % 10000);
+  return text;
+}
+
+/// Lets messages run when a description ends, whichever way it ends.
+class MessagesAfterwards {
+ public:
+  explicit MessagesAfterwards(RunContext& context) : context_(context) {}
+  ~MessagesAfterwards() { context_.ProcessMessages(); }
+  MessagesAfterwards(const MessagesAfterwards&) = delete;
+  MessagesAfterwards& operator=(const MessagesAfterwards&) = delete;
+
+ private:
+  RunContext& context_;
+};
+
+[[noreturn]] void RaiseFailedCall(SystemFacts& system, long error) {
+  throw KdxError(SystemErrorText(system, static_cast<std::uint32_t>(error)));
+}
+
+}  // namespace
+
+void ReadVersionInfo(FileSystem& files, const std::string& path, TFileVerInfo& record) {
+  std::string block;
+  if (files.GetFileVersionInfoA(path, block) != kErrorSuccess) return;
+  const auto translation = files.VerQueryValueA(block, kTranslation);
+  if (!translation || translation->size() < 4) return;
+  const std::string prefix = "\\StringFileInfo\\" + TranslationKey(*translation) + "\\";
+  record.ProductVersion = files.VerQueryValueA(block, prefix + "ProductVersion").value_or("");
+  record.FileVersion = files.VerQueryValueA(block, prefix + "FileVersion").value_or("");
+  record.CompanyName = files.VerQueryValueA(block, prefix + "CompanyName").value_or("");
+}
+
+std::string AttributeLetters(std::uint32_t attributes) {
+  if ((attributes & kFileAttributeNormal) != 0) return "N";
+  std::string letters;
+  for (const AttributeLetter& letter : kAttributeLetters) {
+    if ((attributes & letter.bit) != 0) letters += letter.letter;
+  }
+  return letters;
+}
+
+std::string DescribeFile(RunContext& context, const std::string& path) {
+  const MessagesAfterwards messages(context);
+  FileSystem& files = context.platform.Files();
+  SystemFacts& system = context.platform.System();
+  std::unique_ptr<InputFile> file;
+  if (const long error = files.OpenInputFile(path, file); error != kErrorSuccess) {
+    throw EFOpenError("Datei " + path + " kann nicht geöffnet werden. " +
+                      SystemErrorText(system, static_cast<std::uint32_t>(error)));
+  }
+  TFileVerInfo record;
+  ReadVersionInfo(files, path, record);
+  FileInformation information;
+  if (const long error = file->GetInformation(information); error != kErrorSuccess) {
+    RaiseFailedCall(system, error);
+  }
+  const auto written = system.FileTimeToLocalTime(information.lastWriteTime);
+  if (!written) RaiseFailedCall(system, kErrorInvalidParameter);
+
+  record.FileDate =
+      TwoDigits(written->day) + "." + TwoDigits(written->month) + "." + FourDigits(written->year);
+  const std::string& separator = context.localeFormats.timeSeparator;
+  record.FileTime = TwoDigits(written->hour) + separator + TwoDigits(written->minute) + separator +
+                    TwoDigits(written->second);
+  // The report shows the low 32 bits of the size, as the program always has.
+  record.FileSize = std::to_string(information.size & 0xFFFFFFFF);
+  record.FileAttributes = AttributeLetters(information.attributes);
+
+  const std::string text = FormatDateTime(context.localeFormats, *written) + "; " +
+                           record.FileSize + " Byte; " + record.FileAttributes +
+                           "; Version: " + record.ProductVersion + " / " + record.FileVersion;
+  context.fileList.Add(UpcaseAscii(FileNamePart(path)), UpcaseAscii(FolderPart(path)),
+                       std::move(record));
+  return text;
+}
+
+}  // namespace kdx

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+#include "run/run_context.h"
+
+namespace kdx {
+
+/// The version texts of a file's resource (CompanyName, FileVersion, ProductVersion) from its
+/// first translation; all empty when it has no resource or no translation.
+void ReadVersionInfo(FileSystem& files, const std::string& path, TFileVerInfo& record);
+
+/// The attribute letters of the report: "N" for a normal file, else A C D H R S T in this
+/// order for the bits that are set.
+std::string AttributeLetters(std::uint32_t attributes);
+
+/// Describes one file ("19.12.2007 10:15:02; 45056 Byte; A; Version: 2.0 / 2.0.0.14") and
+/// enters it into the run's file list. Raises EFOpenError when the file cannot be opened for
+/// reading; the list is then unchanged. Lets messages run afterwards, also on failure.
+std::string DescribeFile(RunContext& context, const std::string& path);
+
+}  // namespace kdx

@@ -1,0 +1,237 @@
+#include "collectors/printing/file_inventory.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "collectors/printing/describe_file.h"
+#include "platform/errors.h"
+#include "platform/system_error_text.h"
+#include "platform/upcase.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr char kFolderMissing[] = "Verzeichnis nicht gefunden";
+constexpr char kFolderUnreadable[] = "Verzeichnis nicht lesbar: ";
+constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";
+constexpr char kRuler[] = "########";
+constexpr char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr std::uint32_t kSkippedEntries = kFileAttributeHidden | kFileAttributeSystem;
+
+/// Folders of the Windows folder scanned once per filter, in the report's order.
+struct FilteredScan {
+  const char* folder;
+  const char* filter;
+};
+constexpr std::array<FilteredScan, 16> kFilteredScans = {{
+    {"\\INF", "KDX"},
+    {"\\INF", "USB"},
+    {"\\INF", "DY"},
+    {"\\INF", "LW"},
+    {"\\INF\\OTHER", "KDX"},
+    {"\\INF\\OTHER", "USB"},
+    {"\\INF\\OTHER", "DY"},
+    {"\\INF\\OTHER", "LW"},
+    {"\\SYSTEM32", "KDX"},
+    {"\\SYSTEM32\\DRIVERS", "KDX"},
+    {"\\SYSTEM32", "USB"},
+    {"\\SYSTEM32\\DRIVERS", "USB"},
+    {"\\SYSTEM32", "DY"},
+    {"\\SYSTEM32\\DRIVERS", "DY"},
+    {"\\SYSTEM32", "LW"},
+    {"\\SYSTEM32\\DRIVERS", "LW"},
+}};
+
+/// Folders of the Windows folder where a shared library may lie besides its registered one.
+constexpr std::array<const char*, 5> kSharedDllFolders = {"\\", "\\Kelmo\\", "\\KMI\\",
+                                                          "\\System\\", "\\System32\\"};
+
+bool IsFolder(FileSystem& files, const std::string& path) {
+  std::uint32_t attributes = 0;
+  return files.GetFileAttributesA(path, attributes) == kErrorSuccess &&
+         (attributes & kFileAttributeDirectory) != 0;
+}
+
+std::string WithBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+/// A folder path as a folder listing names it: no doubled and no trailing backslashes.
+std::string NormalFolderPath(const std::string& folder) {
+  std::string normal;
+  for (const char c : folder) {
+    if (c == '\\' && !normal.empty() && normal.back() == '\\') continue;
+    normal += c;
+  }
+  while (!normal.empty() && normal.back() == '\\') normal.pop_back();
+  return normal;
+}
+
+bool Contains(const std::string& name, const std::string& upperFilter) {
+  return upperFilter.empty() || UpcaseAscii(name).find(upperFilter) != std::string::npos;
+}
+
+/// The file names a folder listing shows: no folders, no hidden or system files, in the
+/// locale's order.
+std::vector<std::string> ListedFileNames(SystemFacts& system,
+                                         const std::vector<FolderEntryData>& entries) {
+  std::vector<std::string> names;
+  for (const FolderEntryData& entry : entries) {
+    if ((entry.attributes & (kSkippedEntries | kFileAttributeDirectory)) == 0) {
+      names.push_back(entry.name);
+    }
+  }
+  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    return system.CompareStringA(a, b) == kCompareLessThan;
+  });
+  return names;
+}
+
+void DescribeListedFile(RunContext& context, const std::string& path, bool withRows) {
+  std::string text;
+  try {
+    text = DescribeFile(context, path);
+  } catch (const EFOpenError&) {
+    if (withRows) context.AddReportRow(path, kFileMissing);
+  }
+  if (withRows) context.AddReportRow(path, text);
+}
+
+/// A folder still being walked: its subfolders and the next one to enter.
+struct TreeFolder {
+  std::string path;
+  std::vector<std::string> subfolders;
+  std::size_t next = 0;
+};
+
+TreeFolder EnterTreeFolder(RunContext& context, const std::string& folder,
+                           const std::string& filter, bool withRows) {
+  ScanFolder(context, folder, filter, withRows);
+  TreeFolder tree{folder, {}, 0};
+  FileSystem& files = context.platform.Files();
+  std::vector<FolderEntryData> entries;
+  if (files.ListFolder(folder, entries) != kErrorSuccess) return tree;
+  for (const FolderEntryData& entry : entries) {
+    if ((entry.attributes & kSkippedEntries) != 0 || entry.name == "." || entry.name == "..") {
+      continue;
+    }
+    // Links that lead back into the tree would make the walk endless.
+    if ((entry.attributes & kFileAttributeReparsePoint) != 0) continue;
+    const std::string subPath = WithBackslash(folder) + entry.name;
+    if (IsFolder(files, subPath)) tree.subfolders.push_back(subPath);
+  }
+  return tree;
+}
+
+void DescribeSharedLibrary(RunContext& context, const std::string& registered) {
+  const std::string name(FileNamePart(registered));
+  const std::string folder(FolderPart(registered));
+  try {
+    DescribeFile(context, registered);
+  } catch (const EFOpenError&) {
+  }
+  std::string windowsDir = context.windowsDir;
+  for (const char* candidate : kSharedDllFolders) {
+    const std::string candidateFolder = windowsDir + candidate;
+    if (UpcaseAscii(candidateFolder) == UpcaseAscii(folder)) continue;
+    const std::string path = candidateFolder + name;
+    if (!context.platform.Files().FileExists(path)) continue;
+    try {
+      DescribeFile(context, path);
+    } catch (const EFOpenError&) {
+    }
+  }
+}
+
+/// The shared libraries of the label software that SharedDLLs registers, and their copies in
+/// the usual folders; only the file list sees them.
+void DescribeSharedLibraries(RunContext& context, TRegistry& registry) {
+  // Whatever fails here ends this step alone, without a message.
+  try {
+    registry.SelectRoot(kHKeyLocalMachine);
+    if (!registry.OpenRead(kSharedDllsKey)) return;
+    std::vector<std::string> names;
+    registry.ValueNames(names);
+    for (const std::string& registered : names) {
+      const std::string upper = UpcaseAscii(registered);
+      if (upper.find("KDX") == std::string::npos &&
+          upper.find("DEXTA LABEL") == std::string::npos) {
+        continue;
+      }
+      DescribeSharedLibrary(context, registered);
+    }
+  } catch (const KdxError&) {
+  }
+}
+
+void DriverStoreRows(RunContext& context) {
+  context.AddReportRow("", "");
+  context.AddReportRow(kRuler, kRuler);
+  context.AddReportRow("DRVSTORE", "");
+  ScanFolder(context, WithBackslash(context.systemDir) + "DRVSTORE", "", true);
+  context.AddReportRow(kRuler, kRuler);
+  context.AddReportRow("", "");
+}
+
+}  // namespace
+
+void ScanFolder(RunContext& context, const std::string& folder, const std::string& filter,
+                bool withRows) {
+  FileSystem& files = context.platform.Files();
+  if (!IsFolder(files, folder)) {
+    context.AddReportRow(folder, kFolderMissing);
+    return;
+  }
+  std::vector<FolderEntryData> entries;
+  if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
+    // A folder that exists but refuses its listing says why, rather than looking empty.
+    context.AddReportRow(
+        folder, kFolderUnreadable +
+                    SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
+    return;
+  }
+  const std::string upperFilter = UpcaseAscii(filter);
+  const std::string prefix = NormalFolderPath(folder) + "\\";
+  for (const std::string& name : ListedFileNames(context.platform.System(), entries)) {
+    if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
+  }
+}
+
+void ScanFolderTree(RunContext& context, const std::string& folder, const std::string& filter,
+                    bool withRows) {
+  // The way down lives here rather than on the machine's stack: no folder tree can exhaust it.
+  std::vector<TreeFolder> way;
+  way.push_back(EnterTreeFolder(context, folder, filter, withRows));
+  while (!way.empty()) {
+    TreeFolder& current = way.back();
+    if (current.next == current.subfolders.size()) {
+      way.pop_back();
+      continue;
+    }
+    const std::string subfolder = current.subfolders[current.next++];
+    way.push_back(EnterTreeFolder(context, subfolder, filter, withRows));
+  }
+}
+
+void CollectFileInventory(RunContext& context, TRegistry& registry) {
+  if (context.isNT) {
+    ScanFolder(context, context.driverDir, "", false);
+    ScanFolder(context, context.driverDir + "2", "", false);
+    ScanFolder(context, context.driverDir + "3", "", false);
+    DriverStoreRows(context);
+  }
+  for (const FilteredScan& scan : kFilteredScans) {
+    ScanFolder(context, context.windowsDir + scan.folder, scan.filter, false);
+  }
+  ScanFolder(context, context.windowsDir + "\\KELMO", "", false);
+  ScanFolder(context, context.windowsDir + "\\KMI", "", false);
+  if (!context.v4AppDir.empty()) ScanFolderTree(context, context.v4AppDir, "", false);
+  if (!context.v5AppDir.empty()) ScanFolderTree(context, context.v5AppDir, "", false);
+  ScanFolderTree(context, WithBackslash(context.commonFilesDir) + "Dexta Label v5", "", false);
+  DescribeSharedLibraries(context, registry);
+}
+
+}  // namespace kdx
