@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/registry_store.h"
+#include "platform/sim/machine_facts.h"
 #include "platform/system_facts.h"
 
 namespace kdx {
@@ -40,6 +41,13 @@ struct MachineConfig {
   std::map<std::uint32_t, std::string> messages;
   std::vector<std::pair<std::string, std::vector<std::uint32_t>>> registryAccess;
   std::optional<ReportFileFault> reportFileFault;
+  MemoryStatus memory;
+  SimDrives drives;
+  SimServices services;
+  SimProcesses processes;
+  std::vector<SimMutex> mutexes;
+  SimShutdownPrivilege shutdownPrivilege;
+  SimSpoolerLists spooler;
 };
 
 /// Parses machine.json (UTF-8). Throws MachineError naming fileName, the line and what was

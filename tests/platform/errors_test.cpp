@@ -73,6 +73,13 @@ class MessageTable : public SystemFacts {
   std::unique_ptr<AccessToken> OpenProcessToken(long&) override { return nullptr; }
   std::optional<std::string> GetEnvironmentVariableA(const std::string&) override { return {}; }
   std::optional<std::string> ExpandEnvironmentStringsA(const std::string&) override { return {}; }
+  MemoryStatus GlobalMemoryStatus() override { return {}; }
+  std::uint32_t GetLogicalDrives() override { return 0; }
+  std::uint32_t GetDriveTypeA(const std::string&) override { return 0; }
+  bool HasGetDiskFreeSpaceExA() override { return false; }
+  std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string&) override { return {}; }
+  std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string&) override { return {}; }
+  std::uint32_t SetErrorMode(std::uint32_t) override { return 0; }
 };
 
 TEST(SystemErrorText, DropsTrailingFullStopsBlanksAndLineBreaks) {
