@@ -21,6 +21,8 @@ const char kMinimalXpJson[] = R"({
 
 namespace {
 
+constexpr std::uint32_t kPlatformNt = 2;
+
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary);
@@ -60,6 +62,35 @@ void TestMachine::AddFile(const std::string& windowsPath, const std::string& byt
 
 std::unique_ptr<SimPlatform> TestMachine::Load() const {
   return std::make_unique<SimPlatform>(dir_);
+}
+
+std::string XpJsonWith(const std::string& members) {
+  std::string json = kMinimalXpJson;
+  if (members.empty()) return json;
+  return json.insert(json.rfind('}'), ",\n" + members + "\n");
+}
+
+std::string Win98JsonWith(const std::string& members) {
+  return R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\SYSTEM",
+             "version": {"major": 4, "minor": 10, "build": 67766446, "platformId": 1,
+                         "servicePack": "A"},
+             "localTime": "2007-01-03 09:05:04")" +
+         (members.empty() ? "" : ",\n" + members) + "}";
+}
+
+namespace {
+
+std::unique_ptr<SimPlatform> LoadWithRegistry(TestMachine& machine, const std::string& regLines) {
+  machine.AddReg("t.reg", "REGEDIT4\r\n" + regLines);
+  return machine.Load();
+}
+
+}  // namespace
+
+CollectorRun::CollectorRun(const std::string& machineJson, const std::string& regLines)
+    : machine(machineJson), platform(LoadWithRegistry(machine, regLines)), context(*platform, ui) {
+  const auto version = platform->System().GetVersionExA();
+  context.isNT = version && version->platformId == kPlatformNt;
 }
 
 std::string ReadFileBytes(const fs::path& path) {
