@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct RunContext {
   std::string driverDir;  ///< with trailing "\"
   SystemTime runTime;
   std::string computerName;
+  /// The spooler's printer list, asked for once on first use (collectors/printing/printer_list).
+  std::optional<std::vector<std::string>> platformPrinters;
 };
 
 }  // namespace kdx
