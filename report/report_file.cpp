@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "report/consistency_checks.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 
@@ -101,6 +102,7 @@ void WriteReportBody(RunContext& context, ReportWriter& writer) {
   writer.WriteReportLine("[FILELIST]");
   writer.WriteReportLine("[FILELIST END]");
   writer.WriteReportLine("");
+  WriteConsistencyChecks(context, writer);
   writer.WriteReportLine("");
   writer.WriteReportLine(kCompleteEnd);
 }
