@@ -1,9 +1,34 @@
 #include "app/collect_all.h"
 
+#include "collectors/printing/port_list.h"
+#include "collectors/printing/usb_printer_ports.h"
+#include "collectors/system/drives_and_memory.h"
 #include "collectors/system/general_info.h"
+#include "collectors/system/processes.h"
 #include "platform/registry.h"
 
 namespace kdx {
+
+namespace {
+
+void CollectMemoryAndDrives(RunContext& context) {
+  context.AddReportRow("", "");
+  CollectMemory(context);
+  context.AddSectionHeading("Laufwerke");
+  context.LogStatus("Laufwerke");
+  CollectDrives(context);
+}
+
+void CollectRunningProcesses(RunContext& context) {
+  context.LogStatus("Laufende Prozesse");
+  context.ProcessMessages();
+  context.AddReportRow("", "");
+  CollectProcesses(context);
+  context.AddReportRow("", "");
+  context.AddReportRow("KdxPmMutex", CheckPmMutex(context));
+}
+
+}  // namespace
 
 void CollectAll(RunContext& context) {
   context.table.Reset();
@@ -12,6 +37,14 @@ void CollectAll(RunContext& context) {
   registry.SelectRoot(kHKeyLocalMachine);
   context.LogStatus("Allgemeine Informationen");
   if (!CollectGeneralInfo(context, registry)) return;
+  CollectMemoryAndDrives(context);
+  CollectRunningProcesses(context);
+  CollectUsbPrinterPorts(context);
+
+  context.LogStatus("Infos über Dexta Label Software Konfiguration");
+  context.AddReportRow("", "");
+  CollectPortList(context);
+  // The label software's configuration follows the port list.
 }
 
 }  // namespace kdx
