@@ -75,9 +75,9 @@ TEST(ConsistencyChecks, MonitorServiceStartTypes) {
     EXPECT_EQ(CheckLines(run, true, true), (Lines{"Falsche Startart f\xFCr KDXMONX"})) << start;
   }
   CollectorRun missing(XpJsonWith(""));
-  EXPECT_EQ(CheckLines(missing, false, true), (Lines{"KDXMONX ist nicht gestartet",
-                                                     "Registry Key KDXMONX konnte nicht ge\xF6"
-                                                     "ffnet werden"}));
+  EXPECT_EQ(CheckLines(missing, false, true),
+            (Lines{"KDXMONX ist nicht gestartet",
+                   "Registry Key KDXMONX konnte nicht ge\366ffnet werden"}));
 }
 
 // On Windows 9x the device mode and service checks say nothing.

@@ -153,8 +153,7 @@ TEST(ReportFile, FrameLinesOfACompleteReport) {
   EXPECT_EQ(tail, (Lines{"REGEDIT4", "", ";  Driver Signing: 0:ignore; 1:ask; 2:deny", "",
                          "[REGEDIT END]", "", "[FILELIST]", "[FILELIST END]", "",
                          "KDXMONX ist nicht gestartet",
-                         "Registry Key KDXMONX konnte nicht ge\xF6"
-                         "ffnet werden",
+                         "Registry Key KDXMONX konnte nicht ge\366ffnet werden",
                          "Spooler ist nicht gestartet", "", "END OF KDXINFO"}));
 }
 

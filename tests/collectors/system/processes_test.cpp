@@ -13,6 +13,8 @@ using test::Win98JsonWith;
 using test::XpJsonWith;
 using Rows = std::vector<std::string>;
 
+constexpr char kNotInstalled[] = "Der angegebene Dienst ist kein installierter Dienst";
+
 /// The services member with the monitor service running (granting the given access list, or
 /// all) and the spooler stopped; manager is a "managerAccess" member or nothing.
 std::string Services(const std::string& manager = "", const std::string& monitorAccess = "") {
@@ -57,8 +59,7 @@ TEST(CollectProcesses, ServicesBlockOnNt) {
   EXPECT_EQ(run.Rows(),
             (Rows{"Services:\t", "Service\tKDXMONX Status 4: RUNNING",
                   "Service\tSPOOLER Status 1: STOPPED",
-                  "Error\tOpenService KDXMONGUARD failed Error 1060: Der angegebene Dienst ist "
-                  "kein installierter Dienst",
+                  std::string("Error\tOpenService KDXMONGUARD failed Error 1060: ") + kNotInstalled,
                   "Error\tQueryService KDXUSB failed Error 6: Das Handle ist ung\xFCltig", "\t",
                   "\tKDXMONX(Kelmo KDX Monitor): RUNNING", "\tSpooler(Druckwarteschlange): STOPPED",
                   "\tKdxUsb(Kelmo KDX USB): RUNNING", "\t", "Laufende Prozesse:\t"}));
