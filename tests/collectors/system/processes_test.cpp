@@ -23,7 +23,7 @@ std::string Services(const std::string& manager = "", const std::string& monitor
       {"name": "KDXMONX", "displayName": "Kelmo KDX Monitor", "state": 4)" +
          access + R"(},
       {"name": "Spooler", "displayName": "Druckwarteschlange", "state": 1},
-      {"name": "KdxUsb", "displayName": "Kelmo KDX USB", "state": 4, "queryError": 6}]})";
+      {"name": "KdxUsb", "displayName": "Kelmo KDX USB", "state": 3, "queryError": 6}]})";
 }
 
 /// The services block of CollectProcesses: from "Services:" to the empty row before the
@@ -44,15 +44,8 @@ TEST(ServiceStateText, KnownAndUnknownCodes) {
   EXPECT_EQ(ServiceStateText("S", 0xFFFFFFFF), "S Status -1: !unbekannter Status!");
 }
 
-TEST(ServiceStateName, UnderscoredNamesAndEmptyOutsideOneToSeven) {
-  EXPECT_EQ(ServiceStateName(1), "STOPPED");
-  EXPECT_EQ(ServiceStateName(3), "STOP_PENDING");
-  EXPECT_EQ(ServiceStateName(6), "PAUSE_PENDING");
-  EXPECT_EQ(ServiceStateName(0), "");
-  EXPECT_EQ(ServiceStateName(8), "");
-}
-
-// The four named services, the list of all, and the flags the checks read later.
+// The four named services, the list of all with its own state names, and the flags the
+// checks read later.
 TEST(CollectProcesses, ServicesBlockOnNt) {
   CollectorRun run(XpJsonWith(Services()));
   CollectProcesses(run.context);
@@ -62,7 +55,7 @@ TEST(CollectProcesses, ServicesBlockOnNt) {
                   std::string("Error\tOpenService KDXMONGUARD failed Error 1060: ") + kNotInstalled,
                   "Error\tQueryService KDXUSB failed Error 6: Das Handle ist ung\xFCltig", "\t",
                   "\tKDXMONX(Kelmo KDX Monitor): RUNNING", "\tSpooler(Druckwarteschlange): STOPPED",
-                  "\tKdxUsb(Kelmo KDX USB): RUNNING", "\t", "Laufende Prozesse:\t"}));
+                  "\tKdxUsb(Kelmo KDX USB): STOP_PENDING", "\t", "Laufende Prozesse:\t"}));
   EXPECT_TRUE(run.context.monitorRunning);
   EXPECT_FALSE(run.context.spoolerRunning);
 }
