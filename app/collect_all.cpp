@@ -2,12 +2,33 @@
 
 #include "collectors/printing/file_inventory.h"
 #include "collectors/printing/label_software.h"
+#include "collectors/printing/port_list.h"
+#include "collectors/printing/usb_printer_ports.h"
+#include "collectors/system/drives_and_memory.h"
 #include "collectors/system/general_info.h"
+#include "collectors/system/processes.h"
 #include "platform/registry.h"
 
 namespace kdx {
 
 namespace {
+
+void CollectMemoryAndDrives(RunContext& context) {
+  context.AddReportRow("", "");
+  CollectMemory(context);
+  context.AddSectionHeading("Laufwerke");
+  context.LogStatus("Laufwerke");
+  CollectDrives(context);
+}
+
+void CollectRunningProcesses(RunContext& context) {
+  context.LogStatus("Laufende Prozesse");
+  context.ProcessMessages();
+  context.AddReportRow("", "");
+  CollectProcesses(context);
+  context.AddReportRow("", "");
+  context.AddReportRow("KdxPmMutex", CheckPmMutex(context));
+}
 
 void CollectIniFilesAndTemp(RunContext& context) {
   context.AddReportRow("", "");
@@ -27,8 +48,12 @@ void CollectAll(RunContext& context) {
   registry.SelectRoot(kHKeyLocalMachine);
   context.LogStatus("Allgemeine Informationen");
   if (!CollectGeneralInfo(context, registry)) return;
+  CollectMemoryAndDrives(context);
+  CollectRunningProcesses(context);
+  CollectUsbPrinterPorts(context);
   context.LogStatus("Infos über Dexta Label Software Konfiguration");
   context.AddReportRow("", "");
+  CollectPortList(context);
   CollectLabelSoftware(context, registry);
   context.LogStatus("Datei-Infos (KDX und Druckertreiber)");
   CollectFileInventory(context, registry);

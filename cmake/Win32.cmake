@@ -5,10 +5,10 @@
 # libstdc++ and winpthread go into the .exe, so it imports nothing but system DLLs.
 set(KDX_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
-# The platform layer over advapi32, kernel32, version.dll and ole32.
+# The platform layer over advapi32, kernel32, version.dll, ole32 and winspool.
 file(GLOB KDX_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 add_library(kdx_win32 STATIC ${KDX_WIN32_SOURCES})
-target_link_libraries(kdx_win32 PUBLIC kdx_platform advapi32 version ole32 uuid)
+target_link_libraries(kdx_win32 PUBLIC kdx_platform advapi32 version ole32 uuid winspool)
 
 # The two program names differ only in case, so they cannot share a folder on Windows: each
 # program gets a folder of its own.

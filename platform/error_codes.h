@@ -17,10 +17,15 @@ inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorDiskFull = 112;
 inline constexpr long kErrorInsufficientBuffer = 122;
 inline constexpr long kErrorInvalidName = 123;
+inline constexpr long kErrorInvalidLevel = 124;
 inline constexpr long kErrorBadPathname = 161;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;
 inline constexpr long kErrorNoToken = 1008;
+inline constexpr long kErrorServiceDoesNotExist = 1060;
+inline constexpr long kErrorNotAllAssigned = 1300;
+inline constexpr long kErrorNoSuchPrivilege = 1313;
+inline constexpr long kErrorRpcServerUnavailable = 1722;
 inline constexpr long kErrorResourceTypeNotFound = 1813;
 
 }  // namespace kdx

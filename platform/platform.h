@@ -2,6 +2,8 @@
 
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
+#include "platform/services_processes.h"
+#include "platform/spooler.h"
 #include "platform/system_facts.h"
 
 namespace kdx {
@@ -16,6 +18,8 @@ class Platform {
   virtual RegistryStore& Registry() = 0;
   virtual SystemFacts& System() = 0;
   virtual FileSystem& Files() = 0;
+  virtual ServicesProcesses& Services() = 0;
+  virtual PrintSpooler& Spooler() = 0;
 };
 
 }  // namespace kdx

@@ -44,6 +44,34 @@ struct LocaleFormats {
   std::string timeSeparator = ":";
 };
 
+/// The figures of the MEMORYSTATUS record that the report shows, in bytes.
+struct MemoryStatus {
+  std::uint32_t totalPhys = 0;
+  std::uint32_t availPhys = 0;
+  std::uint32_t totalPageFile = 0;
+  std::uint32_t availPageFile = 0;
+};
+
+/// What GetDiskFreeSpaceExA tells about a drive, in bytes.
+struct DiskFreeSpace {
+  std::int64_t freeAvailable = 0;  ///< free to the calling user
+  std::int64_t total = 0;
+  std::int64_t totalFree = 0;
+};
+
+/// What GetDiskFreeSpaceA tells about a drive.
+struct DiskClusters {
+  std::uint32_t sectorsPerCluster = 0;
+  std::uint32_t bytesPerSector = 0;
+  std::uint32_t freeClusters = 0;
+  std::uint32_t totalClusters = 0;
+};
+
+/// GetDriveTypeA's answer for a root that names no drive.
+inline constexpr std::uint32_t kDriveNoRootDir = 1;
+/// SetErrorMode: the system shows no critical-error dialog (no medium in a drive, say).
+inline constexpr std::uint32_t kSemFailCriticalErrors = 1;
+
 /// ExpandEnvironmentStringsA takes at most 32,766 characters: its source becomes a counted
 /// UTF-16 string of at most 65,535 bytes with its NUL. Longer texts crash the call on some
 /// systems and wrap its count on others, so they count as a failed expansion everywhere.
@@ -65,7 +93,7 @@ class AccessToken {
 };
 
 /// What the system tells about itself: folders, version, clock, locale, user, tokens,
-/// environment and message texts.
+/// environment, message texts, memory and drives.
 ///
 /// Failure style: results as Win32 gives them. A query that returns 0 on Windows gives
 /// nothing here; where a caller tells failures apart (the token opens), the Win32 error code
@@ -104,6 +132,22 @@ class SystemFacts {
   /// A file time (100 ns since 1601, UTC) as local calendar date and time
   /// (FileTimeToLocalFileTime, then FileTimeToSystemTime); nothing when either fails.
   virtual std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) = 0;
+
+  /// GlobalMemoryStatus with a record of 32 bytes; cannot fail.
+  virtual MemoryStatus GlobalMemoryStatus() = 0;
+  /// The present drives as a bit mask, bit 0 = A.
+  virtual std::uint32_t GetLogicalDrives() = 0;
+  /// The type code (0 to 6) of a root path, C:\ for drive C; kDriveNoRootDir for no drive.
+  virtual std::uint32_t GetDriveTypeA(const std::string& root) = 0;
+  /// True when kernel32 exports GetDiskFreeSpaceExA (the first Windows 95 does not).
+  virtual bool HasGetDiskFreeSpaceExA() = 0;
+  /// The space figures of a root path; nothing when the drive cannot be queried (no medium,
+  /// an unreachable share) or kernel32 lacks the call.
+  virtual std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string& root) = 0;
+  /// The cluster figures of a root path; nothing when the drive cannot be queried.
+  virtual std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) = 0;
+  /// Sets the process's error mode; returns the previous one.
+  virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
 };
 
 }  // namespace kdx

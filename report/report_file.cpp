@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/registry.h"
 #include "report/file_list_writer.h"
+#include "report/consistency_checks.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 
@@ -103,6 +104,7 @@ void WriteReportBody(RunContext& context, ReportWriter& writer) {
   WriteFileList(context.fileList, writer);
   writer.WriteReportLine("[FILELIST END]");
   writer.WriteReportLine("");
+  WriteConsistencyChecks(context, writer);
   writer.WriteReportLine("");
   writer.WriteReportLine(kCompleteEnd);
 }

@@ -24,6 +24,9 @@ class FrontEnd {
                                                  const std::string& initialFolder) = 0;
   /// Shows the message of an error that ended the run.
   virtual void ShowError(const std::string& message) = 0;
+  /// Shows a message of a collector with the error icon and returns once the user confirmed
+  /// it; the run goes on afterwards.
+  virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
 };
 
 }  // namespace kdx

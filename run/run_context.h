@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ struct RunContext {
   std::string v4AppDir;  ///< without trailing "\"
   std::string v5Program;
   std::string v5AppDir;  ///< without trailing "\"
+  /// The spooler's printer list, asked for once on first use (collectors/printing/printer_list).
+  std::optional<std::vector<std::string>> platformPrinters;
 };
 
 }  // namespace kdx

@@ -67,4 +67,8 @@ std::optional<std::string> ConsoleFrontEnd::AskSavePath(const std::string& propo
 
 void ConsoleFrontEnd::ShowError(const std::string& message) { Print(streams_.err, message); }
 
+void ConsoleFrontEnd::ShowMessageBox(const std::string& text, const std::string& caption) {
+  Print(streams_.err, caption + ": " + text);
+}
+
 }  // namespace kdx

@@ -19,6 +19,8 @@ class ConsoleFrontEnd : public FrontEnd {
   std::optional<std::string> AskSavePath(const std::string& proposedName,
                                          const std::string& initialFolder) override;
   void ShowError(const std::string& message) override;
+  /// On standard error, caption first; nobody has to confirm it.
+  void ShowMessageBox(const std::string& text, const std::string& caption) override;
 
  private:
   void Print(std::ostream& stream, const std::string& text) const;

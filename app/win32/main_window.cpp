@@ -127,6 +127,10 @@ void TForm1::ShowError(const std::string& message) {
   ::MessageBoxA(window_, message.c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
 }
 
+void TForm1::ShowMessageBox(const std::string& text, const std::string& caption) {
+  ::MessageBoxA(window_, text.c_str(), caption.c_str(), MB_ICONERROR);
+}
+
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_CREATE:

@@ -35,6 +35,7 @@ class TForm1 final : public FrontEnd {
   std::optional<std::string> AskSavePath(const std::string& proposedName,
                                          const std::string& initialFolder) override;
   void ShowError(const std::string& message) override;
+  void ShowMessageBox(const std::string& text, const std::string& caption) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/sim/json_lines.h"
 #include "platform/sim/machine_error.h"
+#include "platform/sim/machine_json_reader.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 
@@ -17,75 +18,9 @@ namespace {
 
 using nlohmann::json;
 
-/// Walks machine.json with the path of the member being read, so that every complaint can
-/// name the line it is about.
-class Reader {
- public:
-  Reader(std::string_view text, std::string fileName) : text_(text), file_(std::move(fileName)) {}
-
-  [[noreturn]] void Fail(const std::vector<std::string>& path, const std::string& expected) const {
-    throw MachineError(file_, LineOfJsonMember(text_, path),
-                       JoinPath(path) + ": expected " + expected);
-  }
-
-  void CheckMembers(const json& object, const std::vector<std::string>& path,
-                    std::initializer_list<const char*> known) const {
-    if (!object.is_object()) Fail(path, "an object");
-    for (const auto& [name, value] : object.items()) {
-      bool found = false;
-      for (const char* k : known) found = found || name == k;
-      if (!found) {
-        auto memberPath = path;
-        memberPath.push_back(name);
-        Fail(memberPath, "one of the known members (this one is unknown)");
-      }
-    }
-  }
-
-  std::string Text(const json& value, const std::vector<std::string>& path) const {
-    if (!value.is_string()) Fail(path, "a text");
-    return Utf8ToCp1252(value.get<std::string>());
-  }
-
-  std::uint32_t Unsigned(const json& value, const std::vector<std::string>& path,
-                         std::uint64_t max = 0xFFFFFFFF) const {
-    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= max) {
-      return static_cast<std::uint32_t>(value.get<std::uint64_t>());
-    }
-    if (value.is_string()) {
-      // Masks and codes read better in hexadecimal: "0x20009".
-      const std::string s = value.get<std::string>();
-      std::uint64_t parsed = 0;
-      if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        const auto [end, ec] = std::from_chars(s.data() + 2, s.data() + s.size(), parsed, 16);
-        if (ec == std::errc() && end == s.data() + s.size() && parsed <= max) {
-          return static_cast<std::uint32_t>(parsed);
-        }
-      }
-    }
-    Fail(path, "a whole number from 0 to " + std::to_string(max));
-  }
-
-  const std::string& File() const { return file_; }
-
- private:
-  static std::string JoinPath(const std::vector<std::string>& path) {
-    std::string joined;
-    for (const auto& part : path) joined += joined.empty() ? part : "." + part;
-    return joined.empty() ? "(top level)" : joined;
-  }
-
-  std::string_view text_;
-  std::string file_;
-};
-
-using Path = std::vector<std::string>;
-
-Path Child(const Path& path, const std::string& name) {
-  Path child = path;
-  child.push_back(name);
-  return child;
-}
+using machine_json::Child;
+using machine_json::Path;
+using machine_json::Reader;
 
 std::optional<std::string> OptionalText(const Reader& r, const json& doc, const char* name) {
   const json& value = doc.at(name);
@@ -197,13 +132,7 @@ std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ReadRegistryAcce
   if (!a.is_object()) r.Fail(path, "an object of key paths and allowed access masks");
   std::vector<std::pair<std::string, std::vector<std::uint32_t>>> rules;
   for (const auto& [key, masks] : a.items()) {
-    const Path keyPath = Child(path, key);
-    if (!masks.is_array()) r.Fail(keyPath, "a list of access masks such as \"0x20009\"");
-    std::vector<std::uint32_t> allowed;
-    for (std::size_t i = 0; i < masks.size(); ++i) {
-      allowed.push_back(r.Unsigned(masks[i], Child(keyPath, std::to_string(i))));
-    }
-    rules.emplace_back(Utf8ToCp1252(key), std::move(allowed));
+    rules.emplace_back(Utf8ToCp1252(key), r.Masks(masks, Child(path, key)));
   }
   return rules;
 }
@@ -339,10 +268,11 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
-  r.CheckMembers(doc, {},
-                 {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken",
-                  "processToken", "environment", "localTime", "locale", "utcOffsetMinutes",
-                  "userLanguage", "messages", "registryAccess", "reportFile", "files"});
+  r.CheckMembers(
+      doc, {},
+      {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken", "processToken",
+       "environment", "localTime", "locale", "utcOffsetMinutes", "userLanguage", "messages", "registryAccess", "reportFile", "memory",
+       "drives", "services", "processes", "mutexes", "shutdownPrivilege", "spooler", "files"});
   for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
     if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
   }
@@ -391,6 +321,7 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     config.reportFileFault = ReadReportFileFault(r, doc["reportFile"], {"reportFile"});
   }
   if (doc.contains("files")) config.files = ReadFiles(r, doc["files"], {"files"});
+  machine_json::ReadMachineFacts(r, doc, config);
   return config;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/registry_store.h"
+#include "platform/sim/machine_facts.h"
 #include "platform/system_facts.h"
 
 namespace kdx {
@@ -51,6 +52,13 @@ struct MachineConfig {
   std::optional<ReportFileFault> reportFileFault;
   /// By NormalWindowsPath.
   std::map<std::string, SimFileFacts> files;
+  MemoryStatus memory;
+  SimDrives drives;
+  SimServices services;
+  SimProcesses processes;
+  std::vector<SimMutex> mutexes;
+  SimShutdownPrivilege shutdownPrivilege;
+  SimSpoolerLists spooler;
 };
 
 /// Parses machine.json (UTF-8). Throws MachineError naming fileName, the line and what was

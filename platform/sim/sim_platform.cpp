@@ -53,7 +53,9 @@ MachineConfig LoadMachineJson(const fs::path& machineDir) {
 SimPlatform::SimPlatform(const fs::path& machineDir)
     : config_(LoadMachineJson(machineDir)),
       system_(config_),
-      files_(machineDir, config_, registry_, system_) {
+      files_(machineDir, config_, registry_, system_),
+      services_(config_),
+      spooler_(config_) {
   for (const fs::path& regFile : RegFilesIn(machineDir / "registry")) {
     registry_.LoadRegFile(ReadWholeFile(regFile), regFile.string());
   }

@@ -6,6 +6,8 @@
 #include "platform/sim/machine_config.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_services_processes.h"
+#include "platform/sim/sim_spooler.h"
 #include "platform/sim/sim_system.h"
 
 namespace kdx {
@@ -20,12 +22,16 @@ class SimPlatform final : public Platform {
   SimRegistry& Registry() override { return registry_; }
   SimSystem& System() override { return system_; }
   SimFiles& Files() override { return files_; }
+  SimServicesProcesses& Services() override { return services_; }
+  SimSpooler& Spooler() override { return spooler_; }
 
  private:
   MachineConfig config_;
   SimRegistry registry_;
   SimSystem system_;
   SimFiles files_;
+  SimServicesProcesses services_;
+  SimSpooler spooler_;
 };
 
 }  // namespace kdx

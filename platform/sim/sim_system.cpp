@@ -119,6 +119,42 @@ std::optional<SystemTime> SimSystem::FileTimeToLocalTime(std::uint64_t fileTime)
   return LocalTimeOfFileTime(fileTime, config_.utcOffsetMinutes);
 }
 
+std::uint32_t SimSystem::GetLogicalDrives() {
+  if (config_.drives.mask) return *config_.drives.mask;
+  std::uint32_t mask = 0;
+  for (const auto& [letter, drive] : config_.drives.roots) mask |= 1u << (letter - 'A');
+  return mask;
+}
+
+const SimDrive* SimSystem::QueryDrive(const std::string& root) {
+  driveQueryModes_.push_back(errorMode_);
+  if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return nullptr;
+  const auto found = config_.drives.roots.find(UpcaseAscii(root.substr(0, 1))[0]);
+  return found == config_.drives.roots.end() ? nullptr : &found->second;
+}
+
+std::uint32_t SimSystem::GetDriveTypeA(const std::string& root) {
+  const SimDrive* drive = QueryDrive(root);
+  return drive != nullptr ? drive->type : kDriveNoRootDir;
+}
+
+std::optional<DiskFreeSpace> SimSystem::GetDiskFreeSpaceExA(const std::string& root) {
+  const SimDrive* drive = QueryDrive(root);
+  if (drive == nullptr || !config_.drives.hasDiskFreeSpaceEx) return std::nullopt;
+  return drive->space;
+}
+
+std::optional<DiskClusters> SimSystem::GetDiskFreeSpaceA(const std::string& root) {
+  const SimDrive* drive = QueryDrive(root);
+  return drive != nullptr ? drive->clusters : std::nullopt;
+}
+
+std::uint32_t SimSystem::SetErrorMode(std::uint32_t mode) {
+  const std::uint32_t previous = errorMode_;
+  errorMode_ = mode;
+  return previous;
+}
+
 std::string SimSystem::FormatMessageA(std::uint32_t code) {
   const auto found = config_.messages.find(code);
   return found == config_.messages.end() ? std::string() : found->second;

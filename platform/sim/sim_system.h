@@ -3,13 +3,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/sim/machine_config.h"
 #include "platform/system_facts.h"
 
 namespace kdx {
 
-/// The system facts of a simulated machine, as machine.json states them.
+/// The system facts of a simulated machine, as machine.json states them. The error mode is
+/// the one state a call changes.
 class SimSystem final : public SystemFacts {
  public:
   explicit SimSystem(const MachineConfig& config) : config_(config) {}
@@ -27,9 +29,26 @@ class SimSystem final : public SystemFacts {
   std::string FormatMessageA(std::uint32_t code) override;
   int CompareStringA(const std::string& a, const std::string& b) override;
   std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override;
+  MemoryStatus GlobalMemoryStatus() override { return config_.memory; }
+  std::uint32_t GetLogicalDrives() override;
+  /// The root must be a letter, a colon and a backslash; anything else names no drive.
+  std::uint32_t GetDriveTypeA(const std::string& root) override;
+  bool HasGetDiskFreeSpaceExA() override { return config_.drives.hasDiskFreeSpaceEx; }
+  std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string& root) override;
+  std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+
+  /// The error mode in force at each drive query (type and space calls), in call order.
+  const std::vector<std::uint32_t>& ErrorModesOfDriveQueries() const { return driveQueryModes_; }
+  std::uint32_t ErrorMode() const { return errorMode_; }
 
  private:
+  /// The drive of a root path, noting the query; null when the root names no drive.
+  const SimDrive* QueryDrive(const std::string& root);
+
   const MachineConfig& config_;
+  std::uint32_t errorMode_ = 0;
+  std::vector<std::uint32_t> driveQueryModes_;
 };
 
 }  // namespace kdx

@@ -40,4 +40,14 @@ class UniqueHandle {
   HANDLE handle_ = nullptr;
 };
 
+/// A function of a loaded DLL as a pointer of its own type; null when the DLL (or module) lacks
+/// it. Calls that not every Windows has are looked up this way, so that the program still
+/// starts where they are missing.
+template <typename Function>
+Function ProcAddress(HMODULE module, const char* name) {
+  if (module == nullptr) return nullptr;
+  // Through void (*)(), the one function pointer type GCC lets any other become silently.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
 }  // namespace kdx::win32

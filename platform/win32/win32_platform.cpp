@@ -3,7 +3,11 @@
 namespace kdx {
 
 Win32Platform::Win32Platform()
-    : registry_(NewWin32Registry()), system_(NewWin32System()), files_(NewWin32Files()) {}
+    : registry_(NewWin32Registry()),
+      system_(NewWin32System()),
+      files_(NewWin32Files()),
+      services_(NewWin32Services()),
+      spooler_(NewWin32Spooler()) {}
 
 Win32Platform::~Win32Platform() = default;
 

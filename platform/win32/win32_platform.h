@@ -18,11 +18,15 @@ class Win32Platform final : public Platform {
   RegistryStore& Registry() override { return *registry_; }
   SystemFacts& System() override { return *system_; }
   FileSystem& Files() override { return *files_; }
+  ServicesProcesses& Services() override { return *services_; }
+  PrintSpooler& Spooler() override { return *spooler_; }
 
  private:
   std::unique_ptr<RegistryStore> registry_;
   std::unique_ptr<SystemFacts> system_;
   std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<ServicesProcesses> services_;
+  std::unique_ptr<PrintSpooler> spooler_;
 };
 
 /// The registry through advapi32 (win32_registry.cpp).
@@ -31,5 +35,9 @@ std::unique_ptr<RegistryStore> NewWin32Registry();
 std::unique_ptr<SystemFacts> NewWin32System();
 /// Files through kernel32 (win32_files.cpp).
 std::unique_ptr<FileSystem> NewWin32Files();
+/// The service manager, processes, mutexes and privileges (win32_services_processes.cpp).
+std::unique_ptr<ServicesProcesses> NewWin32Services();
+/// Ports and printers through winspool (win32_spooler.cpp).
+std::unique_ptr<PrintSpooler> NewWin32Spooler();
 
 }  // namespace kdx

@@ -16,6 +16,11 @@ constexpr DWORD kEnvironmentBufferSize = 64000;
 constexpr DWORD kMessageBufferSize = 256;
 constexpr DWORD kVersionInfoSize = 148;
 static_assert(sizeof(OSVERSIONINFOA) == kVersionInfoSize);
+constexpr DWORD kMemoryStatusSize = 32;
+static_assert(sizeof(MEMORYSTATUS) == kMemoryStatusSize);
+
+using GetDiskFreeSpaceExCall = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                             PULARGE_INTEGER);
 
 // GetWindowsDirectoryA and GetSystemDirectoryA answer with the length they need (NUL included)
 // when the path does not fit, so a longer path gets a second call with that size instead of
@@ -88,6 +93,11 @@ std::unique_ptr<AccessToken> TokenOrError(BOOL opened, HANDLE token, long& error
 
 class Win32System final : public SystemFacts {
  public:
+  // The first Windows 95 lacks GetDiskFreeSpaceExA: looked up once, at start.
+  Win32System()
+      : diskFreeSpaceEx_(win32::ProcAddress<GetDiskFreeSpaceExCall>(
+            ::GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")) {}
+
   std::optional<std::string> GetWindowsDirectoryA() override {
     return QueryFolder(
         [](char* buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); });
@@ -182,6 +192,50 @@ class Win32System final : public SystemFacts {
         nullptr, code, 0, buffer, kMessageBufferSize, nullptr);
     return std::string(buffer, length);
   }
+
+  MemoryStatus GlobalMemoryStatus() override {
+    MEMORYSTATUS status{};
+    status.dwLength = kMemoryStatusSize;
+    ::GlobalMemoryStatus(&status);
+    return MemoryStatus{status.dwTotalPhys, status.dwAvailPhys, status.dwTotalPageFile,
+                        status.dwAvailPageFile};
+  }
+
+  std::uint32_t GetLogicalDrives() override { return ::GetLogicalDrives(); }
+
+  std::uint32_t GetDriveTypeA(const std::string& root) override {
+    return ::GetDriveTypeA(root.c_str());
+  }
+
+  bool HasGetDiskFreeSpaceExA() override { return diskFreeSpaceEx_ != nullptr; }
+
+  std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string& root) override {
+    if (diskFreeSpaceEx_ == nullptr) return std::nullopt;
+    ULARGE_INTEGER freeAvailable{};
+    ULARGE_INTEGER total{};
+    ULARGE_INTEGER totalFree{};
+    if (!diskFreeSpaceEx_(root.c_str(), &freeAvailable, &total, &totalFree)) return std::nullopt;
+    return DiskFreeSpace{static_cast<std::int64_t>(freeAvailable.QuadPart),
+                         static_cast<std::int64_t>(total.QuadPart),
+                         static_cast<std::int64_t>(totalFree.QuadPart)};
+  }
+
+  std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) override {
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD totalClusters = 0;
+    if (!::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                             &totalClusters)) {
+      return std::nullopt;
+    }
+    return DiskClusters{sectorsPerCluster, bytesPerSector, freeClusters, totalClusters};
+  }
+
+  std::uint32_t SetErrorMode(std::uint32_t mode) override { return ::SetErrorMode(mode); }
+
+ private:
+  GetDiskFreeSpaceExCall diskFreeSpaceEx_;
 };
 
 }  // namespace

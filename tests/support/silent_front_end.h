@@ -21,6 +21,7 @@ class SilentFrontEnd final : public FrontEnd {
     return savePath_;
   }
   void ShowError(const std::string&) override {}
+  void ShowMessageBox(const std::string&, const std::string&) override {}
 
  private:
   std::optional<std::string> savePath_;

@@ -54,7 +54,7 @@ Platform& SimFilesFixture::Machine() {
       }
       files += (files.empty() ? "" : ", ") + JsonText(path) + ": {" + object + "}";
     }
-    machine_.SetJson(MinimalXpWith("\"files\": {" + files + "}"));
+    machine_.SetJson(XpJsonWith("\"files\": {" + files + "}"));
     platform_ = machine_.Load();
   }
   return *platform_;

@@ -21,6 +21,8 @@ const char kMinimalXpJson[] = R"({
 
 namespace {
 
+constexpr std::uint32_t kPlatformNt = 2;
+
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary);
@@ -62,13 +64,7 @@ std::unique_ptr<SimPlatform> TestMachine::Load() const {
   return std::make_unique<SimPlatform>(dir_);
 }
 
-std::string MinimalXpWith(const std::string& members) {
-  std::string json = kMinimalXpJson;
-  json.insert(json.rfind('}'), ",\n  " + members + "\n");
-  return json;
-}
-
-CollectorRun::CollectorRun(const TestMachine& machine)
+FolderRun::FolderRun(const TestMachine& machine)
     : platform(machine.Load()), context(*platform, ui) {
   context.windowsDir = "C:\\WINDOWS";
   context.systemDir = "C:\\WINDOWS\\system32\\";
@@ -76,12 +72,41 @@ CollectorRun::CollectorRun(const TestMachine& machine)
   context.isNT = true;
 }
 
-std::vector<std::string> CollectorRun::ListedFiles() const {
+std::vector<std::string> FolderRun::ListedFiles() const {
   std::vector<std::string> lines;
   context.fileList.ForEach([&](const std::string& name, const std::vector<FolderEntry>& folders) {
     for (const FolderEntry& entry : folders) lines.push_back(name + " in " + entry.folder);
   });
   return lines;
+}
+
+std::string XpJsonWith(const std::string& members) {
+  std::string json = kMinimalXpJson;
+  if (members.empty()) return json;
+  return json.insert(json.rfind('}'), ",\n" + members + "\n");
+}
+
+std::string Win98JsonWith(const std::string& members) {
+  return R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\SYSTEM",
+             "version": {"major": 4, "minor": 10, "build": 67766446, "platformId": 1,
+                         "servicePack": "A"},
+             "localTime": "2007-01-03 09:05:04")" +
+         (members.empty() ? "" : ",\n" + members) + "}";
+}
+
+namespace {
+
+std::unique_ptr<SimPlatform> LoadWithRegistry(TestMachine& machine, const std::string& regLines) {
+  machine.AddReg("t.reg", "REGEDIT4\r\n" + regLines);
+  return machine.Load();
+}
+
+}  // namespace
+
+CollectorRun::CollectorRun(const std::string& machineJson, const std::string& regLines)
+    : machine(machineJson), platform(LoadWithRegistry(machine, regLines)), context(*platform, ui) {
+  const auto version = platform->System().GetVersionExA();
+  context.isNT = version && version->platformId == kPlatformNt;
 }
 
 std::string ReadFileBytes(const fs::path& path) {

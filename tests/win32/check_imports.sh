@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump=$1
 shift
-allowed='^(ADVAPI32|COMDLG32|GDI32|KERNEL32|MSVCRT|OLE32|SHELL32|USER32|VERSION)\.DLL$'
+allowed='^((ADVAPI32|COMDLG32|GDI32|KERNEL32|MSVCRT|OLE32|SHELL32|USER32|VERSION)\.DLL|WINSPOOL\.DRV)$'
 status=0
 for program in "$@"; do
   while read -r dll; do

@@ -81,6 +81,47 @@ check_general_rows() {
     fail "$name: file name $(basename "$report")"
 }
 
+# "<code> <NAME>" of a service as the prefix's service manager answers, e.g. "1 STOPPED".
+service_state() { wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $3, $4 }'; }
+
+# The rows of the process, service and printing steps against what the prefix holds and what
+# the fixtures seeded: the monitor service set to start on demand, a linked USB printer port,
+# and the label software's faulty entries.
+check_running_rows() {
+  local name=$1 report=$2 own=$3
+  expect_line "$name" "$report" "C:\\"$'\t'"Lokale Festplatte"
+  expect_line "$name" "$report" $'\t'"$own"
+  grep -q $'^KdxPmMutex\tError 2: ' "$report" || fail "$name: KdxPmMutex found or error not 2"
+  local port
+  for port in $(wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' 2>/dev/null |
+    tr -d '\r' | awk '$2 ~ /^REG_/ { print $1 }'); do
+    grep -q $'^\t'"$port"$'\t' "$report" || fail "$name: no row for port $port"
+  done
+  local usb
+  for usb in "USB Printer"$'\t' $'\t'"Port Number: 1" $'\t'"USB001:" $'\t'"Service: usbprint" \
+    $'\t'"Client Device Name: Dexta KD-410" $'\t'"USB\\VID_1A2B&PID_0410\\5&2A3B4C5D&0&1"; do
+    expect_line "$name" "$report" "$usb"
+  done
+  expect_line "$name" "$report" "Falscher L"$'\xe4'"ndercode f"$'\xfc'"r Label Types: USA"
+  local printers='HKLM\SOFTWARE\Kelmo Instruments\Dexta Label Printer\Installed Printers'
+  expect_line "$name" "$report" "Falscher Datentyp f"$'\xfc'"r $printers\\Dexta KD-410\\Port"
+}
+
+check_service_rows() {
+  local name=$1 report=$2 monitor spooler
+  monitor=$(service_state KDXMONX)
+  spooler=$(service_state Spooler)
+  [[ -n $monitor && -n $spooler ]] || fail "$name: sc knows no KDXMONX or Spooler"
+  expect_line "$name" "$report" "Service"$'\t'"KDXMONX Status ${monitor/ /: }"
+  expect_line "$name" "$report" "Service"$'\t'"SPOOLER Status ${spooler/ /: }"
+  expect_line "$name" "$report" $'\t'"KDXMONX(Kelmo KDX Monitor): ${monitor#* }"
+  grep -q $'^Error\tOpenService KDXUSB failed Error 1060: ' "$report" ||
+    fail "$name: no 1060 row for KDXUSB"
+  [[ $monitor == "4 RUNNING" ]] || expect_line "$name" "$report" "KDXMONX ist nicht gestartet"
+  [[ $spooler == "4 RUNNING" ]] || expect_line "$name" "$report" "Spooler ist nicht gestartet"
+  expect_line "$name" "$report" "Falsche Startart f"$'\xfc'"r KDXMONX"
+}
+
 # Prints the probe's value for a key (WindowsDir, SystemDir, DriverDir, IsNT).
 probe_value() { wine "$probe" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p"; }
 
@@ -97,6 +138,9 @@ expect_line winxp "$report" "Administrator"$'\t'"TRUE"
 expect_line winxp "$report" "\"Sprache\"=\"Deutsch (Gr"$'\xfc\xdf'"e)\""
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)spool\\drivers\\w32x86\\" ]] ||
   fail "winxp: DriverDir is not below the system folder"
+kdxinfo_path=$(winepath -w "$kdxinfo")
+check_running_rows winxp "$report" "$kdxinfo_path"
+check_service_rows winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
@@ -107,6 +151,10 @@ check_general_rows win98 "$report" "$control\\ComputerName"
 # the "A" of Windows 98 SE.
 expect_line win98 "$report" "Windows 98 4.10  A  (2222)"$'\t'
 expect_no_key win98 "$report" "Administrator"
+# No services on Windows 98; Wine's Tool Help names the programs without their folders.
+expect_no_key win98 "$report" "Services:"
+check_running_rows win98 "$report" "$(basename "$kdxinfo")"
+! grep -q "KDXMONX ist nicht gestartet" "$report" || fail "win98: monitor service checked"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 

@@ -14,7 +14,7 @@ using Lines = std::vector<std::string>;
 
 /// machine.json of the minimal XP machine, an hour east of UTC, with these files stated.
 std::string MachineWithFiles(const std::string& files) {
-  return test::MinimalXpWith("\"utcOffsetMinutes\": 60, \"files\": {" + files + "}");
+  return test::XpJsonWith("\"utcOffsetMinutes\": 60, \"files\": {" + files + "}");
 }
 
 TEST(AttributeLetters, FixedOrderAndNormal) {
@@ -33,7 +33,7 @@ TEST(DescribeFile, RowTextWithLocalTimeSizeAndAttributes) {
          "C:\\KDX\\night.dll": {"lastWrite": "2007-12-19 00:00:00"})"));
   machine.AddFile("C:\\KDX\\a.dll", std::string(45056, 'x'));
   machine.AddFile("C:\\KDX\\night.dll", "x");
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   // a file without a version resource keeps the separators of the texts it lacks
   EXPECT_EQ(DescribeFile(run.context, "C:\\KDX\\a.dll"),
             "19.12.2007 10:15:02; 45056 Byte; AR; Version:  / ");
@@ -45,7 +45,7 @@ TEST(DescribeFile, RowTextWithLocalTimeSizeAndAttributes) {
 TEST(DescribeFile, FileThatDoesNotOpenLeavesTheListAlone) {
   TestMachine machine(MachineWithFiles(R"("C:\\KDX\\busy.dll": {"openError": 32})"));
   machine.AddFile("C:\\KDX\\busy.dll", "x");
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   const auto messageOf = [&](const std::string& path) {
     try {
       DescribeFile(run.context, path);

@@ -26,7 +26,7 @@ constexpr char kTimes[] = R"("utcOffsetMinutes": 60, "files": {
 /// two subfolders and a hidden one.
 class KdxFolder : public TestMachine {
  public:
-  KdxFolder() : TestMachine(test::MinimalXpWith(kTimes)) {
+  KdxFolder() : TestMachine(test::XpJsonWith(kTimes)) {
     for (const char* name : {"b.dll", "A.DLL", "hidden.dll", "system.dll", "locked.dll",
                              "sub\\deep.dll", "hiddendir\\x.dll", "sub2\\z.dll"}) {
       AddFile(std::string("C:\\KDX\\") + name, "x");
@@ -36,7 +36,7 @@ class KdxFolder : public TestMachine {
 
 TEST(ScanFolder, RowsInNameOrderWithoutHiddenOrSystemFiles) {
   const KdxFolder machine;
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   // a trailing backslash and a doubled one are gone from the files' paths
   ScanFolder(run.context, "C:\\\\KDX\\", "", true);
   EXPECT_EQ(TableLines(run.context),
@@ -49,7 +49,7 @@ TEST(ScanFolder, RowsInNameOrderWithoutHiddenOrSystemFiles) {
 
 TEST(ScanFolder, FilterAndMissingFolders) {
   const KdxFolder machine;
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   // the filter is a substring of the upper-cased name: "b.dll" and "A.DLL" hold "DL"
   ScanFolder(run.context, "C:\\KDX", "dl", false);
   // a missing folder gives its row as passed, with or without rows
@@ -61,9 +61,9 @@ TEST(ScanFolder, FilterAndMissingFolders) {
 }
 
 TEST(ScanFolder, FolderThatRefusesItsListingSaysSo) {
-  TestMachine machine(test::MinimalXpWith(R"("files": {"C:\\KDX": {"openError": 5}})"));
+  TestMachine machine(test::XpJsonWith(R"("files": {"C:\\KDX": {"openError": 5}})"));
   machine.AddFile("C:\\KDX\\a.dll", "x");
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   ScanFolder(run.context, "C:\\KDX", "", true);
   EXPECT_EQ(TableLines(run.context),
             (Lines{"C:\\KDX\tVerzeichnis nicht lesbar: Zugriff verweigert"}));
@@ -71,7 +71,7 @@ TEST(ScanFolder, FolderThatRefusesItsListingSaysSo) {
 
 TEST(ScanFolderTree, OwnFilesFirstThenEachSubfolderWhole) {
   const KdxFolder machine;
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   ScanFolderTree(run.context, "C:\\KDX", "", false);
   // the hidden folder is not entered
   EXPECT_EQ(run.ListedFiles(), (Lines{"A.DLL in C:\\KDX\\", "B.DLL in C:\\KDX\\",

@@ -33,7 +33,7 @@ std::string SelectionFile(std::size_t length, const std::string& library, const 
 
 TEST(LabelSoftware, NothingInstalled) {
   TestMachine machine;
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   run.context.windowsDir = "C:\\WINDOWS\\";
   TRegistry registry(run.platform->Registry());
   registry.SelectRoot(kHKeyLocalMachine);
@@ -54,7 +54,7 @@ TEST(LabelSoftware, Version4WithItsSelectionAndAppDirWithoutBackslash) {
   machine.AddReg("kdx.reg", kV4Keys);
   machine.AddFile("C:\\KDX4\\kdxwin.kdx",
                   SelectionFile(7024, "Lager.lbl", "USB001", "Dexta KD-410"));
-  test::CollectorRun run(machine);
+  test::FolderRun run(machine);
   TRegistry registry(run.platform->Registry());
   registry.SelectRoot(kHKeyLocalMachine);
   CollectLabelSoftware(run.context, registry);
@@ -113,7 +113,7 @@ TEST(GetActualPrinter, FailsWithoutALibrarySlot) {
 
 TEST(GetActualPrinter, ReadsAWriteProtectedSelectionFile) {
   TestMachine machine(
-      test::MinimalXpWith(R"("files": {"C:\\KDX4\\kdxwin.kdx": {"attributes": "AR"}})"));
+      test::XpJsonWith(R"("files": {"C:\\KDX4\\kdxwin.kdx": {"attributes": "AR"}})"));
   machine.AddFile("C:\\KDX4\\kdxwin.kdx", SelectionFile(7024, "Lager.lbl", "USB001", "KD"));
   const auto platform = machine.Load();
   EXPECT_EQ(GetActualPrinter(platform->Files(), "C:\\KDX4").port, "USB001");

@@ -1,0 +1,93 @@
+#include "report/consistency_checks.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr char kInstalledPrintersKey[] =
+    "\\SOFTWARE\\Kelmo Instruments\\Dexta Label Printer\\Installed Printers";
+constexpr char kLabelTypesKey[] = "\\SOFTWARE\\Kelmo Instruments\\Dexta Label Printer\\Label Types";
+constexpr char kPrintersKey[] = "\\System\\CurrentControlSet\\control\\Print\\Printers";
+constexpr char kMonitorServiceKey[] = "\\System\\CurrentControlSet\\Services\\KDXMONX";
+
+constexpr std::array<const char*, 8> kCountryCodes = {"DEU", "ENU", "ESP", "FRA",
+                                                      "ITA", "NLD", "CNY", "PTB"};
+constexpr std::int32_t kAutomaticStart = 2;
+
+constexpr char kWrongPortType[] = "Falscher Datentyp für HKLM\\";
+constexpr char kWrongCountryCode[] = "Falscher Ländercode für Label Types: ";
+constexpr char kEmptyDevMode[] = "Leerer Default Devmode für: ";
+constexpr char kMonitorNotStarted[] = "KDXMONX ist nicht gestartet";
+constexpr char kMonitorKeyMissing[] = "Registry Key KDXMONX konnte nicht geöffnet werden";
+constexpr char kWrongStartType[] = "Falsche Startart für KDXMONX";
+constexpr char kSpoolerNotStarted[] = "Spooler ist nicht gestartet";
+
+/// The subkey names of an HKEY_LOCAL_MACHINE key; none when it does not open. registry is
+/// left with that key open.
+std::vector<std::string> SubkeysOf(TRegistry& registry, const char* path) {
+  std::vector<std::string> names;
+  registry.SelectRoot(kHKeyLocalMachine);
+  if (registry.OpenRead(path)) registry.SubkeyNames(names);
+  return names;
+}
+
+}  // namespace
+
+void CheckPrinterPortTypes(RunContext& context, ReportWriter& writer) {
+  TRegistry registry(context.platform.Registry());
+  for (const std::string& name : SubkeysOf(registry, kInstalledPrintersKey)) {
+    // A subkey that does not open leaves the list key open, and its path is the one named.
+    registry.OpenRead(name);
+    if (registry.HasValue("Port") && registry.KindOf("Port") != ValueKind::String) {
+      writer.WriteReportLine(kWrongPortType + registry.OpenPath() + "\\Port");
+    }
+    registry.OpenRead(kInstalledPrintersKey);
+  }
+}
+
+void CheckLabelTypeCountryCodes(RunContext& context, ReportWriter& writer) {
+  TRegistry registry(context.platform.Registry());
+  for (const std::string& name : SubkeysOf(registry, kLabelTypesKey)) {
+    const bool accepted =
+        std::find(kCountryCodes.begin(), kCountryCodes.end(), name) != kCountryCodes.end();
+    if (!accepted) writer.WriteReportLine(kWrongCountryCode + name);
+  }
+}
+
+void CheckDefaultDevModes(RunContext& context, ReportWriter& writer) {
+  TRegistry registry(context.platform.Registry());
+  for (const std::string& name : SubkeysOf(registry, kPrintersKey)) {
+    registry.OpenRead(name);
+    if (registry.ValueSize("Default DevMode") == 0) writer.WriteReportLine(kEmptyDevMode + name);
+    registry.OpenRead(kPrintersKey);
+  }
+}
+
+void CheckMonitorServiceStart(RunContext& context, ReportWriter& writer) {
+  if (!context.isNT) return;
+  if (!context.monitorRunning) writer.WriteReportLine(kMonitorNotStarted);
+  TRegistry registry(context.platform.Registry());
+  registry.SelectRoot(kHKeyLocalMachine);
+  if (!registry.OpenRead(kMonitorServiceKey)) {
+    writer.WriteReportLine(kMonitorKeyMissing);
+  } else if (registry.ReadDword("Start") != kAutomaticStart) {
+    writer.WriteReportLine(kWrongStartType);
+  }
+  if (!context.spoolerRunning) writer.WriteReportLine(kSpoolerNotStarted);
+}
+
+void WriteConsistencyChecks(RunContext& context, ReportWriter& writer) {
+  CheckPrinterPortTypes(context, writer);
+  CheckLabelTypeCountryCodes(context, writer);
+  if (context.isNT) CheckDefaultDevModes(context, writer);
+  CheckMonitorServiceStart(context, writer);
+}
+
+}  // namespace kdx

@@ -1,0 +1,40 @@
+#include "support/sim_area_fixtures.h"
+
+namespace kdx::test {
+
+namespace {
+
+constexpr std::uint32_t kOwnProcessId = 32;
+constexpr char kOwnProgramPath[] = "Z:\\build\\win32\\kdx_win32_tests.exe";
+
+// Drives C and Z and the two tested services as under Wine; a port beside COM1 with its
+// monitor, and a printer on it.
+constexpr char kAreaFacts[] = R"(
+  "memory": {"totalPhys": 2147483647, "availPhys": 1073741824, "totalPageFile": 4294443007,
+             "availPageFile": 4294967295},
+  "drives": {"roots": {
+      "C:\\": {"space": {"freeAvailable": 4096, "total": 1048576, "totalFree": 8192},
+               "clusters": {"sectorsPerCluster": 8, "bytesPerSector": 512, "freeClusters": 1,
+                            "totalClusters": 256}},
+      "Z:\\": {"space": {"freeAvailable": 4096, "total": 1048576, "totalFree": 4096}}}},
+  "services": {"list": [
+      {"name": "KdxContractLocked", "displayName": "KDX Contract Locked", "access": ["0x1"]},
+      {"name": "KdxContractSvc", "displayName": "KDX Contract Test"},
+      {"name": "PlugPlay", "displayName": "Plug and Play Service", "state": 4}]},
+  "processes": {"list": [{"id": 8, "path": "C:\\windows\\system32\\services.exe"},
+                         {"id": 32, "path": "Z:\\build\\win32\\kdx_win32_tests.exe"}]},
+  "mutexes": [{"name": "KdxContractMutex"}],
+  "spooler": {
+      "ports": [{"name": "COM1:", "monitor": "Local Monitor", "description": "Local Port"},
+                {"name": "KDXTEST:", "monitor": "Local Monitor", "description": "Local Port"}],
+      "printers": [{"name": "KDX Contract Printer", "port": "KDXTEST:"}]})";
+
+}  // namespace
+
+SimAreaFixture::SimAreaFixture() : machine_(XpJsonWith(kAreaFacts)), platform_(machine_.Load()) {}
+
+std::uint32_t SimAreaFixture::OwnProcessId() const { return kOwnProcessId; }
+
+std::string SimAreaFixture::OwnProgramPath() const { return kOwnProgramPath; }
+
+}  // namespace kdx::test
