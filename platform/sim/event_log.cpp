@@ -1,6 +1,9 @@
 #include "platform/sim/event_log.h"
 
 #include "platform/little_endian.h"
+#include "platform/sim/event_log_text.h"
+#include "platform/sim/evt_file.h"
+#include "platform/upcase.h"
 
 namespace kdx {
 
@@ -80,6 +83,12 @@ EventLogRead BackwardsEventLogReader::Read(std::size_t bufferSize) {
     --unread_;
   }
   return result;
+}
+
+std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, const std::string& fileName) {
+  const bool isEvt =
+      fileName.size() >= 4 && UpcaseAscii(fileName.substr(fileName.size() - 4)) == ".EVT";
+  return isEvt ? ReadEvtFile(bytes, fileName) : ParseEventLogText(bytes, fileName);
 }
 
 }  // namespace kdx

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/error_codes.h"
@@ -69,5 +70,10 @@ class BackwardsEventLogReader {
   /// The records not handed out yet are log_[0, unread_).
   std::size_t unread_;
 };
+
+/// Loads an event log of a machine directory by its file name: a name ending in ".evt" (any
+/// case) is read by ReadEvtFile, any other by ParseEventLogText. Records oldest first; throws
+/// their MachineError.
+std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, const std::string& fileName);
 
 }  // namespace kdx

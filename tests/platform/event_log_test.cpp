@@ -7,6 +7,7 @@
 
 #include "platform/event_records.h"
 #include "platform/sim/evt_file.h"
+#include "platform/sim/machine_error.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -77,6 +78,22 @@ TEST(BackwardsEventLogReaderTest, EmptyLogEndsAtOnce) {
   const EventLogRead read = reader.Read(2048);
   EXPECT_EQ(read.error, kErrorHandleEof);
   EXPECT_TRUE(read.records.empty());
+}
+
+TEST(LoadEventLogTest, ChoosesTheReaderByExtension) {
+  const std::string text =
+      "source: S\ntype: error\nid: 1\ntime: 1970-01-01 00:00:01\ncomputer: PC\n";
+  // any other extension is the text form
+  EXPECT_EQ(LoadEventLog(text, "System.txt").size(), 1U);
+  // .evt in any case is the binary form
+  try {
+    LoadEventLog(text, "System.EVT");
+    FAIL() << "no error";
+  } catch (const MachineError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "System.EVT: expected an event log file (.evt): a 48-byte header with signature "
+              "\"LfLe\" and version 1.1");
+  }
 }
 
 }  // namespace
