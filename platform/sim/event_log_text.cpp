@@ -139,9 +139,11 @@ class EventLogTextParser {
     throw MachineError(fileName_, line, "expected " + expected);
   }
 
+  // Checked after the conversion: an overlong UTF-8 sequence can make a NUL as well.
   std::string Text(std::string_view value) const {
-    if (value.find('\0') != std::string_view::npos) Fail(lineNumber_, "a text without NUL");
-    return Utf8ToCp1252(value);
+    std::string text = Utf8ToCp1252(value);
+    if (text.find('\0') != std::string::npos) Fail(lineNumber_, "a text without NUL");
+    return text;
   }
 
   void ParseLine(std::string_view line) {
