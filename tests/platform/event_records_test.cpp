@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/little_endian.h"
+#include "platform/sim/event_log.h"
 
 namespace kdx {
 namespace {
@@ -19,29 +20,16 @@ constexpr std::size_t kDataOffset = 52;
 /// A record laid out as ReadEventLogA returns it: computer "PC", no SID, two data bytes.
 std::string Record(std::uint32_t number, std::uint32_t eventId, std::uint16_t type,
                    const std::string& source, const std::vector<std::string>& strings) {
-  std::string names = source + '\0' + "PC" + '\0';
-  names.append(4 - (56 + names.size()) % 4, '\0');
-  const auto stringOffset = static_cast<std::uint32_t>(56 + names.size());
-  std::string texts;
-  for (const std::string& text : strings) texts += text + '\0';
-  const auto dataOffset = static_cast<std::uint32_t>(stringOffset + texts.size());
-  std::string tail = texts + "\x01\x02";
-  tail.append(4 - (dataOffset + 2) % 4, '\0');
-  const auto length = static_cast<std::uint32_t>(stringOffset + tail.size() + 4);
-  std::string record;
-  for (const std::uint32_t value :
-       {length, 0x654C664CU, number, 1'700'000'000U + number, 1'700'000'000U + number, eventId}) {
-    AppendLe32(record, value);
-  }
-  AppendLe16(record, type);
-  AppendLe16(record, static_cast<std::uint16_t>(strings.size()));
-  AppendLe32(record, 0);  // category and flags
-  for (const std::uint32_t value : {0U, stringOffset, 0U, stringOffset, 2U, dataOffset}) {
-    AppendLe32(record, value);
-  }
-  record += names + tail;
-  AppendLe32(record, length);
-  return record;
+  EventLogEntry entry;
+  entry.recordNumber = number;
+  entry.timeGenerated = 1'700'000'000 + number;
+  entry.eventId = eventId;
+  entry.eventType = type;
+  entry.sourceName = source;
+  entry.computerName = "PC";
+  entry.strings = strings;
+  entry.data = "\x01\x02";
+  return AnsiEventRecord(entry);
 }
 
 void SetLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
