@@ -12,6 +12,7 @@ inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorReadFault = 30;
 inline constexpr long kErrorSharingViolation = 32;
+inline constexpr long kErrorHandleEof = 38;
 inline constexpr long kErrorHandleDiskFull = 39;
 inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorDiskFull = 112;
