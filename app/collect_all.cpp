@@ -1,8 +1,10 @@
 #include "app/collect_all.h"
 
 #include "collectors/printing/file_inventory.h"
+#include "collectors/printing/installed_printers.h"
 #include "collectors/printing/label_software.h"
 #include "collectors/printing/port_list.h"
+#include "collectors/printing/program_paths.h"
 #include "collectors/printing/usb_printer_ports.h"
 #include "collectors/system/drives_and_memory.h"
 #include "collectors/system/general_info.h"
@@ -39,15 +41,40 @@ void CollectIniFilesAndTemp(RunContext& context) {
   context.AddReportRow("", "");
 }
 
-}  // namespace
+/// The run's win.ini and system.ini readers, from the INI dump to the program paths and
+/// released on every way out.
+class IniReadersScope {
+ public:
+  explicit IniReadersScope(RunContext& context) : context_(context) {
+    context.winIni.emplace(context.platform.Files(), context.windowsDir + "\\win.ini");
+    context.systemIni.emplace(context.platform.Files(), context.windowsDir + "\\system.ini");
+  }
+  ~IniReadersScope() {
+    context_.winIni.reset();
+    context_.systemIni.reset();
+  }
+  IniReadersScope(const IniReadersScope&) = delete;
+  IniReadersScope& operator=(const IniReadersScope&) = delete;
 
-void CollectAll(RunContext& context) {
-  context.table.Reset();
-  // The inline steps share one reader on HKEY_LOCAL_MACHINE; its open key carries over.
+ private:
+  RunContext& context_;
+};
+
+void CollectPrintersAndProgramPaths(RunContext& context, TRegistry& registry) {
+  context.LogStatus("Installierte Drucker");
+  CollectInstalledPrinters(context, registry);
+  context.LogStatus("Programm-Pfade");
+  CollectProgramPaths(context, registry);
+}
+
+/// The sections that share one registry reader on HKEY_LOCAL_MACHINE, whose open key carries
+/// over from step to step. False when the Windows or system folder is unknown: the report
+/// then ends after its heading.
+bool CollectRegistrySections(RunContext& context) {
   TRegistry registry(context.platform.Registry());
   registry.SelectRoot(kHKeyLocalMachine);
   context.LogStatus("Allgemeine Informationen");
-  if (!CollectGeneralInfo(context, registry)) return;
+  if (!CollectGeneralInfo(context, registry)) return false;
   CollectMemoryAndDrives(context);
   CollectRunningProcesses(context);
   CollectUsbPrinterPorts(context);
@@ -57,7 +84,17 @@ void CollectAll(RunContext& context) {
   CollectLabelSoftware(context, registry);
   context.LogStatus("Datei-Infos (KDX und Druckertreiber)");
   CollectFileInventory(context, registry);
+  const IniReadersScope iniReaders(context);
   CollectIniFilesAndTemp(context);
+  CollectPrintersAndProgramPaths(context, registry);
+  return true;
+}
+
+}  // namespace
+
+void CollectAll(RunContext& context) {
+  context.table.Reset();
+  if (!CollectRegistrySections(context)) return;
 }
 
 }  // namespace kdx

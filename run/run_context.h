@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "run/file_list.h"
 #include "run/front_end.h"
+#include "run/ini_file_reader.h"
 #include "run/report_table.h"
 
 namespace kdx {
@@ -58,6 +59,10 @@ struct RunContext {
   std::string v4AppDir;  ///< without trailing "\"
   std::string v5Program;
   std::string v5AppDir;  ///< without trailing "\"
+  /// win.ini and system.ini of the Windows folder, for the steps from the INI dump to the
+  /// program paths; nothing outside them.
+  std::optional<IniFileReader> winIni;
+  std::optional<IniFileReader> systemIni;
   /// The spooler's printer list, asked for once on first use (collectors/printing/printer_list).
   std::optional<std::vector<std::string>> platformPrinters;
 };

@@ -16,6 +16,7 @@ $xp/WINDOWS/kdxmonx.dll|1.5.0.0|1.5|Kelmo Instruments GmbH
 $xp/WINDOWS/system32/drivers/kdxusb.sys|1.2.0.5|1.2|Kelmo Instruments GmbH
 $xp/WINDOWS/system32/drivers/usbprint.sys|5.1.2600.2180 (xpsp_sp2_rtm.040803-2158)|5.1.2600.2180|Microsoft Corporation
 $xp/WINDOWS/system32/spool/drivers/w32x86/KDX410UI.DLL|3.1.0.2|3.1|Kelmo Instruments GmbH
+$xp/WINDOWS/system32/spool/drivers/w32x86/2/KDX410UI.DLL|3.0.0.9|3.0|Kelmo Instruments GmbH
 $xp/WINDOWS/system32/spool/drivers/w32x86/3/KDX410.DLL|3.1.0.2|3.1|Kelmo Instruments GmbH
 $xp/WINDOWS/system32/spool/drivers/w32x86/3/KDXMONX.DLL|1.0.0.3|1.0|Kelmo Instruments GmbH
 $xp/WINDOWS/KELMO/kdxlang.dll|4.31.0.7|4.31|Kelmo Instruments GmbH

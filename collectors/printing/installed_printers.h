@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+#include "run/run_context.h"
+
+namespace kdx {
+
+/// The rows of a driver's "Dependent Files" data (NUL-terminated names up to the first empty
+/// one): each name described from the driver folder and, on NT, from its subfolders 2 and 3.
+/// Empty data adds no row.
+void DescribeDependentFiles(RunContext& context, const std::string& data);
+
+/// The spooler's printer list between two "##########" rows, then every printer key of the
+/// registry with its name and port, its driver's dependent files and, on Windows 95 to ME, the
+/// settings of its COM port. Needs the run's win.ini and system.ini readers on Windows 95 to
+/// ME.
+void CollectInstalledPrinters(RunContext& context, TRegistry& registry);
+
+}  // namespace kdx
