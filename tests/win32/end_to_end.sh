@@ -122,10 +122,45 @@ check_service_rows() {
   expect_line "$name" "$report" "Falsche Startart f"$'\xfc'"r KDXMONX"
 }
 
+# The driver file that the seeded printer's driver lists, in the driver folder's folder 3.
+seed_driver_file() {
+  local folder=$WINEPREFIX/drive_c/windows/system32/spool/drivers/w32x86/3
+  mkdir -p "$folder"
+  cp "$(dirname "$0")/../../samples/winxp_de/drive_c/WINDOWS/system32/spool/drivers/w32x86/3/KDX410.DLL" \
+    "$folder/KDX410.DLL"
+}
+
+# The printers and program paths the fixtures seeded. Wine lists the registry's printer keys
+# through its spooler as well.
+check_printer_rows() {
+  local name=$1 report=$2
+  local count
+  count=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Print\Printers' 2>/dev/null |
+    tr -d '\r' | grep -c '^HKEY_LOCAL_MACHINE.*\\Printers\\')
+  expect_line "$name" "$report" "Drucker:"$'\t'"$count"
+  expect_line "$name" "$report" "Dexta KD-410 an USB001"$'\t'
+  expect_line "$name" "$report" "ERROR: Lager"$'\t'"(Kein Printer Driver Eintrag!)"
+  expect_line "$name" "$report" "Lager an COM1:"$'\t'
+  expect_line "$name" "$report" "Path"$'\t'"C:\\windows\\system32\\spool\\drivers\\w32x86\\3"
+  expect_line "$name" "$report" "C:\\Programme\\Kelmo\\KDX5\\KDX5.EXE"$'\t'"Fehler: Datei nicht gefunden"
+  grep -q $'^C:\\\\windows\\\\system32\\\\spool\\\\drivers\\\\w32x86\\\\3\\\\KDX410.DLL\t[^;]*; 4096 Byte; A; Version: 3.1 / 3.1.0.2\r$' "$report" ||
+    fail "$name: no row for the App Paths program"
+}
+
+check_driver_rows_nt() {
+  local name=$1 report=$2
+  expect_line "$name" "$report" "Abh"$'\xe4'"ngige Dateien:"$'\t'
+  grep -q $'^3\\\\KDX410.DLL\t[^;]*; 4096 Byte; A; Version: 3.1 / 3.1.0.2\r$' "$report" ||
+    fail "$name: no row for the driver's file in folder 3"
+  expect_line "$name" "$report" "kdxres.dll"$'\t'"Fehler: Datei nicht gefunden"
+}
+
 # Prints the probe's value for a key (WindowsDir, SystemDir, DriverDir, IsNT).
 probe_value() { wine "$probe" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p"; }
 
 control='HKLM\SYSTEM\CurrentControlSet\Control\ComputerName'
+
+seed_driver_file
 
 # --- Windows XP ---
 report=$(run_report winxp) || exit 1
@@ -141,6 +176,8 @@ expect_line winxp "$report" "\"Sprache\"=\"Deutsch (Gr"$'\xfc\xdf'"e)\""
 kdxinfo_path=$(winepath -w "$kdxinfo")
 check_running_rows winxp "$report" "$kdxinfo_path"
 check_service_rows winxp "$report"
+check_printer_rows winxp "$report"
+check_driver_rows_nt winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
@@ -155,6 +192,9 @@ expect_no_key win98 "$report" "Administrator"
 expect_no_key win98 "$report" "Services:"
 check_running_rows win98 "$report" "$(basename "$kdxinfo")"
 ! grep -q "KDXMONX ist nicht gestartet" "$report" || fail "win98: monitor service checked"
+# The 95 family looks for drivers under "Windows 4.0", where the fixtures put none.
+check_printer_rows win98 "$report"
+expect_line win98 "$report" "Abh"$'\xe4'"ngige Dateien"$'\t'"konnten nicht ermittelt werden"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 
