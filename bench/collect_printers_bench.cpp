@@ -48,17 +48,19 @@ std::string DependentFilesHex(int driver) {
 std::string RegistryText() {
   std::string reg = "REGEDIT4\r\n\r\n";
   for (int i = 0; i < kPrinters; ++i) {
-    reg += Numbered("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\"
-                    "Etikettendrucker %04d]\r\n",
-                    i);
+    reg += Numbered(
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Printers\\"
+        "Etikettendrucker %04d]\r\n",
+        i);
     reg += Numbered("\"Name\"=\"Etikettendrucker %04d\"\r\n", i);
     reg += Numbered("\"Port\"=\"IP_10.0.0.%d\"\r\n", i % 250);
     reg += Numbered("\"Printer Driver\"=\"Dexta %02d\"\r\n\r\n", i % kDrivers);
   }
   for (int driver = 0; driver < kDrivers; ++driver) {
-    reg += Numbered("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Environments\\"
-                    "Windows NT x86\\Drivers\\Version-3\\Dexta %02d]\r\n",
-                    driver);
+    reg += Numbered(
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Environments\\"
+        "Windows NT x86\\Drivers\\Version-3\\Dexta %02d]\r\n",
+        driver);
     reg += "\"Dependent Files\"=hex(7):" + DependentFilesHex(driver) + "\r\n\r\n";
   }
   return reg;

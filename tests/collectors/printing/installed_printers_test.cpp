@@ -11,6 +11,7 @@
 namespace kdx {
 namespace {
 
+using namespace std::string_literals;
 using test::CollectorRun;
 using test::Win98JsonWith;
 using test::XpJsonWith;
@@ -101,17 +102,17 @@ TEST(DescribeDependentFiles, EachFolderThatHoldsTheFileGivesARow) {
       // only the terminating NULs: the heading alone
       {std::string(2, '\0'), true, {"Abh\xE4ngige Dateien:\t"}},
       // the driver folder and its folder 3, in this order; 2 and 3 only on NT
-      {std::string("kdx.dll\0old.dll\0\0", 17),
+      {"kdx.dll\0old.dll\0\0"s,
        true,
        {"Abh\xE4ngige Dateien:\t", "kdx.dll\t19.12.2007 " + kdx,
         "3\\kdx.dll\t02.01.2008; 1 Byte; A; Version:  / ",
         "2\\old.dll\t04.08.2004 12:00:00; 3 Byte; A; Version:  / "}},
-      {std::string("kdx.dll\0old.dll\0\0", 17),
+      {"kdx.dll\0old.dll\0\0"s,
        false,
        {"Abh\xE4ngige Dateien:\t", "kdx.dll\t19.12.2007 " + kdx,
         "old.dll\tFehler: Datei nicht gefunden"}},
       // a name in no folder; the list ends at the first empty name or at the data's end
-      {std::string("gone.dll\0\0kdx.dll\0", 19),
+      {"gone.dll\0\0kdx.dll\0"s,
        true,
        {"Abh\xE4ngige Dateien:\t", "gone.dll\tFehler: Datei nicht gefunden"}},
       {"gone.dll", true, {"Abh\xE4ngige Dateien:\t", "gone.dll\tFehler: Datei nicht gefunden"}},
@@ -126,7 +127,7 @@ TEST(DescribeDependentFiles, DescribedFilesEnterTheFileList) {
   run.machine.AddFile(std::string(kDriverDir) + "kdx.dll", "xx");
   run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
   run.context.driverDir = kDriverDir;
-  DescribeDependentFiles(run.context, std::string("kdx.dll\0", 8));
+  DescribeDependentFiles(run.context, "kdx.dll\0"s);
   int copies = 0;
   run.context.fileList.ForEach([&](const std::string& name, const std::vector<FolderEntry>& in) {
     if (name == "KDX.DLL") copies = static_cast<int>(in.size());
