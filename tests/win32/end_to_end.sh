@@ -122,12 +122,24 @@ check_service_rows() {
   expect_line "$name" "$report" "Falsche Startart f"$'\xfc'"r KDXMONX"
 }
 
+# The temporary folders: a file written into the user's TEMP just before the run is listed
+# under the folder the process's TEMP names, inside the block.
+seed_temp_file() { wine cmd /c "echo x>%TEMP%\\kdx_today.tmp" >/dev/null 2>&1; }
+check_temp_rows() {
+  local name=$1 report=$2 temp
+  temp=$(windows_value '%TEMP%')
+  expect_line "$name" "$report" "[Check TEMP Dir]"$'\t'
+  expect_line "$name" "$report" "$temp\\kdx_today.tmp"$'\t'
+  expect_line "$name" "$report" "[END Check TEMP Dir]"$'\t'
+}
+
 # Prints the probe's value for a key (WindowsDir, SystemDir, DriverDir, IsNT).
 probe_value() { wine "$probe" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p"; }
 
 control='HKLM\SYSTEM\CurrentControlSet\Control\ComputerName'
 
 # --- Windows XP ---
+seed_temp_file
 report=$(run_report winxp) || exit 1
 check_frame winxp "$report"
 check_general_rows winxp "$report" "$control\\ActiveComputerName"
@@ -141,9 +153,11 @@ expect_line winxp "$report" "\"Sprache\"=\"Deutsch (Gr"$'\xfc\xdf'"e)\""
 kdxinfo_path=$(winepath -w "$kdxinfo")
 check_running_rows winxp "$report" "$kdxinfo_path"
 check_service_rows winxp "$report"
+check_temp_rows winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
+seed_temp_file
 report=$(run_report win98) || exit 1
 check_frame win98 "$report"
 check_general_rows win98 "$report" "$control\\ComputerName"
@@ -155,6 +169,7 @@ expect_no_key win98 "$report" "Administrator"
 expect_no_key win98 "$report" "Services:"
 check_running_rows win98 "$report" "$(basename "$kdxinfo")"
 ! grep -q "KDXMONX ist nicht gestartet" "$report" || fail "win98: monitor service checked"
+check_temp_rows win98 "$report"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 
