@@ -91,7 +91,10 @@ void ListChangedToday(RunContext& context, const std::string& folder, const Syst
     return;
   }
   std::vector<FolderEntryData> entries;
-  if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
+  const long error = files.ListFolder(folder, entries);
+  // An empty drive root has not even "." and "..": the search finds nothing, which is no fault.
+  if (error == kErrorFileNotFound) return;
+  if (error != kErrorSuccess) {
     // A temporary folder of another user may refuse its listing; say so rather than look empty.
     context.AddReportRow(
         folder, kFolderUnreadable +

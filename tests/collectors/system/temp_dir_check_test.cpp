@@ -97,6 +97,8 @@ TEST(CheckTempDir, MissingAndUnreadableFolders) {
       {R"({"TEMP": "C:\\T"})",
        R"({"C:\\T": {"openError": 5}})",
        {"C:\\T\tVerzeichnis nicht lesbar: Zugriff verweigert"}},
+      // a search that finds nothing at all, as on an empty drive root
+      {R"({"TEMP": "C:\\T"})", R"({"C:\\T": {"openError": 2}})", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.environment);
