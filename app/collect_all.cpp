@@ -9,6 +9,8 @@
 #include "collectors/system/drives_and_memory.h"
 #include "collectors/system/general_info.h"
 #include "collectors/system/processes.h"
+#include "collectors/system/temp_dir_check.h"
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 namespace kdx {
@@ -38,6 +40,11 @@ void CollectIniFilesAndTemp(RunContext& context) {
   DumpIniFile(context, context.windowsDir + "\\win.ini", "intl");
   context.AddReportRow("", "");
   context.AddReportRow("", "");
+  try {
+    CheckTempDir(context);
+  } catch (const KdxError& error) {
+    context.AddReportRow("ERROR(CheckTMPDir)", error.what());
+  }
   context.AddReportRow("", "");
 }
 

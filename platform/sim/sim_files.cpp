@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fstream>
+#include <map>
+#include <utility>
 
 #include "platform/error_codes.h"
 #include "platform/file_paths.h"
@@ -111,6 +113,61 @@ class HostOutputFile : public OutputFile {
   std::uint64_t written_ = 0;
 };
 
+/// A name as an MS-DOS program may write it: at most eight characters, a dot and three, none
+/// of them blank or one that a short name cannot hold.
+bool IsShortName(const std::string& name) {
+  const std::size_t dot = name.find('.');
+  const std::size_t baseLength = std::min(dot, name.size());
+  if (baseLength == 0 || baseLength > 8) return false;
+  if (dot != std::string::npos &&
+      (name.size() - dot - 1 > 3 || name.find('.', dot + 1) != std::string::npos)) {
+    return false;
+  }
+  return name.find_first_of(" +,;=[]") == std::string::npos;
+}
+
+/// The part of a short name before "~N": the long name upper-cased without blanks and dots,
+/// its first six characters, and the first three of its extension after the last dot.
+std::pair<std::string, std::string> ShortNameParts(const std::string& longName) {
+  const std::size_t lastDot = longName.rfind('.');
+  const auto cleaned = [](std::string_view text, std::size_t length) {
+    std::string clean;
+    for (const char c : text) {
+      if (clean.size() == length) break;
+      if (c == ' ' || c == '.') continue;
+      clean +=
+          std::string_view("+,;=[]").find(c) == std::string_view::npos ? UpcaseAnsiChar(c) : '_';
+    }
+    return clean;
+  };
+  const std::string_view name = longName;
+  const bool hasExtension = lastDot != std::string::npos && lastDot > 0;
+  return {cleaned(name.substr(0, hasExtension ? lastDot : name.size()), 6),
+          hasExtension ? cleaned(name.substr(lastDot + 1), 3) : ""};
+}
+
+/// The entry of a host folder whose generated short name ("DOKUME~1") is wanted. Windows
+/// numbers names of the same stem in the order they were made; the host keeps no such order,
+/// so they are numbered in the order of their upper-cased names.
+std::optional<fs::path> EntryOfShortName(const fs::path& folder, const std::string& wanted) {
+  if (wanted.find('~') == std::string::npos) return std::nullopt;
+  std::error_code ec;
+  std::vector<std::pair<std::string, fs::path>> longNames;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    const std::string name = Utf8ToCp1252(entry.path().filename().string());
+    if (!IsShortName(name)) longNames.emplace_back(UpcaseAnsi(name), entry.path());
+  }
+  std::sort(longNames.begin(), longNames.end());
+  std::map<std::pair<std::string, std::string>, int> numbers;
+  for (const auto& [upper, path] : longNames) {
+    const auto parts = ShortNameParts(upper);
+    const std::string shortName = parts.first + "~" + std::to_string(++numbers[parts]) +
+                                  (parts.second.empty() ? "" : "." + parts.second);
+    if (shortName == wanted) return path;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 SimFiles::SimFiles(fs::path machineDir, const MachineConfig& config, SimRegistry& registry,
@@ -119,14 +176,25 @@ SimFiles::SimFiles(fs::path machineDir, const MachineConfig& config, SimRegistry
   if (config_.reportFileFault) reportFileFailuresLeft_ = config_.reportFileFault->failures;
 }
 
-SimFiles::Facts SimFiles::FactsOf(const std::string& windowsPath, const fs::path& host) const {
+std::string SimFiles::WindowsPathOf(const fs::path& host) const {
+  const fs::path relative = host.lexically_relative(machineDir_);
+  if (relative.empty()) return {};
+  auto part = relative.begin();
+  // drive_c is C:
+  std::string path = UpcaseAscii(part->string().substr(part->string().size() - 1)) + ":";
+  for (++part; part != relative.end(); ++part) path += "\\" + Utf8ToCp1252(part->string());
+  return path;
+}
+
+SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
   std::error_code ec;
   Facts facts;
   const bool folder = fs::is_directory(host, ec);
   facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
   facts.size = folder ? 0 : static_cast<std::uint64_t>(fs::file_size(host, ec));
   facts.lastWriteTime = FileTimeOfHostTime(fs::last_write_time(host, ec));
-  const auto stated = config_.files.find(NormalWindowsPath(windowsPath));
+  // Whatever spelling reached the file, machine.json names it by its long path.
+  const auto stated = config_.files.find(NormalWindowsPath(WindowsPathOf(host)));
   if (stated == config_.files.end()) return facts;
   if (stated->second.attributes) {
     // A folder stays a folder whatever else its letters say.
@@ -173,7 +241,11 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
         }
       }
     }
-    if (!found) return std::nullopt;
+    if (!found) {
+      const auto shortNamed = EntryOfShortName(host, wanted);
+      if (!shortNamed) return std::nullopt;
+      host = *shortNamed;
+    }
   }
   return host;
 }
@@ -192,14 +264,14 @@ bool SimFiles::FileExists(const std::string& path) {
   if (!host || !fs::is_regular_file(*host, ec)) return false;
   // MS-DOS dates run from 1980 to 2107, in local time.
   const SystemTime local =
-      LocalTimeOfFileTime(FactsOf(path, *host).lastWriteTime, config_.utcOffsetMinutes);
+      LocalTimeOfFileTime(FactsOf(*host).lastWriteTime, config_.utcOffsetMinutes);
   return local.year >= 1980 && local.year <= 2107;
 }
 
 long SimFiles::OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
   const auto host = HostPathOf(path);
   if (!host) return MissingFileError(path);
-  const Facts facts = FactsOf(path, *host);
+  const Facts facts = FactsOf(*host);
   // Windows refuses to open a folder as a file.
   if ((facts.attributes & kFileAttributeDirectory) != 0) return kErrorAccessDenied;
   if (facts.openError != kErrorSuccess) return facts.openError;
@@ -213,7 +285,7 @@ long SimFiles::OpenInputFile(const std::string& path, std::unique_ptr<InputFile>
 long SimFiles::GetFileAttributesA(const std::string& path, std::uint32_t& attributes) {
   const auto host = HostPathOf(path);
   if (!host) return MissingFileError(path);
-  attributes = FactsOf(path, *host).attributes;
+  attributes = FactsOf(*host).attributes;
   return kErrorSuccess;
 }
 
@@ -222,7 +294,7 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
   const auto host = HostPathOf(folder);
   std::error_code ec;
   if (!host || !fs::is_directory(*host, ec)) return kErrorPathNotFound;
-  const Facts folderFacts = FactsOf(folder, *host);
+  const Facts folderFacts = FactsOf(*host);
   if (folderFacts.openError != kErrorSuccess) return folderFacts.openError;
   // Every folder but a drive's root lists itself and its parent first.
   const bool root = fs::equivalent(*host, *HostPathOf(folder.substr(0, 2) + "\\"), ec);
@@ -231,12 +303,10 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
       entries.push_back({dot, kFileAttributeDirectory, folderFacts.lastWriteTime, 0});
     }
   }
-  std::string prefix = folder;
-  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
   const std::size_t firstEntry = entries.size();
   for (const auto& entry : fs::directory_iterator(*host, ec)) {
     const std::string name = Utf8ToCp1252(entry.path().filename().string());
-    const Facts facts = FactsOf(prefix + name, entry.path());
+    const Facts facts = FactsOf(entry.path());
     entries.push_back({name, facts.attributes, facts.lastWriteTime, facts.size});
   }
   // NTFS hands entries out ordered by upper-cased name.

@@ -36,8 +36,8 @@ class SimFiles final : public FileSystem {
   ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
 
-  /// The host path of a Windows path on a simulated drive, matched without regard to case;
-  /// nothing when a part of it does not exist.
+  /// The host path of a Windows path on a simulated drive, matched without regard to case and
+  /// by generated 8.3 names (DOKUME~1) as well; nothing when a part of it does not exist.
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
  private:
@@ -48,7 +48,9 @@ class SimFiles final : public FileSystem {
     std::uint64_t size = 0;
     long openError = kErrorSuccess;
   };
-  Facts FactsOf(const std::string& windowsPath, const std::filesystem::path& host) const;
+  Facts FactsOf(const std::filesystem::path& host) const;
+  /// The long Windows path of a host path on a simulated drive: C:\WINDOWS\win.ini.
+  std::string WindowsPathOf(const std::filesystem::path& host) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
   long MissingFileError(const std::string& path) const;
   /// On NT, a section of an INI file of the Windows folder that IniFileMapping sends to the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/collect_all.h"
 #include "platform/errors.h"
 #include "support/test_machine.h"
@@ -11,6 +13,7 @@ namespace {
 
 using test::RecordingFrontEnd;
 using test::TestMachine;
+using Lines = std::vector<std::string>;
 
 struct Fixture {
   explicit Fixture(const TestMachine& machine) : platform(machine.Load()), context(*platform, ui) {}
@@ -104,6 +107,23 @@ TEST(CollectAll, MissingSystemFolderEndsCollectionButKeepsWindowsFolder) {
   EXPECT_EQ(lines[1], "");
   EXPECT_EQ(lines[2], "");
   EXPECT_EQ(lines.back(), "END OF KDXINFO");
+}
+
+TEST(CollectAll, TempCheckErrorBecomesOneRowAndTheSequenceGoesOn) {
+  TestMachine machine;
+  machine.AddReg("temp.reg",
+                 "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
+                 "Session Manager\\Environment]\n\"TEMP\"=dword:00000001\n");
+  Fixture run(machine);
+  CollectAll(run.context);
+  const auto lines = test::TableLines(run.context);
+  const auto error = std::find(lines.begin(), lines.end(),
+                               "ERROR(CheckTMPDir)\tUng\374ltiger Datentyp f\374r 'TEMP'");
+  ASSERT_NE(error, lines.end());
+  // two empty rows after win.ini's section, the block's opening row, the error, one empty row
+  ASSERT_GE(error - lines.begin(), 3);
+  EXPECT_EQ(Lines(error - 3, error + 2), (Lines{"\t", "\t", "[Check TEMP Dir]\t", *error, "\t"}));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "[END Check TEMP Dir]\t"), 0);
 }
 
 }  // namespace

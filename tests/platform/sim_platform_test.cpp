@@ -95,6 +95,36 @@ TEST(SimPlatformTest, MapsWindowsPathsWithoutRegardToCase) {
   EXPECT_EQ(platform->Files().HostPathOf("WINDOWS\\System32"), std::nullopt);
 }
 
+TEST(SimPlatformTest, MapsGeneratedShortNamesToLongNames) {
+  TestMachine machine(test::XpJsonWith(
+      R"("files": {"C:\\Dokumente und Einstellungen\\Hans\\Lokale Einstellungen\\Temp\\a.tmp":
+                   {"lastWrite": "2026-12-06 00:00:00", "attributes": "AR"}})"));
+  const std::string temp = "C:\\Dokumente und Einstellungen\\Hans\\Lokale Einstellungen\\Temp\\";
+  machine.AddFile(temp + "a.tmp", "x");
+  machine.AddFile("C:\\Dokumente und Einstellungen\\Hans\\Lokale Daten\\b.txt", "x");
+  machine.AddFile("C:\\Programme\\Kelmo Label.Software.exe", "x");
+  const auto platform = machine.Load();
+  auto& files = platform->Files();
+  const fs::path drive = machine.Dir() / "drive_c";
+  // six characters of the name without blanks, numbered in the order of the long names
+  EXPECT_TRUE(
+      NamesFile(files.HostPathOf("C:\\DOKUME~1\\Hans\\LOKALE~2\\Temp\\a.tmp"),
+                drive / "Dokumente und Einstellungen/Hans/Lokale Einstellungen/Temp/a.tmp"));
+  EXPECT_TRUE(NamesFile(files.HostPathOf("c:\\dokume~1\\hans\\lokale~1\\b.txt"),
+                        drive / "Dokumente und Einstellungen/Hans/Lokale Daten/b.txt"));
+  // the extension after the last dot, cut to three characters
+  EXPECT_TRUE(NamesFile(files.HostPathOf("C:\\Programme\\KELMOL~1.EXE"),
+                        drive / "Programme/Kelmo Label.Software.exe"));
+  // a name that is a short name already has no other
+  EXPECT_EQ(files.HostPathOf("C:\\DOKUME~1\\HANS~1"), std::nullopt);
+  EXPECT_EQ(files.HostPathOf("C:\\DOKUME~2"), std::nullopt);
+  // the facts machine.json gives the long path hold under the short one
+  std::uint32_t attributes = 0;
+  ASSERT_EQ(files.GetFileAttributesA("C:\\DOKUME~1\\Hans\\LOKALE~2\\Temp\\a.tmp", attributes),
+            kErrorSuccess);
+  EXPECT_EQ(attributes, kFileAttributeArchive | kFileAttributeReadOnly);
+}
+
 TEST(SimPlatformTest, NeverLeavesTheDriveFolder) {
   TestMachine machine;
   machine.AddFile("C:\\WINDOWS\\win.ini", "x");

@@ -155,6 +155,17 @@ check_driver_rows_nt() {
   expect_line "$name" "$report" "kdxres.dll"$'\t'"Fehler: Datei nicht gefunden"
 }
 
+# The temporary folders: a file written into the user's TEMP just before the run is listed
+# under the folder the process's TEMP names, inside the block.
+seed_temp_file() { wine cmd /c "echo x>%TEMP%\\kdx_today.tmp" >/dev/null 2>&1; }
+check_temp_rows() {
+  local name=$1 report=$2 temp
+  temp=$(windows_value '%TEMP%')
+  expect_line "$name" "$report" "[Check TEMP Dir]"$'\t'
+  expect_line "$name" "$report" "$temp\\kdx_today.tmp"$'\t'
+  expect_line "$name" "$report" "[END Check TEMP Dir]"$'\t'
+}
+
 # Prints the probe's value for a key (WindowsDir, SystemDir, DriverDir, IsNT).
 probe_value() { wine "$probe" 2>/dev/null | tr -d '\r' | sed -n "s/^$1=//p"; }
 
@@ -163,6 +174,7 @@ control='HKLM\SYSTEM\CurrentControlSet\Control\ComputerName'
 seed_driver_file
 
 # --- Windows XP ---
+seed_temp_file
 report=$(run_report winxp) || exit 1
 check_frame winxp "$report"
 check_general_rows winxp "$report" "$control\\ActiveComputerName"
@@ -178,9 +190,11 @@ check_running_rows winxp "$report" "$kdxinfo_path"
 check_service_rows winxp "$report"
 check_printer_rows winxp "$report"
 check_driver_rows_nt winxp "$report"
+check_temp_rows winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
+seed_temp_file
 report=$(run_report win98) || exit 1
 check_frame win98 "$report"
 check_general_rows win98 "$report" "$control\\ComputerName"
@@ -195,6 +209,7 @@ check_running_rows win98 "$report" "$(basename "$kdxinfo")"
 # The 95 family looks for drivers under "Windows 4.0", where the fixtures put none.
 check_printer_rows win98 "$report"
 expect_line win98 "$report" "Abh"$'\xe4'"ngige Dateien"$'\t'"konnten nicht ermittelt werden"
+check_temp_rows win98 "$report"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 
