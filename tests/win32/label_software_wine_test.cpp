@@ -38,7 +38,7 @@ class Version4Key {
  private:
   static void Set(HKEY key, const char* name, const std::string& text) {
     ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
+                     static_cast<DWORD>(text.size()) + 1);
   }
   static void Delete() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kVersion4Key); }
 };

@@ -38,13 +38,12 @@ TEST(LabelSoftware, NothingInstalled) {
   TRegistry registry(run.platform->Registry());
   registry.SelectRoot(kHKeyLocalMachine);
   CollectLabelSoftware(run.context, registry);
+  const std::string keyMissing =
+      "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label Printer\\";
   EXPECT_EQ(
       TableLines(run.context),
       (Lines{"\t", "WIN3.1 INI-Datei\t", "INI-Datei C:\\WINDOWS\\kelmokdx.ini\tnicht gefunden",
-             "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label "
-             "Printer\\4.0\\PROGRAM",
-             "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label "
-             "Printer\\5.0\\PROGRAM"}));
+             keyMissing + "4.0\\PROGRAM", keyMissing + "5.0\\PROGRAM"}));
   // the Windows folder keeps no trailing backslash from here on
   EXPECT_EQ(run.context.windowsDir, "C:\\WINDOWS");
 }
