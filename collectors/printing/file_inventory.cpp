@@ -120,6 +120,8 @@ TreeFolder EnterTreeFolder(RunContext& context, const std::string& folder,
     }
     // Links that lead back into the tree would make the walk endless.
     if ((entry.attributes & kFileAttributeReparsePoint) != 0) continue;
+    // The listing already tells files from folders; only folders are asked again.
+    if ((entry.attributes & kFileAttributeDirectory) == 0) continue;
     const std::string subPath = WithBackslash(folder) + entry.name;
     if (IsFolder(files, subPath)) tree.subfolders.push_back(subPath);
   }

@@ -189,9 +189,11 @@ std::string SimFiles::WindowsPathOf(const fs::path& host) const {
 SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
   std::error_code ec;
   Facts facts;
-  const bool folder = fs::is_directory(host, ec);
+  // A folder has no size to ask for: the one question tells both.
+  const std::uintmax_t size = fs::file_size(host, ec);
+  const bool folder = ec == std::errc::is_a_directory;
   facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
-  facts.size = folder ? 0 : static_cast<std::uint64_t>(fs::file_size(host, ec));
+  facts.size = folder ? 0 : static_cast<std::uint64_t>(size);
   facts.lastWriteTime = FileTimeOfHostTime(fs::last_write_time(host, ec));
   // Whatever spelling reached the file, machine.json names it by its long path.
   const auto stated = config_.files.find(NormalWindowsPath(WindowsPathOf(host)));
@@ -211,8 +213,7 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
   const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
   fs::path host = machineDir_ / (std::string("drive_") + drive);
-  std::error_code ec;
-  if (!fs::is_directory(host, ec)) return std::nullopt;
+  std::vector<std::string> parts;
   std::size_t pos = 2;
   while (pos < windowsPath.size()) {
     // Windows takes '/' as a separator too; left inside a name, the host would follow it
@@ -222,10 +223,20 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
       continue;
     }
     const std::size_t end = std::min(windowsPath.find_first_of("\\/", pos), windowsPath.size());
-    const std::string part = windowsPath.substr(pos, end - pos);
+    std::string part = windowsPath.substr(pos, end - pos);
     pos = end;
-    if (part == ".") continue;
     if (part == "..") return std::nullopt;  // never leave the drive folder
+    if (part != ".") parts.push_back(std::move(part));
+  }
+  std::error_code ec;
+  // Most paths spell their names as the host does: one look finds the whole path.
+  if (!parts.empty()) {
+    fs::path exact = host;
+    for (const std::string& part : parts) exact /= part;
+    if (fs::exists(exact, ec)) return exact;
+  }
+  if (!fs::is_directory(host, ec)) return std::nullopt;
+  for (const std::string& part : parts) {
     if (fs::exists(host / part, ec)) {
       host /= part;
       continue;
@@ -319,10 +330,13 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
 
 std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
   const auto host = HostPathOf(path);
+  if (!host) return std::nullopt;
+  // Only a plain file has a size.
   std::error_code ec;
-  if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
+  const std::uintmax_t size = fs::file_size(*host, ec);
+  if (ec) return std::nullopt;
   std::ifstream in(*host, std::ios::binary);
-  std::string bytes(static_cast<std::size_t>(fs::file_size(*host, ec)), '\0');
+  std::string bytes(static_cast<std::size_t>(size), '\0');
   if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
   return bytes;
 }

@@ -79,5 +79,220 @@ TEST(ScanFolderTree, OwnFilesFirstThenEachSubfolderWhole) {
   EXPECT_EQ(TableLines(run.context), Lines{});
 }
 
+constexpr char kDriverDir[] = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\";
+
+/// The row of a scan of a folder that does not exist.
+std::string Missing(const std::string& folder) { return folder + "\tVerzeichnis nicht gefunden"; }
+
+/// The folders of an NT and of a Windows 98 machine as the steps before the inventory leave
+/// them.
+void SettleFolders(RunContext& context, bool nt) {
+  context.isNT = nt;
+  context.windowsDir = "C:\\WINDOWS";
+  context.systemDir = nt ? "C:\\WINDOWS\\system32\\" : "C:\\WINDOWS\\SYSTEM\\";
+  context.driverDir = kDriverDir;
+  context.v4AppDir = "C:\\KDX4";
+  context.v5AppDir = nt ? "" : "C:\\KDX5";
+  context.commonFilesDir = nt ? "C:\\Programme\\Gemeinsame Dateien" : "";
+}
+
+/// The rows of the 16 filtered scans of the INF and system folders when none of them exists:
+/// once per filter KDX, USB, DY and LW.
+Lines EveryFilteredFolderMissing() {
+  Lines rows(4, Missing("C:\\WINDOWS\\INF"));
+  rows.insert(rows.end(), 4, Missing("C:\\WINDOWS\\INF\\OTHER"));
+  for (int filter = 0; filter < 4; ++filter) {
+    rows.push_back(Missing("C:\\WINDOWS\\SYSTEM32"));
+    rows.push_back(Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"));
+  }
+  return rows;
+}
+
+Lines Joined(Lines first, const Lines& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
+TEST(CollectFileInventory, ScansEveryStepsFolderInOrder) {
+  const std::string driverDir = kDriverDir;
+  const struct {
+    bool nt;
+    Lines rows;
+  } cases[] = {
+      // NT: the driver folders and the driver store first; no version 5, so no scan of it
+      {true,
+       Joined(Joined({Missing(driverDir), Missing(driverDir + "2"), Missing(driverDir + "3"), "\t",
+                      "########\t########", "DRVSTORE\t",
+                      Missing("C:\\WINDOWS\\system32\\DRVSTORE"), "########\t########", "\t"},
+                     EveryFilteredFolderMissing()),
+              {Missing("C:\\WINDOWS\\KELMO"), Missing("C:\\WINDOWS\\KMI"), Missing("C:\\KDX4"),
+               Missing("C:\\Programme\\Gemeinsame Dateien\\Dexta Label v5")})},
+      // Windows 98: no driver folders; an empty common files folder leaves a bare backslash
+      {false, Joined(EveryFilteredFolderMissing(),
+                     {Missing("C:\\WINDOWS\\KELMO"), Missing("C:\\WINDOWS\\KMI"),
+                      Missing("C:\\KDX4"), Missing("C:\\KDX5"), Missing("\\Dexta Label v5")})},
+  };
+  for (const auto& c : cases) {
+    const TestMachine machine;
+    test::FolderRun run(machine);
+    SettleFolders(run.context, c.nt);
+    TRegistry registry(run.platform->Registry());
+    CollectFileInventory(run.context, registry);
+    EXPECT_EQ(TableLines(run.context), c.rows) << (c.nt ? "NT" : "98");
+    EXPECT_EQ(run.ListedFiles(), Lines{});
+  }
+}
+
+constexpr char kInventoryFacts[] = R"("utcOffsetMinutes": 60, "files": {
+  "C:\\WINDOWS\\system32\\DRVSTORE\\kdxusb.inf": {"lastWrite": "2007-12-19 10:15:02"},
+  "C:\\WINDOWS\\system32\\DRVSTORE\\locked.cat": {"openError": 32}})";
+
+/// A machine with files in every folder the inventory scans but the KMI folder, the INF\OTHER
+/// folder spelt in its own case, and files each filter takes or leaves.
+class InventoryMachine : public TestMachine {
+ public:
+  InventoryMachine() : TestMachine(test::XpJsonWith(kInventoryFacts)) {
+    for (const char* path : {
+             "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\kdxui.dll",
+             "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\KDXUI.DLL",
+             "C:\\WINDOWS\\system32\\DRVSTORE\\kdxusb.inf",
+             "C:\\WINDOWS\\system32\\DRVSTORE\\locked.cat",
+             // the driver store is scanned without its subfolders
+             "C:\\WINDOWS\\system32\\DRVSTORE\\kdx_1\\deep.inf",
+             "C:\\WINDOWS\\INF\\kdxusb.inf",
+             "C:\\WINDOWS\\INF\\xdyz.pnf",
+             "C:\\WINDOWS\\INF\\lw450.inf",
+             "C:\\WINDOWS\\INF\\mdmgen.inf",
+             "C:\\WINDOWS\\INF\\Other\\oemkdx.inf",
+             "C:\\WINDOWS\\system32\\kdxmon.dll",
+             "C:\\WINDOWS\\system32\\usbmon.dll",
+             "C:\\WINDOWS\\system32\\notepad.exe",
+             "C:\\WINDOWS\\system32\\drivers\\KDXUSB.SYS",
+             "C:\\WINDOWS\\system32\\drivers\\usbprint.sys",
+             "C:\\WINDOWS\\Kelmo\\kelmo.hlp",
+             "C:\\KDX4\\kdxwin.exe",
+             "C:\\KDX4\\Labels\\lager.lbl",
+             "C:\\Programme\\Gemeinsame Dateien\\Dexta Label v5\\core.dll",
+         }) {
+      AddFile(path, "x");
+    }
+  }
+};
+
+TEST(CollectFileInventory, RowsAndListedFilesOfEachStep) {
+  const std::string store = "C:\\WINDOWS\\system32\\DRVSTORE\\";
+  // the files every Windows version's steps describe, in the list's order
+  const Lines everyVersion = {"KDXMON.DLL in C:\\WINDOWS\\SYSTEM32\\",
+                              "KDXUSB.INF in C:\\WINDOWS\\INF\\",
+                              "KDXUSB.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\",
+                              "KDXWIN.EXE in C:\\KDX4\\",
+                              "KELMO.HLP in C:\\WINDOWS\\KELMO\\",
+                              "LAGER.LBL in C:\\KDX4\\LABELS\\",
+                              "LW450.INF in C:\\WINDOWS\\INF\\",
+                              "OEMKDX.INF in C:\\WINDOWS\\INF\\OTHER\\",
+                              "USBMON.DLL in C:\\WINDOWS\\SYSTEM32\\",
+                              "USBPRINT.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\",
+                              "XDYZ.PNF in C:\\WINDOWS\\INF\\"};
+  const struct {
+    bool nt;
+    Lines rows;
+    Lines listed;
+  } cases[] = {
+      {true,
+       {Missing(std::string(kDriverDir) + "2"), "\t", "########\t########", "DRVSTORE\t",
+        store + "kdxusb.inf\t19.12.2007 10:15:02; 1 Byte; A; Version:  / ",
+        // a file the driver store holds locked: the error row, then the one without a text
+        store + "locked.cat\tFehler: Datei nicht gefunden", store + "locked.cat\t",
+        "########\t########", "\t", Missing("C:\\WINDOWS\\KMI")},
+       {"CORE.DLL in C:\\PROGRAMME\\GEMEINSAME DATEIEN\\DEXTA LABEL V5\\",
+        "KDXMON.DLL in C:\\WINDOWS\\SYSTEM32\\",
+        "KDXUI.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\W32X86\\",
+        "KDXUI.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\W32X86\\3\\",
+        // the driver store's copy was described first
+        "KDXUSB.INF in C:\\WINDOWS\\SYSTEM32\\DRVSTORE\\", "KDXUSB.INF in C:\\WINDOWS\\INF\\",
+        "KDXUSB.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\", "KDXWIN.EXE in C:\\KDX4\\",
+        "KELMO.HLP in C:\\WINDOWS\\KELMO\\", "LAGER.LBL in C:\\KDX4\\LABELS\\",
+        "LW450.INF in C:\\WINDOWS\\INF\\", "OEMKDX.INF in C:\\WINDOWS\\INF\\OTHER\\",
+        "USBMON.DLL in C:\\WINDOWS\\SYSTEM32\\", "USBPRINT.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\",
+        "XDYZ.PNF in C:\\WINDOWS\\INF\\"}},
+      // Windows 98 leaves the driver folders and the driver store alone
+      {false,
+       {Missing("C:\\WINDOWS\\KMI"), Missing("C:\\KDX5"), Missing("\\Dexta Label v5")},
+       everyVersion},
+  };
+  for (const auto& c : cases) {
+    const InventoryMachine machine;
+    test::FolderRun run(machine);
+    SettleFolders(run.context, c.nt);
+    TRegistry registry(run.platform->Registry());
+    CollectFileInventory(run.context, registry);
+    EXPECT_EQ(TableLines(run.context), c.rows) << (c.nt ? "NT" : "98");
+    EXPECT_EQ(run.ListedFiles(), c.listed) << (c.nt ? "NT" : "98");
+  }
+}
+
+constexpr char kSharedDlls[] =
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n"
+    // registered where a filtered scan finds it too; copies in the Windows and System folders
+    "\"C:\\\\WINDOWS\\\\SYSTEM32\\\\KDXMON.DLL\"=dword:00000001\r\n"
+    // taken for "Dexta Label" in its folder; copies in three of the candidate folders
+    "\"C:\\\\Programme\\\\Dexta Label\\\\dlabel.dll\"=dword:00000001\r\n"
+    // neither KDX nor Dexta Label: left alone, copies and all
+    "\"C:\\\\Programme\\\\Other\\\\plain.dll\"=dword:00000002\r\n"
+    // missing where registered; of its copies, one is too old to count as a file
+    "\"C:\\\\Programme\\\\Gone\\\\kdxgone.dll\"=dword:00000001\r\n"
+    // held where registered and in the System folder; the Windows folder's copy still counts
+    "\"C:\\\\Programme\\\\Held\\\\kdxheld.dll\"=dword:00000001\r\n";
+
+constexpr char kSharedDllFacts[] = R"("files": {
+  "C:\\WINDOWS\\kdxgone.dll": {"lastWrite": "1979-12-31 12:00:00"},
+  "C:\\Programme\\Held\\kdxheld.dll": {"openError": 32},
+  "C:\\WINDOWS\\System\\KDXHELD.DLL": {"openError": 32}})";
+
+TEST(CollectFileInventory, SharedLibrariesAndTheirCopiesGoToTheListOnly) {
+  TestMachine machine(test::Win98JsonWith(kSharedDllFacts));
+  machine.AddReg("shared.reg", std::string("REGEDIT4\r\n") + kSharedDlls);
+  for (const char* path : {
+           "C:\\WINDOWS\\System32\\kdxmon.dll",
+           "C:\\WINDOWS\\kdxmon.dll",
+           "C:\\WINDOWS\\System\\kdxmon.dll",
+           "C:\\Programme\\Dexta Label\\dlabel.dll",
+           "C:\\WINDOWS\\System32\\dlabel.dll",
+           "C:\\WINDOWS\\System\\dlabel.dll",
+           "C:\\WINDOWS\\dlabel.dll",
+           "C:\\Programme\\Other\\plain.dll",
+           "C:\\WINDOWS\\plain.dll",
+           "C:\\WINDOWS\\kdxgone.dll",
+           "C:\\WINDOWS\\System\\kdxgone.dll",
+           "C:\\Programme\\Held\\kdxheld.dll",
+           "C:\\WINDOWS\\System\\KDXHELD.DLL",
+           "C:\\WINDOWS\\kdxheld.dll",
+           "C:\\WINDOWS\\Kelmo\\readme.txt",
+           "C:\\WINDOWS\\KMI\\readme.txt",
+       }) {
+    machine.AddFile(path, "x");
+  }
+  test::FolderRun run(machine);
+  SettleFolders(run.context, false);
+  run.context.v4AppDir.clear();
+  run.context.v5AppDir.clear();
+  TRegistry registry(run.platform->Registry());
+  CollectFileInventory(run.context, registry);
+  // the rows are the scans' own: this step adds none
+  Lines rows(4, Missing("C:\\WINDOWS\\INF"));
+  rows.insert(rows.end(), 4, Missing("C:\\WINDOWS\\INF\\OTHER"));
+  rows.insert(rows.end(), 4, Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"));
+  rows.push_back(Missing("\\Dexta Label v5"));
+  EXPECT_EQ(TableLines(run.context), rows);
+  // candidate folders in their order: Windows, Kelmo, KMI, System, System32
+  EXPECT_EQ(run.ListedFiles(),
+            (Lines{"DLABEL.DLL in C:\\PROGRAMME\\DEXTA LABEL\\", "DLABEL.DLL in C:\\WINDOWS\\",
+                   "DLABEL.DLL in C:\\WINDOWS\\SYSTEM\\", "DLABEL.DLL in C:\\WINDOWS\\SYSTEM32\\",
+                   "KDXGONE.DLL in C:\\WINDOWS\\SYSTEM\\", "KDXHELD.DLL in C:\\WINDOWS\\",
+                   "KDXMON.DLL in C:\\WINDOWS\\SYSTEM32\\", "KDXMON.DLL in C:\\WINDOWS\\",
+                   "KDXMON.DLL in C:\\WINDOWS\\SYSTEM\\", "README.TXT in C:\\WINDOWS\\KELMO\\",
+                   "README.TXT in C:\\WINDOWS\\KMI\\"}));
+}
+
 }  // namespace
 }  // namespace kdx

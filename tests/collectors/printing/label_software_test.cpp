@@ -38,13 +38,12 @@ TEST(LabelSoftware, NothingInstalled) {
   TRegistry registry(run.platform->Registry());
   registry.SelectRoot(kHKeyLocalMachine);
   CollectLabelSoftware(run.context, registry);
+  const std::string keyMissing =
+      "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label Printer\\";
   EXPECT_EQ(
       TableLines(run.context),
       (Lines{"\t", "WIN3.1 INI-Datei\t", "INI-Datei C:\\WINDOWS\\kelmokdx.ini\tnicht gefunden",
-             "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label "
-             "Printer\\4.0\\PROGRAM",
-             "Registry Key nicht gefunden:\t\\SOFTWARE\\Kelmo Instruments\\Dexta Label "
-             "Printer\\5.0\\PROGRAM"}));
+             keyMissing + "4.0\\PROGRAM", keyMissing + "5.0\\PROGRAM"}));
   // the Windows folder keeps no trailing backslash from here on
   EXPECT_EQ(run.context.windowsDir, "C:\\WINDOWS");
 }
@@ -111,12 +110,35 @@ TEST(GetActualPrinter, FailsWithoutALibrarySlot) {
   EXPECT_EQ(GetActualPrinter(platform->Files(), "C:\\KDX5").library, std::string(256, 'L'));
 }
 
-TEST(GetActualPrinter, ReadsAWriteProtectedSelectionFile) {
-  TestMachine machine(
-      test::XpJsonWith(R"("files": {"C:\\KDX4\\kdxwin.kdx": {"attributes": "AR"}})"));
-  machine.AddFile("C:\\KDX4\\kdxwin.kdx", SelectionFile(7024, "Lager.lbl", "USB001", "KD"));
-  const auto platform = machine.Load();
-  EXPECT_EQ(GetActualPrinter(platform->Files(), "C:\\KDX4").port, "USB001");
+TEST(LabelSoftware, WriteProtectedSelectionFileStillTellsItsSelection) {
+  const struct {
+    const char* facts;
+    Lines rows;
+  } cases[] = {
+      // read-only: the program only reads it
+      {R"({"attributes": "AR"})",
+       {"gew\xE4hlter Port\tUSB001", "gew\xE4hlter Drucker\tDexta KD-410",
+        "Bibliothek\tLager.lbl"}},
+      // held by another program without sharing
+      {R"({"openError": 32})", {"FEHLER\tGetActualPrinter failed"}},
+  };
+  for (const auto& c : cases) {
+    TestMachine machine(
+        test::XpJsonWith(std::string(R"("files": {"C:\\KDX4\\kdxwin.kdx": )") + c.facts + "}"));
+    machine.AddReg("kdx.reg", kV4Keys);
+    machine.AddFile("C:\\KDX4\\kdxwin.kdx",
+                    SelectionFile(7024, "Lager.lbl", "USB001", "Dexta KD-410"));
+    test::FolderRun run(machine);
+    TRegistry registry(run.platform->Registry());
+    registry.SelectRoot(kHKeyLocalMachine);
+    CollectLabelSoftware(run.context, registry);
+    const Lines lines = TableLines(run.context);
+    // after the heading, Program and AppDir
+    ASSERT_GE(lines.size(), 7 + c.rows.size()) << c.facts;
+    EXPECT_EQ(Lines(lines.begin() + 7, lines.begin() + 7 + static_cast<long>(c.rows.size())),
+              c.rows)
+        << c.facts;
+  }
 }
 
 }  // namespace
