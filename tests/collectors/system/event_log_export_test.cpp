@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <span>
 #include <string>
@@ -75,10 +73,7 @@ class EventLogRun {
     machine_ = std::make_unique<TestMachine>(machineJson);
     machine_->AddReg("t.reg", "REGEDIT4\r\n\r\n" + regLines);
     machine_->AddFile("C:\\WINDOWS\\system32\\kdxmsg.dll", KdxMessageFile());
-    if (!systemLog.empty()) {
-      std::filesystem::create_directories(machine_->Dir() / "eventlog");
-      std::ofstream(machine_->Dir() / "eventlog" / "System.txt", std::ios::binary) << systemLog;
-    }
+    if (!systemLog.empty()) machine_->AddEventLog("System.txt", systemLog);
     platform_ = machine_->Load();
     context_ = std::make_unique<RunContext>(*platform_, ui_);
   }
@@ -263,8 +258,7 @@ TEST(ExportEventLog, RecordsWithoutMessage) {
                       SourceKey("Liste", R"("C:\\WINDOWS\\system32\\kdxmsg.dll;C:\\x.dll")") +
                       SourceKey("Fehlt", R"("C:\\WINDOWS\\fehlt.dll")") + SourceKey("Kdx", kdx));
   EXPECT_EQ(run.Export(),
-            (Rows{"Warning|Kdx\t06.12.2026 10:00:06",
-                  "\tZugriff verweigert\r\n",
+            (Rows{"Warning|Kdx\t06.12.2026 10:00:06", "\tZugriff verweigert\r\n",
                   "Warning|Kdx\t06.12.2026 10:00:05", "Warning|Fehlt\t06.12.2026 10:00:04",
                   "Warning|Liste\t06.12.2026 10:00:03", "Warning|Leer\t06.12.2026 10:00:02",
                   "Warning|KeinWert\t06.12.2026 10:00:01", "Warning|Ohne\t06.12.2026 10:00:00"}));
