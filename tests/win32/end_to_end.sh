@@ -66,6 +66,23 @@ check_frame() {
   [[ $(grep -c $'\r$' "$report") == $(wc -l <"$report") ]] || fail "$name: line without CR LF"
 }
 
+# The opening rows of both event logs, one after the other, and no record row: Wine keeps no
+# event records, and on Windows 98 no log opens, which gives the same rows.
+check_event_log_rows() {
+  local name=$1 report=$2 ruler
+  ruler=$(printf '#%.0s' {1..100})
+  awk -v ruler="$ruler" '{ sub(/\r$/, ""); line[NR] = $0 }
+    END {
+      for (i = 3; i <= NR; i++) if (line[i] == "EventLog\tSystem") {
+        exit !(line[i - 2] == "\t" && line[i - 1] == ruler "\t" && line[i + 1] == "\t" &&
+               line[i + 2] == ruler "\t" && line[i + 3] == "EventLog\tApplication")
+      }
+      exit 1
+    }' "$report" || fail "$name: opening rows of the event logs"
+  ! grep -qE $'^(Success|ERROR|Warning|Information|Audit Success|Audit Failure)\\|' "$report" ||
+    fail "$name: an event record row under Wine"
+}
+
 check_general_rows() {
   local name=$1 report=$2 computer_key=$3
   local windir computer user session
@@ -141,6 +158,7 @@ expect_line winxp "$report" "\"Sprache\"=\"Deutsch (Gr"$'\xfc\xdf'"e)\""
 kdxinfo_path=$(winepath -w "$kdxinfo")
 check_running_rows winxp "$report" "$kdxinfo_path"
 check_service_rows winxp "$report"
+check_event_log_rows winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
@@ -156,6 +174,7 @@ expect_no_key win98 "$report" "Services:"
 check_running_rows win98 "$report" "$(basename "$kdxinfo")"
 ! grep -q "KDXMONX ist nicht gestartet" "$report" || fail "win98: monitor service checked"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
+check_event_log_rows win98 "$report"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 
 if ((failures > 0)); then
