@@ -1,5 +1,5 @@
-// The simulated memory and drives, services and processes, spooler, and event logs, held to the contracts
-// the Win32 layer meets under Wine.
+// The simulated memory and drives, services and processes, spooler, and event logs, held to
+// the contracts the Win32 layer meets under Wine.
 #include "platform/drives_memory_contract.h"
 #include "platform/event_logs_contract.h"
 #include "platform/services_processes_contract.h"
