@@ -7,6 +7,7 @@
 #include "collectors/printing/program_paths.h"
 #include "collectors/printing/usb_printer_ports.h"
 #include "collectors/system/drives_and_memory.h"
+#include "collectors/system/event_log_export.h"
 #include "collectors/system/general_info.h"
 #include "collectors/system/processes.h"
 #include "collectors/system/temp_dir_check.h"
@@ -97,11 +98,20 @@ bool CollectRegistrySections(RunContext& context) {
   return true;
 }
 
+void ExportEventLogs(RunContext& context) {
+  context.LogStatus("System Event Log");
+  ExportEventLog(context, "System");
+  context.LogStatus("Application Event Log");
+  ExportEventLog(context, "Application");
+}
+
 }  // namespace
 
 void CollectAll(RunContext& context) {
   context.table.Reset();
+  // The event logs come after the shared reader is released.
   if (!CollectRegistrySections(context)) return;
+  ExportEventLogs(context);
 }
 
 }  // namespace kdx

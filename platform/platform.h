@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/event_logs.h"
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "platform/services_processes.h"
@@ -20,6 +21,7 @@ class Platform {
   virtual FileSystem& Files() = 0;
   virtual ServicesProcesses& Services() = 0;
   virtual PrintSpooler& Spooler() = 0;
+  virtual kdx::EventLogs& EventLogs() = 0;
 };
 
 }  // namespace kdx

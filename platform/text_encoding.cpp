@@ -164,6 +164,10 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
     if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0xFFFD;
     cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
   }
+  // An overlong form (C0 80 for NUL) would smuggle a character past the checks of its short
+  // form; surrogates and code points past U+10FFFF are no characters.
+  constexpr std::array<char32_t, 4> kShortestOf = {0, 0x80, 0x800, 0x10000};
+  if (cp < kShortestOf[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0xFFFD;
   return cp;
 }
 

@@ -6,8 +6,8 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
-#include "report/file_list_writer.h"
 #include "report/consistency_checks.h"
+#include "report/file_list_writer.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 
@@ -20,13 +20,7 @@ constexpr char kShellFoldersKey[] =
 constexpr char kFirstLine[] = "[KDXINFO2.9.2]";
 constexpr char kCompleteEnd[] = "END OF KDXINFO";
 constexpr char kAbnormalEnd[] = "ABNORMAL END OF KDXINFO";
-constexpr std::size_t kRulerWidth = 100;
 constexpr std::size_t kReadChunk = 1 << 16;
-
-const std::string& Ruler() {
-  static const std::string ruler(kRulerWidth, '#');
-  return ruler;
-}
 
 std::string DesktopFolder(RegistryStore& store) {
   TRegistry registry(store);

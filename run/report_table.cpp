@@ -2,6 +2,17 @@
 
 namespace kdx {
 
+namespace {
+
+constexpr std::size_t kRulerWidth = 100;
+
+}  // namespace
+
+const std::string& Ruler() {
+  static const std::string ruler(kRulerWidth, '#');
+  return ruler;
+}
+
 void ReportTable::Reset() {
   rows_.clear();
   rows_.push_back({"Schlüssel", "Wert"});

@@ -5,6 +5,9 @@
 
 namespace kdx {
 
+/// 100 "#": a line of the report file, and the key of an event log's opening row.
+const std::string& Ruler();
+
 /// One row of the report table: key and value.
 struct ReportRow {
   std::string key;

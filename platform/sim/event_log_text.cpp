@@ -139,7 +139,7 @@ class EventLogTextParser {
     throw MachineError(fileName_, line, "expected " + expected);
   }
 
-  // Checked after the conversion: an overlong UTF-8 sequence can make a NUL as well.
+  // A NUL would end the text early in the record, where ReadEventLogA's reader looks for it.
   std::string Text(std::string_view value) const {
     std::string text = Utf8ToCp1252(value);
     if (text.find('\0') != std::string::npos) Fail(lineNumber_, "a text without NUL");

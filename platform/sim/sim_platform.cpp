@@ -55,7 +55,8 @@ SimPlatform::SimPlatform(const fs::path& machineDir)
       system_(config_),
       files_(machineDir, config_, registry_, system_),
       services_(config_),
-      spooler_(config_) {
+      spooler_(config_),
+      eventLogs_(machineDir, config_, files_) {
   for (const fs::path& regFile : RegFilesIn(machineDir / "registry")) {
     registry_.LoadRegFile(ReadWholeFile(regFile), regFile.string());
   }

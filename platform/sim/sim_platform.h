@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/sim/machine_config.h"
+#include "platform/sim/sim_event_logs.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services_processes.h"
@@ -12,8 +13,8 @@
 
 namespace kdx {
 
-/// A simulated Windows machine served from a machine directory: machine.json, registry/*.reg
-/// and one host folder per drive (drive_c/ for C:\).
+/// A simulated Windows machine served from a machine directory: machine.json, registry/*.reg,
+/// one host folder per drive (drive_c/ for C:\) and the event logs in eventlog/.
 class SimPlatform final : public Platform {
  public:
   /// Loads the machine directory; throws MachineError naming the faulty file and line.
@@ -24,6 +25,7 @@ class SimPlatform final : public Platform {
   SimFiles& Files() override { return files_; }
   SimServicesProcesses& Services() override { return services_; }
   SimSpooler& Spooler() override { return spooler_; }
+  SimEventLogs& EventLogs() override { return eventLogs_; }
 
  private:
   MachineConfig config_;
@@ -32,6 +34,7 @@ class SimPlatform final : public Platform {
   SimFiles files_;
   SimServicesProcesses services_;
   SimSpooler spooler_;
+  SimEventLogs eventLogs_;
 };
 
 }  // namespace kdx

@@ -7,7 +7,8 @@ Win32Platform::Win32Platform()
       system_(NewWin32System()),
       files_(NewWin32Files()),
       services_(NewWin32Services()),
-      spooler_(NewWin32Spooler()) {}
+      spooler_(NewWin32Spooler()),
+      eventLogs_(NewWin32EventLogs()) {}
 
 Win32Platform::~Win32Platform() = default;
 

@@ -20,6 +20,7 @@ class Win32Platform final : public Platform {
   FileSystem& Files() override { return *files_; }
   ServicesProcesses& Services() override { return *services_; }
   PrintSpooler& Spooler() override { return *spooler_; }
+  kdx::EventLogs& EventLogs() override { return *eventLogs_; }
 
  private:
   std::unique_ptr<RegistryStore> registry_;
@@ -27,6 +28,7 @@ class Win32Platform final : public Platform {
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<ServicesProcesses> services_;
   std::unique_ptr<PrintSpooler> spooler_;
+  std::unique_ptr<kdx::EventLogs> eventLogs_;
 };
 
 /// The registry through advapi32 (win32_registry.cpp).
@@ -39,5 +41,7 @@ std::unique_ptr<FileSystem> NewWin32Files();
 std::unique_ptr<ServicesProcesses> NewWin32Services();
 /// Ports and printers through winspool (win32_spooler.cpp).
 std::unique_ptr<PrintSpooler> NewWin32Spooler();
+/// Event logs and message files through advapi32 and kernel32 (win32_event_logs.cpp).
+std::unique_ptr<EventLogs> NewWin32EventLogs();
 
 }  // namespace kdx

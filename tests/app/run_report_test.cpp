@@ -40,7 +40,8 @@ TEST(RunReport, StatusLinesOfACompleteRunComeInOrder) {
                                  "Allgemeine Informationen", "Laufwerke", "Laufende Prozesse",
                                  "USB Drucker", "Infos \374ber Dexta Label Software Konfiguration",
                                  "Datei-Infos (KDX und Druckertreiber)", "INI-Dateien und Temp-Dir",
-                                 "Installierte Drucker", "Programm-Pfade", "Dateiname",
+                                 "Installierte Drucker", "Programm-Pfade", "System Event Log",
+                                 "Application Event Log", "Dateiname",
                                  "Datei speichern", "Registry"}));
   EXPECT_EQ(run.context.statusLog, run.ui.statuses);
   EXPECT_TRUE(run.ui.errors.empty());

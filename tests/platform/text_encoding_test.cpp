@@ -27,5 +27,18 @@ TEST(AnsiTextTest, MarksSurrogatesOnce) {
   EXPECT_EQ(Utf16ToAnsi(std::u16string{0xD800, u'x', 0xDC00}), "?x?");
 }
 
+// Well-formed UTF-8 converts; overlong forms, encoded surrogates, code points past U+10FFFF
+// and cut sequences each become one '?', never the character they would smuggle in.
+TEST(Utf8TextTest, RefusesMalformedSequences) {
+  EXPECT_EQ(Utf8ToCp1252("M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x98\x80"), "M\xFCller \x80 ?");
+  EXPECT_EQ(Utf8ToCp1252(std::string("a\xC0\x80"
+                                     "b",
+                                     4)),
+            "a?b");
+  EXPECT_EQ(Utf8ToCp1252("\xC1\xBF|\xE0\x80\xAF|\xF0\x80\x80\xAF"), "?|?|?");
+  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80|\xF4\x90\x80\x80"), "?|?");
+  EXPECT_EQ(Utf8ToCp1252("\xC3|\xFF"), "?|?");
+}
+
 }  // namespace
 }  // namespace kdx

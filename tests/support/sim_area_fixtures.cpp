@@ -1,5 +1,7 @@
 #include "support/sim_area_fixtures.h"
 
+#include "support/test_data.h"
+
 namespace kdx::test {
 
 namespace {
@@ -29,9 +31,39 @@ constexpr char kAreaFacts[] = R"(
                 {"name": "KDXTEST:", "monitor": "Local Monitor", "description": "Local Port"}],
       "printers": [{"name": "KDX Contract Printer", "port": "KDXTEST:"}]})";
 
+constexpr char kSystemFolder[] = "C:\\WINDOWS\\system32\\";
+
+// Small records, each far below the export's buffer, one of them with two strings.
+constexpr char kSystemLog[] = R"(source: EventLog
+type: information
+id: 80001775
+time: 2026-12-06 07:58:02
+computer: PC
+
+source: Service Control Manager
+type: error
+id: C0001B7B
+time: 2026-12-06 21:23:38
+computer: PC
+string: KDXUSB
+string: 2
+)";
+
 }  // namespace
 
-SimAreaFixture::SimAreaFixture() : machine_(XpJsonWith(kAreaFacts)), platform_(machine_.Load()) {}
+SimAreaFixture::SimAreaFixture() : machine_(XpJsonWith(kAreaFacts)) {
+  machine_.AddFile(MessageFilePath(), TestDataFile(std::string("pe/") + kContractMessageFile));
+  machine_.AddEventLog("System.txt", kSystemLog);
+  platform_ = machine_.Load();
+}
+
+std::string SimAreaFixture::MessageFilePath() const {
+  return std::string(kSystemFolder) + kContractMessageFile;
+}
+
+std::string SimAreaFixture::MissingFilePath() const {
+  return std::string(kSystemFolder) + "kdx_missing.dll";
+}
 
 std::uint32_t SimAreaFixture::OwnProcessId() const { return kOwnProcessId; }
 

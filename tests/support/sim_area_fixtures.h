@@ -16,6 +16,7 @@ namespace kdx::test {
 enum class AreaDifference {
   ServiceAccessNotChecked,  ///< Wine opens every service with any access
   NoEntriesWithMoreData,    ///< Wine writes no service entry when more than fit exist
+  NoEventRecords,           ///< Wine's event logs are always empty
 };
 
 /// Skips the test where its platform differs from Windows in this respect, naming the reason.
@@ -35,11 +36,14 @@ inline constexpr char kContractMutex[] = "KdxContractMutex";
 /// A port and a printer of the spooler contract.
 inline constexpr char kContractPort[] = "KDXTEST:";
 inline constexpr char kContractPrinter[] = "KDX Contract Printer";
+/// The message file of the event log contract, tests/data/pe/kdx_resources.dll.
+inline constexpr char kContractMessageFile[] = "kdx_resources.dll";
 
 /// The simulated machine for the contract suites of memory and drives, services and
 /// processes, and the spooler: it holds the facts the Win32 fixtures create under Wine (a
 /// service, a mutex, a port, a printer) or find there (drives C and Z, the running Plug and
-/// Play service, the own process).
+/// Play service, the own process), and a System log of records and the contract's message
+/// file beside them.
 class SimAreaFixture {
  public:
   static constexpr const char* kName = "simulated";
@@ -50,6 +54,10 @@ class SimAreaFixture {
   SystemFacts& System() { return platform_->System(); }
   ServicesProcesses& Services() { return platform_->Services(); }
   PrintSpooler& Spooler() { return platform_->Spooler(); }
+  kdx::EventLogs& EventLogs() { return platform_->EventLogs(); }
+  /// Where the machine holds kContractMessageFile, and a file it does not have.
+  std::string MessageFilePath() const;
+  std::string MissingFilePath() const;
   std::uint32_t OwnProcessId() const;
   std::string OwnProgramPath() const;
 

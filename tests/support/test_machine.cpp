@@ -60,6 +60,10 @@ void TestMachine::AddFile(const std::string& windowsPath, const std::string& byt
   WriteBytes(dir_ / (std::string("drive_") + drive) / relative, bytes);
 }
 
+void TestMachine::AddEventLog(const std::string& fileName, const std::string& bytes) {
+  WriteBytes(dir_ / "eventlog" / fileName, bytes);
+}
+
 std::unique_ptr<SimPlatform> TestMachine::Load() const {
   return std::make_unique<SimPlatform>(dir_);
 }

@@ -34,6 +34,8 @@ class TestMachine {
   void AddReg(const std::string& name, const std::string& bytes);
   /// Adds a file of the simulated drives: "C:\\WINDOWS\\x.log" lands in drive_c/WINDOWS.
   void AddFile(const std::string& windowsPath, const std::string& bytes);
+  /// Adds eventlog/<fileName>: "System.txt" in the text form, say.
+  void AddEventLog(const std::string& fileName, const std::string& bytes);
   /// Where the report files of a test go.
   std::filesystem::path OutputDir() const { return dir_ / "out"; }
   const std::filesystem::path& Dir() const { return dir_; }

@@ -66,6 +66,23 @@ check_frame() {
   [[ $(grep -c $'\r$' "$report") == $(wc -l <"$report") ]] || fail "$name: line without CR LF"
 }
 
+# The opening rows of both event logs, one after the other, and no record row: Wine keeps no
+# event records, and on Windows 98 no log opens, which gives the same rows.
+check_event_log_rows() {
+  local name=$1 report=$2 ruler
+  ruler=$(printf '#%.0s' {1..100})
+  awk -v ruler="$ruler" '{ sub(/\r$/, ""); line[NR] = $0 }
+    END {
+      for (i = 3; i <= NR; i++) if (line[i] == "EventLog\tSystem") {
+        exit !(line[i - 2] == "\t" && line[i - 1] == ruler "\t" && line[i + 1] == "\t" &&
+               line[i + 2] == ruler "\t" && line[i + 3] == "EventLog\tApplication")
+      }
+      exit 1
+    }' "$report" || fail "$name: opening rows of the event logs"
+  ! grep -qE $'^(Success|ERROR|Warning|Information|Audit Success|Audit Failure)\\|' "$report" ||
+    fail "$name: an event record row under Wine"
+}
+
 check_general_rows() {
   local name=$1 report=$2 computer_key=$3
   local windir computer user session
@@ -191,6 +208,7 @@ check_service_rows winxp "$report"
 check_printer_rows winxp "$report"
 check_driver_rows_nt winxp "$report"
 check_temp_rows winxp "$report"
+check_event_log_rows winxp "$report"
 
 # --- Windows 98 ---
 set_windows_version win98
@@ -211,6 +229,7 @@ check_printer_rows win98 "$report"
 expect_line win98 "$report" "Abh"$'\xe4'"ngige Dateien"$'\t'"konnten nicht ermittelt werden"
 check_temp_rows win98 "$report"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
+check_event_log_rows win98 "$report"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
 
 if ((failures > 0)); then

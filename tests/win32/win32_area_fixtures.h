@@ -35,6 +35,11 @@ class Win32AreaFixture {
   SystemFacts& System() { return platform_.System(); }
   ServicesProcesses& Services() { return platform_.Services(); }
   PrintSpooler& Spooler() { return platform_.Spooler(); }
+  kdx::EventLogs& EventLogs() { return platform_.EventLogs(); }
+  std::string MessageFilePath() const {
+    return std::string(KDX_SOURCE_DIR) + "/tests/data/pe/" + kContractMessageFile;
+  }
+  std::string MissingFilePath() const { return "C:\\windows\\system32\\kdx_missing.dll"; }
   std::uint32_t OwnProcessId() const { return ::GetCurrentProcessId(); }
   std::string OwnProgramPath() const {
     char path[MAX_PATH];
@@ -50,6 +55,8 @@ class Win32AreaFixture {
       case AreaDifference::NoEntriesWithMoreData:
         return "Wine's EnumServicesStatusA counts the entries that fit a small buffer but "
                "writes none of them";
+      case AreaDifference::NoEventRecords:
+        return "Wine keeps no event records: every log reads as empty";
     }
     return std::nullopt;
   }
