@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -317,6 +318,22 @@ TEST(ExportEventLog, LoadsEachMessageFileOnce) {
             "Information|Zwei\t06.12.2026 10:00:04", "\tDienst %1 meldet %2.\r\n",
             "Information|Ohne\t06.12.2026 10:00:05", "Information|Ohne\t06.12.2026 10:00:06"}));
   EXPECT_EQ(loads, 2);
+}
+
+// A real System log whose ring has wrapped: every live record, newest first, each one row
+// (no source has a message file here), from the newest record to the oldest.
+TEST(ExportEventLog, WrappedXpLogFromItsNewestToItsOldestRecord) {
+  TestMachine machine(test::XpJsonWith(R"("utcOffsetMinutes": 60)"));
+  machine.AddEventLog("System.evt", test::ReadFileBytes(std::filesystem::path(KDX_SOURCE_DIR) /
+                                                        "tests/data/evt/plaso_SysEvent.Evt"));
+  const auto platform = machine.Load();
+  test::RecordingFrontEnd ui;
+  RunContext context(*platform, ui);
+  ExportEventLog(context, "System");
+  const Rows rows = test::TableLines(context);
+  ASSERT_EQ(rows.size(), 3u + 6063u);
+  EXPECT_EQ(rows[3], "Information|Service Control Manager\t07.04.2012 05:58:01");
+  EXPECT_EQ(rows.back(), "Warning|LSASRV\t27.07.2011 07:41:47");
 }
 
 }  // namespace
