@@ -391,6 +391,7 @@ long SimFiles::GetFileAttributesA(const std::string& path, std::uint32_t& attrib
 
 long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) {
   entries.clear();
+  listed_.clear();
   const auto host = HostPathOf(folder);
   std::error_code ec;
   if (!host || !fs::is_directory(*host, ec)) return kErrorPathNotFound;
@@ -404,14 +405,15 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
     }
   }
   const std::size_t firstEntry = entries.size();
-  const std::string listedFolder = ListedFolderPath(folder);
-  listed_.clear();
+  const std::string listedFolder = ListedFolderPath(folder) + "\\";
   for (const auto& entry : fs::directory_iterator(*host, ec)) {
     const std::string name = Utf8ToCp1252(entry.path().filename().string());
     const Facts facts = FactsOf(entry.path());
     entries.push_back({name, facts.attributes, facts.lastWriteTime, facts.size});
-    if ((facts.attributes & kFileAttributeDirectory) == 0) {
-      listed_.emplace(listedFolder + "\\" + name, ListedFile{entry.path(), facts});
+    // A name the code page cannot spell ('?' in the listing) opens nothing, as on Windows.
+    if ((facts.attributes & kFileAttributeDirectory) == 0 &&
+        Cp1252ToUtf8(name) == entry.path().filename().string()) {
+      listed_.emplace(listedFolder + name, ListedFile{entry.path(), facts});
     }
   }
   // NTFS hands entries out ordered by upper-cased name.

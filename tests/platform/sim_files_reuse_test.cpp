@@ -64,6 +64,16 @@ TEST_F(SimFilesReuseTest, AListedFileDeletedSinceIsNotFound) {
   EXPECT_EQ(OpenedSize(kFile), -kErrorFileNotFound);
 }
 
+TEST_F(SimFilesReuseTest, AListedNameTheCodePageCannotSpellStillOpensNothing) {
+  Put(kFile, "bytes");
+  std::filesystem::rename(machine_.Dir() / "drive_c" / "KDXTEST" / "scan" / "a.dll",
+                          machine_.Dir() / "drive_c" / "KDXTEST" / "scan" / u8"a\u0100.dll");
+  std::vector<FolderEntryData> entries;
+  ASSERT_EQ(Files().ListFolder(kFolder, entries), kErrorSuccess);
+  ASSERT_EQ(entries.back().name, "a?.dll");
+  EXPECT_LT(OpenedSize("C:\\KDXTEST\\scan\\a?.dll"), 0);
+}
+
 TEST_F(SimFilesReuseTest, VersionOfAnOpenFileLeavesItsReadingPlaceAlone) {
   const std::string image = TestDataFile("pe/kdx_sample_version.dll");
   Put(kFile, image);
