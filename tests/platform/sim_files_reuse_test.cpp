@@ -65,6 +65,9 @@ TEST_F(SimFilesReuseTest, AListedFileDeletedSinceIsNotFound) {
 }
 
 TEST_F(SimFilesReuseTest, AListedNameTheCodePageCannotSpellStillOpensNothing) {
+#ifdef _WIN32
+  GTEST_SKIP() << "host names are UTF-8 only on a POSIX host";
+#endif
   Put(kFile, "bytes");
   std::filesystem::rename(machine_.Dir() / "drive_c" / "KDXTEST" / "scan" / "a.dll",
                           machine_.Dir() / "drive_c" / "KDXTEST" / "scan" / u8"a\u0100.dll");
