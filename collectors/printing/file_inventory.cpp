@@ -100,6 +100,32 @@ void DescribeListedFile(RunContext& context, const std::string& path, bool withR
   if (withRows) context.AddReportRow(path, text);
 }
 
+/// ScanFolder, handing back the folder's listing: empty when the folder is missing or refuses
+/// to be listed.
+std::vector<FolderEntryData> ScanListedFolder(RunContext& context, const std::string& folder,
+                                              const std::string& filter, bool withRows) {
+  FileSystem& files = context.platform.Files();
+  std::vector<FolderEntryData> entries;
+  if (!IsFolder(files, folder)) {
+    context.AddReportRow(folder, kFolderMissing);
+    return entries;
+  }
+  if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
+    // A folder that exists but refuses its listing says why, rather than looking empty.
+    context.AddReportRow(
+        folder, kFolderUnreadable +
+                    SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
+    entries.clear();
+    return entries;
+  }
+  const std::string upperFilter = UpcaseAscii(filter);
+  const std::string prefix = NormalFolderPath(folder) + "\\";
+  for (const std::string& name : ListedFileNames(context.platform.System(), entries)) {
+    if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
+  }
+  return entries;
+}
+
 /// A folder still being walked: its subfolders and the next one to enter.
 struct TreeFolder {
   std::string path;
@@ -109,11 +135,10 @@ struct TreeFolder {
 
 TreeFolder EnterTreeFolder(RunContext& context, const std::string& folder,
                            const std::string& filter, bool withRows) {
-  ScanFolder(context, folder, filter, withRows);
+  // The listing that gave the folder's files also gives its subfolders.
+  const std::vector<FolderEntryData> entries = ScanListedFolder(context, folder, filter, withRows);
   TreeFolder tree{folder, {}, 0};
   FileSystem& files = context.platform.Files();
-  std::vector<FolderEntryData> entries;
-  if (files.ListFolder(folder, entries) != kErrorSuccess) return tree;
   for (const FolderEntryData& entry : entries) {
     if ((entry.attributes & kSkippedEntries) != 0 || entry.name == "." || entry.name == "..") {
       continue;
@@ -182,24 +207,7 @@ void DriverStoreRows(RunContext& context) {
 
 void ScanFolder(RunContext& context, const std::string& folder, const std::string& filter,
                 bool withRows) {
-  FileSystem& files = context.platform.Files();
-  if (!IsFolder(files, folder)) {
-    context.AddReportRow(folder, kFolderMissing);
-    return;
-  }
-  std::vector<FolderEntryData> entries;
-  if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
-    // A folder that exists but refuses its listing says why, rather than looking empty.
-    context.AddReportRow(
-        folder, kFolderUnreadable +
-                    SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
-    return;
-  }
-  const std::string upperFilter = UpcaseAscii(filter);
-  const std::string prefix = NormalFolderPath(folder) + "\\";
-  for (const std::string& name : ListedFileNames(context.platform.System(), entries)) {
-    if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
-  }
+  ScanListedFolder(context, folder, filter, withRows);
 }
 
 void ScanFolderTree(RunContext& context, const std::string& folder, const std::string& filter,

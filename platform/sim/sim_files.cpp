@@ -5,7 +5,13 @@
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <utility>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "platform/error_codes.h"
 #include "platform/file_paths.h"
@@ -48,36 +54,108 @@ long Win32ErrorOfErrno(int error) {
   }
 }
 
+/// What one look at a host file or folder tells; nothing when it is not there.
+struct HostFacts {
+  bool folder = false;
+  std::uint64_t size = 0;
+  fs::file_time_type lastWrite;
+};
+
+#ifdef _WIN32
+std::optional<HostFacts> LookAt(const fs::path& host) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(host, ec);
+  if (ec || !fs::exists(status)) return std::nullopt;
+  HostFacts facts;
+  facts.folder = fs::is_directory(status);
+  if (!facts.folder) facts.size = static_cast<std::uint64_t>(fs::file_size(host, ec));
+  facts.lastWrite = fs::last_write_time(host, ec);
+  return facts;
+}
+#else
+// Type, size and time in one call: std::filesystem would ask the host once for each.
+std::optional<HostFacts> LookAt(const fs::path& host) {
+  struct stat status {};
+  if (::stat(host.c_str(), &status) != 0) return std::nullopt;
+  HostFacts facts;
+  facts.folder = S_ISDIR(status.st_mode);
+  facts.size = facts.folder ? 0 : static_cast<std::uint64_t>(status.st_size);
+  facts.lastWrite =
+      std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::nanoseconds>(
+          std::chrono::seconds(status.st_mtim.tv_sec) +
+          std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+  return facts;
+}
+#endif
+
+}  // namespace
+
+/// A host file open for reading. The version resource reader reads through it while the
+/// program holds it open, rather than opening the file a second time.
+struct SimOpenFile {
+  std::string windowsPath;
+  std::ifstream in;
+  FileInformation information;
+};
+
+namespace {
+
 // File streams take the host's Unicode paths on every host, narrow C calls do not.
 class HostInputFile : public InputFile {
  public:
-  HostInputFile(std::ifstream in, const FileInformation& information)
-      : in_(std::move(in)), information_(information) {}
+  explicit HostInputFile(std::shared_ptr<SimOpenFile> file) : file_(std::move(file)) {}
 
   long Read(char* buffer, std::size_t size, std::size_t& count) override {
-    in_.read(buffer, static_cast<std::streamsize>(size));
-    count = static_cast<std::size_t>(in_.gcount());
-    if (in_.bad()) return kErrorReadFault;
+    std::ifstream& in = file_->in;
+    in.read(buffer, static_cast<std::streamsize>(size));
+    count = static_cast<std::size_t>(in.gcount());
+    if (in.bad()) return kErrorReadFault;
     // A short read only marks the end; the next read finds nothing, as ReadFile does.
-    in_.clear();
+    in.clear();
     return kErrorSuccess;
   }
 
   long Seek(std::uint64_t offset) override {
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(offset));
-    return in_ ? kErrorSuccess : kErrorInvalidParameter;
+    std::ifstream& in = file_->in;
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    return in ? kErrorSuccess : kErrorInvalidParameter;
   }
 
   long GetInformation(FileInformation& information) override {
-    information = information_;
+    information = file_->information;
     return kErrorSuccess;
   }
 
  private:
-  std::ifstream in_;
-  FileInformation information_;
+  std::shared_ptr<SimOpenFile> file_;
 };
+
+/// A folder path as a scan joins names to it: no doubled and no trailing backslashes.
+std::string ListedFolderPath(const std::string& folder) {
+  std::string path;
+  for (const char c : folder) {
+    if (c == '\\' && !path.empty() && path.back() == '\\') continue;
+    path += c;
+  }
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+/// All bytes of an open file, read without moving the position its holder reads from.
+std::optional<std::string> WholeFile(SimOpenFile& file) {
+  std::ifstream& in = file.in;
+  in.clear();
+  const std::streampos position = in.tellg();
+  std::string bytes(static_cast<std::size_t>(file.information.size), '\0');
+  in.seekg(0);
+  const bool complete =
+      static_cast<bool>(in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+  in.clear();
+  in.seekg(position);
+  if (!complete) return std::nullopt;
+  return bytes;
+}
 
 class HostOutputFile : public OutputFile {
  public:
@@ -187,14 +265,14 @@ std::string SimFiles::WindowsPathOf(const fs::path& host) const {
 }
 
 SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
-  std::error_code ec;
   Facts facts;
-  // A folder has no size to ask for: the one question tells both.
-  const std::uintmax_t size = fs::file_size(host, ec);
-  const bool folder = ec == std::errc::is_a_directory;
+  const std::optional<HostFacts> seen = LookAt(host);
+  const bool folder = seen && seen->folder;
   facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
-  facts.size = folder ? 0 : static_cast<std::uint64_t>(size);
-  facts.lastWriteTime = FileTimeOfHostTime(fs::last_write_time(host, ec));
+  if (seen) {
+    facts.size = seen->size;
+    facts.lastWriteTime = FileTimeOfHostTime(seen->lastWrite);
+  }
   // Whatever spelling reached the file, machine.json names it by its long path.
   const auto stated = config_.files.find(NormalWindowsPath(WindowsPathOf(host)));
   if (stated == config_.files.end()) return facts;
@@ -280,16 +358,27 @@ bool SimFiles::FileExists(const std::string& path) {
 }
 
 long SimFiles::OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) {
+  // A scan opens the files its listing just showed: what the listing saw saves looking again.
+  if (auto listed = listed_.extract(path)) {
+    const ListedFile& seen = listed.mapped();
+    if (OpenHostFile(path, seen.host, seen.facts, file) == kErrorSuccess) return kErrorSuccess;
+  }
   const auto host = HostPathOf(path);
   if (!host) return MissingFileError(path);
-  const Facts facts = FactsOf(*host);
+  return OpenHostFile(path, *host, FactsOf(*host), file);
+}
+
+long SimFiles::OpenHostFile(const std::string& path, const fs::path& host, const Facts& facts,
+                            std::unique_ptr<InputFile>& file) {
   // Windows refuses to open a folder as a file.
   if ((facts.attributes & kFileAttributeDirectory) != 0) return kErrorAccessDenied;
   if (facts.openError != kErrorSuccess) return facts.openError;
-  std::ifstream in(*host, std::ios::binary);
+  std::ifstream in(host, std::ios::binary);
   if (!in) return errno == ENOENT ? kErrorFileNotFound : Win32ErrorOfErrno(errno);
-  file = std::make_unique<HostInputFile>(
-      std::move(in), FileInformation{facts.attributes, facts.lastWriteTime, facts.size});
+  auto open = std::make_shared<SimOpenFile>(SimOpenFile{
+      path, std::move(in), FileInformation{facts.attributes, facts.lastWriteTime, facts.size}});
+  lastOpened_ = open;
+  file = std::make_unique<HostInputFile>(std::move(open));
   return kErrorSuccess;
 }
 
@@ -302,6 +391,7 @@ long SimFiles::GetFileAttributesA(const std::string& path, std::uint32_t& attrib
 
 long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) {
   entries.clear();
+  listed_.clear();
   const auto host = HostPathOf(folder);
   std::error_code ec;
   if (!host || !fs::is_directory(*host, ec)) return kErrorPathNotFound;
@@ -315,10 +405,16 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
     }
   }
   const std::size_t firstEntry = entries.size();
+  const std::string listedFolder = ListedFolderPath(folder) + "\\";
   for (const auto& entry : fs::directory_iterator(*host, ec)) {
     const std::string name = Utf8ToCp1252(entry.path().filename().string());
     const Facts facts = FactsOf(entry.path());
     entries.push_back({name, facts.attributes, facts.lastWriteTime, facts.size});
+    // A name the code page cannot spell ('?' in the listing) opens nothing, as on Windows.
+    if ((facts.attributes & kFileAttributeDirectory) == 0 &&
+        Cp1252ToUtf8(name) == entry.path().filename().string()) {
+      listed_.emplace(listedFolder + name, ListedFile{entry.path(), facts});
+    }
   }
   // NTFS hands entries out ordered by upper-cased name.
   std::sort(entries.begin() + static_cast<std::ptrdiff_t>(firstEntry), entries.end(),
@@ -329,6 +425,10 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
 }
 
 std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
+  // A file the program holds open right now is read through its open handle.
+  if (const auto open = lastOpened_.lock(); open && open->windowsPath == path) {
+    return WholeFile(*open);
+  }
   const auto host = HostPathOf(path);
   if (!host) return std::nullopt;
   // Only a plain file has a size.

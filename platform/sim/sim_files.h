@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -13,6 +14,7 @@ namespace kdx {
 
 class SimRegistry;
 class SimSystem;
+struct SimOpenFile;
 
 /// The files of a simulated machine: one host folder per drive (drive_c/ for C:\), with the
 /// times, attributes and failures machine.json states for them; the report file goes to the
@@ -49,6 +51,13 @@ class SimFiles final : public FileSystem {
     long openError = kErrorSuccess;
   };
   Facts FactsOf(const std::filesystem::path& host) const;
+  /// A file of the last listing, with the facts the listing saw.
+  struct ListedFile {
+    std::filesystem::path host;
+    Facts facts;
+  };
+  long OpenHostFile(const std::string& path, const std::filesystem::path& host, const Facts& facts,
+                    std::unique_ptr<InputFile>& file);
   /// The long Windows path of a host path on a simulated drive: C:\WINDOWS\win.ini.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
@@ -65,6 +74,12 @@ class SimFiles final : public FileSystem {
   SimRegistry& registry_;
   SimSystem& system_;
   int reportFileFailuresLeft_ = 0;
+  /// The file last opened for reading, while its holder keeps it open.
+  std::weak_ptr<SimOpenFile> lastOpened_;
+  /// The files of the last folder listed, by the paths a scan of it gives them (folder as
+  /// listed, a backslash, the name). Each serves the first open of its path only and the next
+  /// listing drops them all, so no later question gets facts older than the scan in hand.
+  std::unordered_map<std::string, ListedFile> listed_;
 };
 
 }  // namespace kdx
