@@ -310,20 +310,22 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
   // Most paths spell their names as the host does: one look finds the whole path.
   if (!parts.empty()) {
     fs::path exact = host;
-    for (const std::string& part : parts) exact /= part;
+    for (const std::string& part : parts) exact /= fs::u8path(Cp1252ToUtf8(part));
     if (fs::exists(exact, ec)) return exact;
   }
   if (!fs::is_directory(host, ec)) return std::nullopt;
   for (const std::string& part : parts) {
-    if (fs::exists(host / part, ec)) {
-      host /= part;
+    // The path's names are Windows-1252, the host's are UTF-8.
+    const fs::path hostName = fs::u8path(Cp1252ToUtf8(part));
+    if (fs::exists(host / hostName, ec)) {
+      host /= hostName;
       continue;
     }
     const std::string wanted = UpcaseAnsi(part);
     bool found = false;
     if (fs::is_directory(host, ec)) {
       for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (UpcaseAnsi(entry.path().filename().string()) == wanted) {
+        if (UpcaseAnsi(Utf8ToCp1252(entry.path().filename().string())) == wanted) {
           host = entry.path();
           found = true;
           break;

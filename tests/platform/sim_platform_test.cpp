@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/errors.h"
@@ -93,6 +94,19 @@ TEST(SimPlatformTest, MapsWindowsPathsWithoutRegardToCase) {
   EXPECT_EQ(platform->Files().HostPathOf("D:\\WINDOWS"), std::nullopt);
   // no drive
   EXPECT_EQ(platform->Files().HostPathOf("WINDOWS\\System32"), std::nullopt);
+}
+
+// The machine directory names its files in UTF-8; a path names them in Windows-1252, and an
+// umlaut of another case still finds them.
+TEST(SimPlatformTest, MapsWindows1252NamesToTheHostsUtf8Names) {
+  TestMachine machine;
+  const fs::path folder = machine.Dir() / "drive_c" / fs::u8path("Gem\xC3\xBCse");
+  fs::create_directories(folder);
+  std::ofstream(folder / fs::u8path("S\xC3\xBC\xC3\x9F.txt")) << "x";
+  const auto platform = machine.Load();
+  const fs::path expected = folder / fs::u8path("S\xC3\xBC\xC3\x9F.txt");
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\Gem\xFCse\\S\xFC\xDF.txt"), expected));
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\GEM\xDCSE\\s\xDC\xDF.TXT"), expected));
 }
 
 TEST(SimPlatformTest, MapsGeneratedShortNamesToLongNames) {
