@@ -325,7 +325,10 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
     bool found = false;
     if (fs::is_directory(host, ec)) {
       for (const auto& entry : fs::directory_iterator(host, ec)) {
-        if (UpcaseAnsi(Utf8ToCp1252(entry.path().filename().string())) == wanted) {
+        const std::string entryName = entry.path().filename().string();
+        const std::string name = Utf8ToCp1252(entryName);
+        // A name the code page cannot spell is reached by no path, as on Windows.
+        if (Cp1252ToUtf8(name) == entryName && UpcaseAnsi(name) == wanted) {
           host = entry.path();
           found = true;
           break;
