@@ -48,6 +48,8 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+fs::path SourceDir() { return fs::path(__FILE__).parent_path().parent_path(); }
+
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');

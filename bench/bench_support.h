@@ -36,6 +36,9 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 /// A file's bytes; throws std::runtime_error when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 
+/// The source tree, found from this file's own path: the benchmarks take sample files from it.
+std::filesystem::path SourceDir();
+
 /// The process's resident set now and its peak (VmRSS, VmHWM), in bytes.
 std::uint64_t CurrentRssBytes();
 std::uint64_t PeakRssBytes();

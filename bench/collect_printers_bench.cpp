@@ -174,10 +174,9 @@ void BM_Collect(benchmark::State& state, const fs::path& machineDir) {
 int main(int argc, char** argv) {
   using namespace kdx::bench;
   benchmark::Initialize(&argc, argv);
-  const std::string source = KDX_SOURCE_DIR;
   const TempDir machine("kdx_bench_printers_");
   WriteMachine(machine.Path(),
-               ReadFileBytes(fs::path(source) /
+               ReadFileBytes(SourceDir() /
                              "samples/winxp_de/drive_c/WINDOWS/system32/spool/drivers/w32x86/3/"
                              "KDX410.DLL"));
   benchmark::RegisterBenchmark("CollectPrinters/walk_floor", BM_WalkFloor, machine.Path())

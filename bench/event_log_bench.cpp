@@ -170,8 +170,7 @@ int main(int argc, char** argv) {
   WriteFileBytes(machine.Path() / "machine.json", kBenchMachineJson);
   WriteFileBytes(machine.Path() / "registry" / "eventlog.reg", RegistryFile());
   WriteFileBytes(machine.Path() / "eventlog" / "System.txt", SystemLog());
-  const std::string messageFile = ReadFileBytes(fs::path(__FILE__).parent_path().parent_path() /
-                                                "tests" / "data" / "pe" / "kdx_resources.dll");
+  const std::string messageFile = ReadFileBytes(SourceDir() / "tests/data/pe/kdx_resources.dll");
   for (int n = 0; n < kSources; ++n) {
     WriteFileBytes(
         machine.Path() / "drive_c" / "WINDOWS" / "system32" / ("msg" + std::to_string(n) + ".dll"),

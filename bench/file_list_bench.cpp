@@ -114,8 +114,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   const TempDir machine("kdx_bench_filelist_");
   WriteFileBytes(machine.Path() / "machine.json", kBenchMachineJson);
-  WriteTree(machine.Path(),
-            ReadFileBytes(fs::path(KDX_SOURCE_DIR) / "tests/data/pe/kdx_resources.dll"));
+  WriteTree(machine.Path(), ReadFileBytes(SourceDir() / "tests/data/pe/kdx_resources.dll"));
 
   benchmark::RegisterBenchmark("FileList/list_and_stat_floor", BM_ListAndStatFloor, machine.Path(),
                                false)

@@ -31,7 +31,6 @@ if(KDX_BUILD_BENCHMARKS)
     add_executable(${name} ${source} bench/bench_support.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE kdx_sequence kdx_sim benchmark::benchmark)
-    target_compile_definitions(${name} PRIVATE KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   endforeach()
 endif()
 

@@ -118,9 +118,9 @@ std::string DescribeFile(RunContext& context, const std::string& path) {
   record.FileSize = std::to_string(information.size & 0xFFFFFFFF);
   record.FileAttributes = AttributeLetters(information.attributes);
 
-  const std::string text = FormatDateTime(context.localeFormats, *written) + "; " +
-                           record.FileSize + " Byte; " + record.FileAttributes +
-                           "; Version: " + record.ProductVersion + " / " + record.FileVersion;
+  std::string text = FormatDateTime(context.localeFormats, *written) + "; " + record.FileSize +
+                     " Byte; " + record.FileAttributes + "; Version: " + record.ProductVersion +
+                     " / " + record.FileVersion;
   context.fileList.Add(UpcaseAscii(FileNamePart(path)), UpcaseAscii(FolderPart(path)),
                        std::move(record));
   return text;

@@ -119,9 +119,10 @@ void DumpIniFile(RunContext& context, const std::string& path, const std::string
     const std::vector<std::string> keys =
         ProfileNames(files.GetPrivateProfileStringA(name, std::nullopt, "", kListBufferSize, path));
     for (const std::string& key : keys) {
-      const std::string value =
-          files.GetPrivateProfileStringA(name, key, "", kValueBufferSize, path);
-      context.AddReportRow("", key + "=" + value);
+      std::string row = key;
+      row += '=';
+      row += files.GetPrivateProfileStringA(name, key, "", kValueBufferSize, path);
+      context.AddReportRow("", std::move(row));
     }
   }
 }

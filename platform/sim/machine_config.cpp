@@ -268,11 +268,17 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
-  r.CheckMembers(
-      doc, {},
-      {"windowsDirectory", "systemDirectory", "version", "userName", "threadToken", "processToken",
-       "environment", "localTime", "locale", "utcOffsetMinutes", "userLanguage", "messages", "registryAccess", "reportFile", "memory",
-       "drives", "services", "processes", "mutexes", "shutdownPrivilege", "spooler", "files"});
+  r.CheckMembers(doc, {}, {"windowsDirectory", "systemDirectory",
+                           "version",          "userName",
+                           "threadToken",      "processToken",
+                           "environment",      "localTime",
+                           "locale",           "utcOffsetMinutes",
+                           "userLanguage",     "messages",
+                           "registryAccess",   "reportFile",
+                           "memory",           "drives",
+                           "services",         "processes",
+                           "mutexes",          "shutdownPrivilege",
+                           "spooler",          "files"});
   for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
     if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
   }
@@ -302,8 +308,9 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
   if (doc.contains("locale")) config.locale = ReadLocale(r, doc["locale"], {"locale"});
   if (doc.contains("utcOffsetMinutes")) {
     const json& offset = doc["utcOffsetMinutes"];
-    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -14 * 60 ||
-        offset.get<std::int64_t>() > 14 * 60) {
+    constexpr std::int64_t kWidestOffset = 840;  // fourteen hours
+    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -kWidestOffset ||
+        offset.get<std::int64_t>() > kWidestOffset) {
       r.Fail({"utcOffsetMinutes"}, "whole minutes from -840 to 840");
     }
     config.utcOffsetMinutes = static_cast<int>(offset.get<std::int64_t>());
