@@ -13,8 +13,6 @@ namespace kdx {
 
 namespace {
 
-constexpr char kFolderMissing[] = "Verzeichnis nicht gefunden";
-constexpr char kFolderUnreadable[] = "Verzeichnis nicht lesbar: ";
 constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";
 constexpr char kRuler[] = "########";
 constexpr char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
@@ -111,10 +109,7 @@ std::vector<FolderEntryData> ScanListedFolder(RunContext& context, const std::st
     return entries;
   }
   if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
-    // A folder that exists but refuses its listing says why, rather than looking empty.
-    context.AddReportRow(
-        folder, kFolderUnreadable +
-                    SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
+    AddUnreadableFolderRow(context, folder, error);
     entries.clear();
     return entries;
   }
@@ -204,6 +199,12 @@ void DriverStoreRows(RunContext& context) {
 }
 
 }  // namespace
+
+void AddUnreadableFolderRow(RunContext& context, const std::string& folder, long error) {
+  context.AddReportRow(
+      folder, "Verzeichnis nicht lesbar: " +
+                  SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
+}
 
 void ScanFolder(RunContext& context, const std::string& folder, const std::string& filter,
                 bool withRows) {

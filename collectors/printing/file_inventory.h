@@ -7,6 +7,13 @@
 
 namespace kdx {
 
+/// The value of a missing folder's row.
+inline constexpr char kFolderMissing[] = "Verzeichnis nicht gefunden";
+
+/// The row of a folder that exists but refuses its listing: it says why, rather than look
+/// empty ("Verzeichnis nicht lesbar: " and the system's text for error).
+void AddUnreadableFolderRow(RunContext& context, const std::string& folder, long error);
+
 /// Describes the files of one folder whose upper-cased names contain the upper-cased filter
 /// (every file when it is empty), in the locale's order of names, hidden and system files
 /// left out; with rows, one report row per file. A missing folder gives its row

@@ -7,7 +7,6 @@
 #include "collectors/printing/file_inventory.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
-#include "platform/system_error_text.h"
 
 namespace kdx {
 
@@ -16,8 +15,6 @@ namespace {
 constexpr char kBlockStart[] = "[Check TEMP Dir]";
 constexpr char kBlockEnd[] = "[END Check TEMP Dir]";
 constexpr char kFileError[] = "ERROR(CheckTMPDir)";
-constexpr char kFolderMissing[] = "Verzeichnis nicht gefunden";
-constexpr char kFolderUnreadable[] = "Verzeichnis nicht lesbar: ";
 constexpr char kSystemEnvironmentKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr char kTempName[] = "TEMP";
@@ -95,10 +92,8 @@ void ListChangedToday(RunContext& context, const std::string& folder, const Syst
   // An empty drive root has not even "." and "..": the search finds nothing, which is no fault.
   if (error == kErrorFileNotFound) return;
   if (error != kErrorSuccess) {
-    // A temporary folder of another user may refuse its listing; say so rather than look empty.
-    context.AddReportRow(
-        folder, kFolderUnreadable +
-                    SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
+    // A temporary folder of another user may refuse its listing.
+    AddUnreadableFolderRow(context, folder, error);
     return;
   }
   for (const FolderEntryData& entry : entries) {
