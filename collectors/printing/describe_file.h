@@ -16,6 +16,10 @@ void ReadVersionInfo(FileSystem& files, const std::string& path, TFileVerInfo& r
 /// order for the bits that are set.
 std::string AttributeLetters(std::uint32_t attributes);
 
+/// The value of the row of a file that DescribeFile cannot open, wherever a collector shows
+/// that instead of the description.
+inline constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";
+
 /// Describes one file ("19.12.2007 10:15:02; 45056 Byte; A; Version: 2.0 / 2.0.0.14") and
 /// enters it into the run's file list. Raises EFOpenError when the file cannot be opened for
 /// reading; the list is then unchanged. Lets messages run afterwards, also on failure.

@@ -13,7 +13,6 @@ namespace kdx {
 
 namespace {
 
-constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";
 constexpr char kRuler[] = "########";
 constexpr char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 constexpr std::uint32_t kSkippedEntries = kFileAttributeHidden | kFileAttributeSystem;

@@ -5,6 +5,7 @@
 #include "collectors/printing/describe_file.h"
 #include "collectors/printing/printer_list.h"
 #include "platform/errors.h"
+#include "platform/name_list.h"
 
 namespace kdx {
 
@@ -18,7 +19,6 @@ constexpr char kWin9xDriversKey[] =
     "\\System\\CurrentControlSet\\control\\Print\\Environments\\Windows 4.0\\Drivers\\";
 constexpr char kDependentFiles[] = "Dependent Files";
 constexpr char kDependentFilesHeading[] = "Abhängige Dateien:";
-constexpr char kFileNotFound[] = "Fehler: Datei nicht gefunden";
 constexpr char kPrinterOnPort[] = " an ";
 
 /// Describes folder + name under the row key prefix + name; false when it cannot be described.
@@ -31,20 +31,6 @@ bool DescribeDependentFile(RunContext& context, const std::string& folder,
   } catch (const KdxError&) {
     return false;
   }
-}
-
-/// The NUL-terminated names of a REG_MULTI_SZ-like block, up to the first empty one.
-std::vector<std::string> SplitNameList(const std::string& data) {
-  std::vector<std::string> names;
-  std::size_t start = 0;
-  while (start < data.size()) {
-    std::size_t end = data.find('\0', start);
-    if (end == std::string::npos) end = data.size();
-    if (end == start) break;
-    names.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
-  return names;
 }
 
 /// Opens the driver's key: on NT the Version-2 key first, then Version-3.
@@ -147,7 +133,7 @@ void DescribeDependentFiles(RunContext& context, const std::string& data) {
       found = DescribeDependentFile(context, context.driverDir, "2\\", name) || found;
       found = DescribeDependentFile(context, context.driverDir, "3\\", name) || found;
     }
-    if (!found) context.AddReportRow(name, kFileNotFound);
+    if (!found) context.AddReportRow(name, kFileMissing);
   }
 }
 

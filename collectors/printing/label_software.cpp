@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/name_list.h"
 
 namespace kdx {
 
@@ -25,19 +26,6 @@ constexpr std::size_t kSlotSize = 256;
 constexpr std::uint64_t kLibrarySlot = 2056;
 constexpr std::uint64_t kPortSlot = 3952;
 constexpr std::uint64_t kPrinterSlot = 6768;
-
-/// The names of a profile list: NUL-ended texts up to the first empty one.
-std::vector<std::string> ProfileNames(const std::string& list) {
-  std::vector<std::string> names;
-  std::size_t pos = 0;
-  while (pos < list.size()) {
-    const std::size_t end = std::min(list.find('\0', pos), list.size());
-    if (end == pos) break;
-    names.push_back(list.substr(pos, end - pos));
-    pos = end + 1;
-  }
-  return names;
-}
 
 std::string WithoutTrailingBackslash(std::string path) {
   if (!path.empty() && path.back() == '\\') path.pop_back();
@@ -111,13 +99,13 @@ void DumpIniFile(RunContext& context, const std::string& path, const std::string
   }
   context.AddReportRow("INI-Datei", path);
   const std::vector<std::string> sections =
-      section.empty() ? ProfileNames(files.GetPrivateProfileStringA(std::nullopt, std::nullopt, "",
-                                                                    kListBufferSize, path))
+      section.empty() ? SplitNameList(files.GetPrivateProfileStringA(std::nullopt, std::nullopt, "",
+                                                                     kListBufferSize, path))
                       : std::vector<std::string>{section};
   for (const std::string& name : sections) {
     context.AddReportRow("SECTION", name);
-    const std::vector<std::string> keys =
-        ProfileNames(files.GetPrivateProfileStringA(name, std::nullopt, "", kListBufferSize, path));
+    const std::vector<std::string> keys = SplitNameList(
+        files.GetPrivateProfileStringA(name, std::nullopt, "", kListBufferSize, path));
     for (const std::string& key : keys) {
       std::string row = key;
       row += '=';

@@ -32,7 +32,7 @@ void DescribeProgramEntry(RunContext& context, TRegistry& registry, const std::s
     std::string description = DescribeFile(context, program);
     context.AddReportRow(program, std::move(description));
   } catch (const EFOpenError&) {
-    context.AddReportRow(program, "Fehler: Datei nicht gefunden");
+    context.AddReportRow(program, kFileMissing);
   }
 }
 
