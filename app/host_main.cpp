@@ -1,7 +1,13 @@
 // kdxinfo: the report run against a simulated Windows machine directory.
-#include <CLI/CLI.hpp>
-#include <iostream>
+#include <sys/stat.h>
 
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/console/command_line.h"
 #include "app/console/console_program.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
@@ -10,33 +16,51 @@
 
 namespace {
 
-int RunHostProgram(int argc, char** argv) {
-  CLI::App app{
-      "kdxinfo - collects the printer set-up of a (simulated) Windows PC into a report file.\n"
-      "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
-      "the report (an empty answer cancels).\n"
-      "Exit status: 0 report written, 1 cancelled, 2 error or machine directory refused."};
-  kdx::ConsoleOptions options;
-  options.machineDir = KDX_DEFAULT_MACHINE;
-  std::string output;
-  app.add_option("--machine", options.machineDir, "Simulated machine directory")
-      ->capture_default_str();
-  app.add_flag("--yes", options.assumeYes, "Do not wait for Enter after the instructions");
-  app.add_option("--output", output,
-                 "Report file, or an existing folder for the proposed file name (no question)");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : kdx::kExitFailed;
-  }
-  if (!output.empty()) options.output = output;
+constexpr char kUsage[] =
+    "kdxinfo - collects the printer set-up of a (simulated) Windows PC into a report file.\n"
+    "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
+    "the report (an empty answer cancels).\n"
+    "\n"
+    "Usage: kdxinfo [--machine DIR] [--yes] [--output PATH]\n"
+    "  --machine DIR   simulated machine directory (default: " KDX_DEFAULT_MACHINE
+    ")\n"
+    "  --yes           do not wait for Enter after the instructions\n"
+    "  --output PATH   report file, or an existing folder for the proposed file name\n"
+    "\n"
+    "Exit status: 0 report written, 1 cancelled, 2 error or machine directory refused.\n";
 
+bool IsHostFolder(const std::string& path) {
+  struct stat status {};
+  return ::stat(kdx::Cp1252ToUtf8(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void PrintError(const std::string& utf8Message) {
+  std::fprintf(stderr, "kdxinfo: %s\n", utf8Message.c_str());
+}
+
+int RunHostProgram(const std::vector<std::string>& arguments) {
+  kdx::CommandLine line = kdx::ParseCommandLine(arguments, {.machine = true});
+  switch (line.action) {
+    case kdx::CommandLine::Action::ShowHelp:
+      std::fputs(kUsage, stdout);
+      return kdx::kExitWritten;
+    case kdx::CommandLine::Action::Refuse:
+      PrintError(line.problem + " (--help lists the options)");
+      return kdx::kExitFailed;
+    case kdx::CommandLine::Action::Run:
+      break;
+  }
+  kdx::ConsoleOptions& options = line.options;
+  if (options.machineDir.empty()) options.machineDir = KDX_DEFAULT_MACHINE;
+  // The terminal speaks UTF-8; the program's own text is Windows-1252.
+  if (options.output) options.output = kdx::Utf8ToCp1252(*options.output);
   try {
     kdx::SimPlatform platform(options.machineDir);
-    return kdx::RunConsoleReport(platform, options,
-                                 {std::cin, std::cout, std::cerr, &kdx::Cp1252ToUtf8});
+    return kdx::RunConsoleReport(
+        platform, options,
+        {stdin, stdout, stderr, &kdx::Cp1252ToUtf8, &kdx::Utf8ToCp1252, &IsHostFolder});
   } catch (const kdx::KdxError& error) {
-    std::cerr << "kdxinfo: " << kdx::Cp1252ToUtf8(error.what()) << '\n';
+    PrintError(kdx::Cp1252ToUtf8(error.what()));
     return kdx::kExitFailed;
   }
 }
@@ -45,11 +69,11 @@ int RunHostProgram(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   try {
-    return RunHostProgram(argc, argv);
+    return RunHostProgram(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& error) {
     // The host's own failures (an unreadable machine folder, no memory) end with a message
     // too; their texts come from the host and are shown as they are.
-    std::cerr << "kdxinfo: " << error.what() << '\n';
+    PrintError(error.what());
     return kdx::kExitFailed;
   }
 }

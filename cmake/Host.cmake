@@ -1,8 +1,6 @@
 # Host build: the simulated machine, the kdxinfo console program, tests, benchmarks, fuzzers.
-find_package(CLI11 REQUIRED)
-
 add_executable(kdxinfo app/host_main.cpp)
-target_link_libraries(kdxinfo PRIVATE kdx_console kdx_sim CLI11::CLI11)
+target_link_libraries(kdxinfo PRIVATE kdx_console kdx_sim)
 target_compile_definitions(kdxinfo PRIVATE
   KDX_DEFAULT_MACHINE="${CMAKE_CURRENT_SOURCE_DIR}/samples/winxp_de")
 

@@ -23,7 +23,8 @@ class ConsoleFrontEnd : public FrontEnd {
   void ShowMessageBox(const std::string& text, const std::string& caption) override;
 
  private:
-  void Print(std::ostream& stream, const std::string& text) const;
+  void Write(std::FILE* stream, const std::string& text) const;
+  void Print(std::FILE* stream, const std::string& text) const;
   std::optional<std::string> ReadAnswer();
 
   const ConsoleOptions& options_;
@@ -32,6 +33,7 @@ class ConsoleFrontEnd : public FrontEnd {
 
 /// The report path for an answer: an existing folder gets the proposed name, anything else is
 /// the file's path. Both and the result are Windows-1252 text.
-std::string SavePathFor(const std::string& answer, const std::string& proposedName);
+std::string SavePathFor(const std::string& answer, const std::string& proposedName,
+                        bool (*isFolder)(const std::string& path));
 
 }  // namespace kdx

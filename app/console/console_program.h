@@ -1,6 +1,6 @@
 #pragma once
 
-#include <iosfwd>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,16 +13,21 @@ namespace kdx {
 struct ConsoleOptions {
   std::string machineDir;             ///< host program only: the simulated machine
   bool assumeYes = false;             ///< do not wait for Enter after the instruction texts
-  std::optional<std::string> output;  ///< report path or folder instead of asking
+  std::optional<std::string> output;  ///< report path or folder instead of asking (Windows-1252)
 };
 
-/// Streams and terminal encoding of the console program.
+/// Streams, terminal encoding and save folder test of the console program. C streams rather
+/// than iostreams: the Windows program must load on systems whose C runtime lacks what the
+/// file streams of the C++ library import.
 struct ConsoleStreams {
-  std::istream& in;
-  std::ostream& out;
-  std::ostream& err;
-  /// Converts the program's Windows-1252 text for the terminal.
+  std::FILE* in;
+  std::FILE* out;
+  std::FILE* err;
+  /// Converts the program's Windows-1252 text for the terminal, and an answer back.
   std::string (*toTerminal)(std::string_view text);
+  std::string (*fromTerminal)(std::string_view text);
+  /// True when the Windows-1252 path names an existing folder where the report is saved.
+  bool (*isFolder)(const std::string& path);
 };
 
 /// Runs the report on platform with the console front end; returns the exit status

@@ -1,13 +1,13 @@
 // kdxinfo.exe: the report run on the running Windows system, for scripts and tests.
 #include <windows.h>
 
-#include <shellapi.h>
-
-#include <CLI/CLI.hpp>
-#include <iostream>
+#include <cstdio>
+#include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/console/command_line.h"
 #include "app/console/console_program.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
@@ -16,90 +16,104 @@
 
 namespace {
 
-// The console front end talks UTF-8 to its terminal (the host program's contract), so the
-// console is switched to UTF-8 both ways for the run. Windows consoles then show every German
-// character whatever the OEM code page, and the arguments are taken from the UTF-16 command
-// line so a path with umlauts reaches the front end as UTF-8 too.
-class Utf8Console {
+constexpr char kUsage[] =
+    "kdxinfo - collects the printer set-up of this Windows PC into a report file.\n"
+    "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
+    "the report (an empty answer cancels).\n"
+    "\n"
+    "Usage: kdxinfo [--yes] [--output PATH]\n"
+    "  --yes           do not wait for Enter after the instructions\n"
+    "  --output PATH   report file, or an existing folder for the proposed file name\n"
+    "\n"
+    "Exit status: 0 report written, 1 cancelled, 2 error.\n";
+
+// The console front end talks UTF-8 to its terminal, as the host program does, so the
+// console is switched to UTF-8 both ways for the run: every German character shows whatever
+// the OEM code page. The 95 family cannot switch; there the text goes in the console's own
+// code page.
+class ConsoleCodePages {
  public:
-  Utf8Console() : input_(::GetConsoleCP()), output_(::GetConsoleOutputCP()) {
-    ::SetConsoleCP(CP_UTF8);
-    ::SetConsoleOutputCP(CP_UTF8);
+  ConsoleCodePages() : input_(::GetConsoleCP()), output_(::GetConsoleOutputCP()) {
+    // Without a console both are 0: the output goes to a file or pipe, in UTF-8.
+    utf8_ = output_ == 0 || (::SetConsoleOutputCP(CP_UTF8) && ::SetConsoleCP(CP_UTF8));
   }
-  ~Utf8Console() {
-    // Without a console both were 0 and nothing was changed.
+  ~ConsoleCodePages() {
     if (input_ != 0) ::SetConsoleCP(input_);
     if (output_ != 0) ::SetConsoleOutputCP(output_);
   }
-  Utf8Console(const Utf8Console&) = delete;
-  Utf8Console& operator=(const Utf8Console&) = delete;
+  ConsoleCodePages(const ConsoleCodePages&) = delete;
+  ConsoleCodePages& operator=(const ConsoleCodePages&) = delete;
+
+  bool Utf8() const { return utf8_; }
 
  private:
   UINT input_;
   UINT output_;
+  bool utf8_ = false;
 };
 
-std::string ToUtf8(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string result(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-  result.pop_back();
+std::string Recode(std::string_view text, UINT from, UINT to) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  const int units = ::MultiByteToWideChar(from, 0, text.data(), length, wide.data(), length);
+  std::string result(static_cast<std::size_t>(units) * 2, '\0');
+  const int bytes = ::WideCharToMultiByte(to, 0, wide.data(), units, result.data(),
+                                          static_cast<int>(result.size()), nullptr, nullptr);
+  result.resize(static_cast<std::size_t>(bytes));
   return result;
 }
 
-std::vector<std::string> Utf8Arguments() {
-  int count = 0;
-  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<std::string> result;
-  if (arguments == nullptr) return result;
-  for (int i = 0; i < count; ++i) result.push_back(ToUtf8(arguments[i]));
-  ::LocalFree(arguments);
-  return result;
+std::string AnsiToOem(std::string_view text) { return Recode(text, CP_ACP, CP_OEMCP); }
+std::string OemToAnsi(std::string_view text) { return Recode(text, CP_OEMCP, CP_ACP); }
+
+bool IsWindowsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-int RunConsoleProgram() {
-  CLI::App app{
-      "kdxinfo - collects the printer set-up of this Windows PC into a report file.\n"
-      "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
-      "the report (an empty answer cancels).\n"
-      "Exit status: 0 report written, 1 cancelled, 2 error."};
-  kdx::ConsoleOptions options;
-  std::string output;
-  app.add_flag("--yes", options.assumeYes, "Do not wait for Enter after the instructions");
-  app.add_option("--output", output,
-                 "Report file, or an existing folder for the proposed file name (no question)");
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "kdxinfo: %s\n", message.c_str());
+}
 
-  const Utf8Console console;
-  const std::vector<std::string> arguments = Utf8Arguments();
-  std::vector<const char*> argv;
-  argv.reserve(arguments.size());
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  try {
-    app.parse(static_cast<int>(argv.size()), argv.data());
-  } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : kdx::kExitFailed;
+// The arguments come as the C runtime split them from the ANSI command line: already in the
+// program's own code page, and there on every Windows, unlike the shell's UTF-16 splitter.
+int RunConsoleProgram(const std::vector<std::string>& arguments) {
+  const kdx::CommandLine line = kdx::ParseCommandLine(arguments, {});
+  switch (line.action) {
+    case kdx::CommandLine::Action::ShowHelp:
+      std::fputs(kUsage, stdout);
+      return kdx::kExitWritten;
+    case kdx::CommandLine::Action::Refuse:
+      PrintError(line.problem + " (--help lists the options)");
+      return kdx::kExitFailed;
+    case kdx::CommandLine::Action::Run:
+      break;
   }
-  if (!output.empty()) options.output = output;
-
+  const ConsoleCodePages console;
+  kdx::ConsoleStreams streams{
+      stdin, stdout, stderr, &kdx::Cp1252ToUtf8, &kdx::Utf8ToCp1252, &IsWindowsFolder};
+  if (!console.Utf8()) {
+    streams.toTerminal = &AnsiToOem;
+    streams.fromTerminal = &OemToAnsi;
+  }
   try {
     kdx::Win32Platform platform;
-    return kdx::RunConsoleReport(platform, options,
-                                 {std::cin, std::cout, std::cerr, &kdx::Cp1252ToUtf8});
+    return kdx::RunConsoleReport(platform, line.options, streams);
   } catch (const kdx::KdxError& error) {
-    std::cerr << "kdxinfo: " << kdx::Cp1252ToUtf8(error.what()) << '\n';
+    PrintError(streams.toTerminal(error.what()));
     return kdx::kExitFailed;
   }
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   try {
-    return RunConsoleProgram();
+    return RunConsoleProgram(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& error) {
     // Failures of the C++ runtime itself (no memory) still end with a message.
-    std::cerr << "kdxinfo: " << error.what() << '\n';
+    PrintError(error.what());
     return kdx::kExitFailed;
   }
 }

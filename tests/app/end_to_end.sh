@@ -45,4 +45,20 @@ status=0
 [ "$status" -eq 2 ] || fail "uncreatable report gave exit status $status"
 grep -q 'Ungültiger Dateiname.' "$work/stderr" || fail "no I/O error text: $(cat "$work/stderr")"
 
+# The command line: --help answers and runs nothing; an unknown option, an option without its
+# value or a stray operand is refused before anything runs; "--output=PATH" reads as
+# "--output PATH".
+"$kdxinfo" --help | grep -q -- '--machine DIR' || fail "--help lists no --machine"
+for arguments in "--bogus" "--output" "stray" "--yes=1"; do
+  status=0
+  # shellcheck disable=SC2086  # each case is a list of words
+  "$kdxinfo" $arguments < /dev/null > "$work/stdout" 2> "$work/stderr" || status=$?
+  [ "$status" -eq 2 ] || fail "'$arguments' gave exit status $status"
+  grep -q 'kdxinfo: .*--help lists the options' "$work/stderr" || fail "'$arguments': $(cat "$work/stderr")"
+  [ ! -s "$work/stdout" ] || fail "'$arguments' ran the report"
+done
+mkdir -p "$work/equals"
+"$kdxinfo" --machine="$source_dir/samples/win98se_de" --yes --output="$work/equals" > /dev/null
+ls "$work/equals"/KDXINFO_*.txt > /dev/null 2>&1 || fail "--output=FOLDER wrote no report there"
+
 echo "end-to-end: all checks passed"

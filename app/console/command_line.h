@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/console/console_program.h"
+
+namespace kdx {
+
+/// What the command line asks of a console program.
+struct CommandLine {
+  enum class Action { Run, ShowHelp, Refuse };
+  Action action = Action::Run;
+  ConsoleOptions options;
+  std::string problem;  ///< why the command line was refused, for standard error
+};
+
+/// Which options a console program takes beyond --yes, --output and --help.
+struct CommandLineSyntax {
+  bool machine = false;  ///< --machine DIR: the host program's simulated machine
+};
+
+/// Reads the arguments after the program name: "--name value", "--name=value" and flags.
+/// Values are kept byte for byte; an unknown option, a missing value or an operand refuses
+/// the whole line.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandLineSyntax syntax);
+
+}  // namespace kdx
