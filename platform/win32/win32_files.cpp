@@ -137,15 +137,44 @@ class Win32OutputFile final : public OutputFile {
   win32::UniqueHandle file_;
 };
 
+using GetFileAttributesExCall = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+
+// The attributes and last-write time of one path, as GetFileAttributesExA gives them; through
+// FindFirstFileA where kernel32 lacks that call (the first Windows 95). A wildcard would let
+// FindFirstFileA answer for some other file, and no file name holds one, so such a path has
+// no file.
+bool QueryFileAttributes(GetFileAttributesExCall attributesEx, const std::string& path,
+                         DWORD& attributes, FILETIME& lastWrite) {
+  if (attributesEx != nullptr) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!attributesEx(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    attributes = data.dwFileAttributes;
+    lastWrite = data.ftLastWriteTime;
+    return true;
+  }
+  if (path.find_first_of("*?") != std::string::npos) return false;
+  WIN32_FIND_DATAA data{};
+  const FindHandle search(::FindFirstFileA(path.c_str(), &data));
+  if (search.Get() == INVALID_HANDLE_VALUE) return false;
+  attributes = data.dwFileAttributes;
+  lastWrite = data.ftLastWriteTime;
+  return true;
+}
+
 class Win32Files final : public FileSystem {
  public:
+  explicit Win32Files(Kernel32Calls calls)
+      : attributesEx_(calls == Kernel32Calls::OldestOnly
+                          ? nullptr
+                          : win32::ProcAddress<GetFileAttributesExCall>(
+                                ::GetModuleHandleA("kernel32.dll"), "GetFileAttributesExA")) {}
+
   bool FileExists(const std::string& path) override {
-    // GetFileAttributesExA rather than FindFirstFileA: a "*" or "?" in the path must not
-    // match some other file.
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-    return HasDosDate(data.ftLastWriteTime);
+    DWORD attributes = 0;
+    FILETIME lastWrite{};
+    if (!QueryFileAttributes(attributesEx_, path, attributes, lastWrite)) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    return HasDosDate(lastWrite);
   }
 
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override {
@@ -247,10 +276,15 @@ class Win32Files final : public FileSystem {
     file = std::make_unique<Win32OutputFile>(handle);
     return ERROR_SUCCESS;
   }
+
+ private:
+  GetFileAttributesExCall attributesEx_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> NewWin32Files() { return std::make_unique<Win32Files>(); }
+std::unique_ptr<FileSystem> NewWin32Files(Kernel32Calls calls) {
+  return std::make_unique<Win32Files>(calls);
+}
 
 }  // namespace kdx

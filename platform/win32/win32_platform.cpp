@@ -2,10 +2,10 @@
 
 namespace kdx {
 
-Win32Platform::Win32Platform()
+Win32Platform::Win32Platform(Kernel32Calls calls)
     : registry_(NewWin32Registry()),
       system_(NewWin32System()),
-      files_(NewWin32Files()),
+      files_(NewWin32Files(calls)),
       services_(NewWin32Services()),
       spooler_(NewWin32Spooler()),
       eventLogs_(NewWin32EventLogs()) {}

@@ -6,11 +6,15 @@
 
 namespace kdx {
 
+/// Which kernel32 calls an area may take: those the running Windows exports, or only those
+/// every Windows has, as on the first Windows 95 (to try the fallbacks on any system).
+enum class Kernel32Calls { AsExported, OldestOnly };
+
 /// The machine the program runs on, each area served by the ANSI Win32 calls. Every handle an
 /// area opens is owned by the object it returns or closed before the call returns.
 class Win32Platform final : public Platform {
  public:
-  Win32Platform();
+  explicit Win32Platform(Kernel32Calls calls = Kernel32Calls::AsExported);
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
@@ -36,7 +40,7 @@ std::unique_ptr<RegistryStore> NewWin32Registry();
 /// Folders, version, clock, locale, user, tokens, environment and messages (win32_system.cpp).
 std::unique_ptr<SystemFacts> NewWin32System();
 /// Files through kernel32 (win32_files.cpp).
-std::unique_ptr<FileSystem> NewWin32Files();
+std::unique_ptr<FileSystem> NewWin32Files(Kernel32Calls calls = Kernel32Calls::AsExported);
 /// The service manager, processes, mutexes and privileges (win32_services_processes.cpp).
 std::unique_ptr<ServicesProcesses> NewWin32Services();
 /// Ports and printers through winspool (win32_spooler.cpp).

@@ -5,6 +5,8 @@
 
 namespace kdx::test {
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileSystemContract, Win32FilesFixture, PlatformName);
+using Win32FilesFixtures =
+    ::testing::Types<Win32FilesFixture, Win32FilesFixtureOf<Kernel32Calls::OldestOnly>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileSystemContract, Win32FilesFixtures, PlatformName);
 
 }  // namespace kdx::test

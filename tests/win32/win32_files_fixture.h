@@ -14,21 +14,24 @@
 namespace kdx::test {
 
 /// The real file system for the files contract: files written through the raw API below
-/// C:\KDXTEST, made fresh for each test and removed afterwards.
-class Win32FilesFixture {
+/// C:\KDXTEST, made fresh for each test and removed afterwards. With Kernel32Calls::OldestOnly
+/// the layer takes only the calls the first Windows 95 has, so its fallbacks answer.
+template <Kernel32Calls kCalls>
+class Win32FilesFixtureOf {
  public:
-  static constexpr const char* kName = "Win32";
+  static constexpr const char* kName =
+      kCalls == Kernel32Calls::AsExported ? "Win32" : "Win32OldestCalls";
 
-  Win32FilesFixture() {
+  Win32FilesFixtureOf() : platform_(kCalls) {
     testing::RemoveFolderTree(kRoot);
     ::CreateDirectoryA(kRoot, nullptr);
   }
-  ~Win32FilesFixture() {
+  ~Win32FilesFixtureOf() {
     for (const HANDLE held : held_) ::CloseHandle(held);
     testing::RemoveFolderTree(kRoot);
   }
-  Win32FilesFixture(const Win32FilesFixture&) = delete;
-  Win32FilesFixture& operator=(const Win32FilesFixture&) = delete;
+  Win32FilesFixtureOf(const Win32FilesFixtureOf&) = delete;
+  Win32FilesFixtureOf& operator=(const Win32FilesFixtureOf&) = delete;
 
   void Put(const std::string& relative, const std::string& bytes) {
     MakeFolders(relative.substr(0, relative.find_last_of('\\') + 1));
@@ -109,5 +112,7 @@ class Win32FilesFixture {
   Win32Platform platform_;
   std::vector<HANDLE> held_;
 };
+
+using Win32FilesFixture = Win32FilesFixtureOf<Kernel32Calls::AsExported>;
 
 }  // namespace kdx::test
