@@ -1,8 +1,8 @@
 # Windows build (mingw-w64, 32 bit): the real platform layer, the windowed program KDXInfo.exe,
 # the console program kdxinfo.exe, and their tests under Wine.
 
-# Each program must run from a single file copied onto the customer's machine: libgcc,
-# libstdc++ and winpthread go into the .exe, so it imports nothing but system DLLs.
+# Each program must run from a single file copied onto the customer's machine: libgcc and
+# libstdc++ go into the .exe, so it imports nothing but system DLLs.
 set(KDX_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
 # The platform layer over advapi32, kernel32, version.dll, ole32 and winspool.
@@ -21,24 +21,30 @@ list(FILTER KDX_WINDOW_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(kdx_window STATIC ${KDX_WINDOW_SOURCES})
 target_link_libraries(kdx_window PUBLIC kdx_sequence kdx_win32 user32 gdi32 comdlg32)
 
+# Icon, manifest and version resource of a shipped program (app/win32/resources/kdxinfo.rc.in).
+enable_language(RC)
+set(KDX_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/app/win32/resources)
+function(kdx_add_program_resources target KDX_ORIGINAL_FILENAME KDX_FILE_DESCRIPTION KDX_MANIFEST)
+  set(resource_script ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  configure_file(${KDX_RESOURCES}/kdxinfo.rc.in ${resource_script} @ONLY)
+  target_sources(${target} PRIVATE ${resource_script})
+  set_property(SOURCE ${resource_script} APPEND PROPERTY OBJECT_DEPENDS
+               ${KDX_RESOURCES}/kdxinfo.ico ${KDX_RESOURCES}/${KDX_MANIFEST})
+endfunction()
+
 add_executable(KDXInfo WIN32 app/win32/gui_main.cpp)
 target_link_libraries(KDXInfo PRIVATE kdx_window)
 target_link_options(KDXInfo PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 set_target_properties(KDXInfo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KDX_WINDOWED_DIR})
-
-# CLI11 is header-only; the include folder exposes only its CLI/ directory, not the build
-# machine's whole /usr/include, to the cross compiler.
-find_path(KDX_CLI11_DIR CLI/CLI.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-set(KDX_CLI11_INCLUDE ${CMAKE_BINARY_DIR}/cli11-include)
-file(MAKE_DIRECTORY ${KDX_CLI11_INCLUDE})
-file(CREATE_LINK ${KDX_CLI11_DIR}/CLI ${KDX_CLI11_INCLUDE}/CLI SYMBOLIC)
+kdx_add_program_resources(KDXInfo KDXInfo.exe "Dexta Label Printer Info" windowed.manifest)
 
 add_executable(kdxinfo_console app/win32/console_main.cpp)
-target_include_directories(kdxinfo_console SYSTEM PRIVATE ${KDX_CLI11_INCLUDE})
-target_link_libraries(kdxinfo_console PRIVATE kdx_console kdx_win32 shell32)
+target_link_libraries(kdxinfo_console PRIVATE kdx_console kdx_win32)
 target_link_options(kdxinfo_console PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 set_target_properties(kdxinfo_console PROPERTIES OUTPUT_NAME kdxinfo
                                                  RUNTIME_OUTPUT_DIRECTORY ${KDX_CONSOLE_DIR})
+kdx_add_program_resources(kdxinfo_console kdxinfo.exe "Dexta Label Printer Info (console)"
+                          console.manifest)
 
 # Times the registry export in process, to set beside regedit under Wine
 # (scripts/bench-wine-export.sh).
@@ -62,6 +68,9 @@ enable_testing()
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# The win32 thread variant of the compiler has no std::mutex; the tests run on one thread, so
+# GoogleTest's own single-threaded stand-ins serve.
+target_compile_definitions(gtest PUBLIC GTEST_IS_THREADSAFE=0)
 
 # The core's unit tests run here too, whole reports of the sample machines included, on the
 # simulated machine built for Windows, beside the tests of the Win32 layer.
@@ -118,5 +127,7 @@ add_test(NAME win32_registry_block
 set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window win32_registry_block)
 set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
   FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300)
+# Runs the report in every Windows version Wine can play, from 95 to 10.
+set_tests_properties(win32_end_to_end PROPERTIES TIMEOUT 900)
 set_tests_properties(win32_wine_prefix win32_wine_prefix_stop PROPERTIES
   RESOURCE_LOCK wine-prefix LABELS wine)

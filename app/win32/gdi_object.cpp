@@ -8,11 +8,26 @@ HFONT CreateSansSerifFont(int height, int weight) {
                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
-int FontHeightForPoints(int points) {
+namespace {
+
+int ScreenPixelsPerInch() {
   HDC screen = ::GetDC(nullptr);
   const int pixelsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  return -::MulDiv(points, pixelsPerInch, 72);
+  return pixelsPerInch;
+}
+
+}  // namespace
+
+int FontHeightForPoints(int points) { return -::MulDiv(points, ScreenPixelsPerInch(), 72); }
+
+RECT ScaleForScreen(const RECT& bounds) {
+  constexpr int kDesignPixelsPerInch = 96;
+  const int pixelsPerInch = ScreenPixelsPerInch();
+  const auto scale = [&](LONG value) {
+    return static_cast<LONG>(::MulDiv(value, pixelsPerInch, kDesignPixelsPerInch));
+  };
+  return {scale(bounds.left), scale(bounds.top), scale(bounds.right), scale(bounds.bottom)};
 }
 
 }  // namespace kdx::win32

@@ -42,4 +42,8 @@ HFONT CreateSansSerifFont(int height, int weight);
 /// The CreateFont height (negative: character height) of a size in points on the screen.
 int FontHeightForPoints(int points);
 
+/// Bounds laid out for a screen of 96 pixels per inch, scaled to the screen's: the programs
+/// declare themselves DPI-aware, so Windows no longer stretches their windows itself.
+RECT ScaleForScreen(const RECT& bounds);
+
 }  // namespace kdx::win32

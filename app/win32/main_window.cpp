@@ -25,7 +25,8 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
-  windowClass.hIcon = ::LoadIcon(nullptr, IDI_APPLICATION);
+  // The program's own icon, resource 1 (app/win32/resources/kdxinfo.rc).
+  windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
   windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kClassName;
@@ -39,9 +40,10 @@ TForm1::TForm1(HINSTANCE instance, Platform& platform)
       font_(CreateSansSerifFont(FontHeightForPoints(8), FW_NORMAL)),
       context_(platform, *this) {
   RegisterFormClass(instance, &TForm1::WindowProc);
-  ::CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, kFormBounds.left, kFormBounds.top,
-                    kFormBounds.right - kFormBounds.left, kFormBounds.bottom - kFormBounds.top,
-                    nullptr, nullptr, instance, this);
+  const RECT bounds = ScaleForScreen(kFormBounds);
+  ::CreateWindowExA(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW, bounds.left, bounds.top,
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
+                    instance, this);
 }
 
 TForm1::~TForm1() {
@@ -62,7 +64,7 @@ void TForm1::FormCreate() {
   ::SendMessageA(memo1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Font()), FALSE);
   // The default limit of 32767 characters would silently drop later status lines.
   ::SendMessageA(memo1_, EM_SETLIMITTEXT, 0, 0);
-  gauge1_.Create(instance_, window_, kGaugeBounds);
+  gauge1_.Create(instance_, window_, ScaleForScreen(kGaugeBounds));
   ::SetTimer(window_, kTimer1, kTimerInterval, nullptr);
   loop_.OnIdle([this] { RunReportOnce(); });
 }
