@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # kdxinfo.exe --yes --output DIR under Wine, once as Windows XP (the prefix's default from the
 # fixtures) and once as Windows 98: the general-information rows must match what the prefix
-# holds, and every frame line of the report must be there.
+# holds, and every frame line of the report must be there. Then once in each Windows version
+# Wine can play, from 95 to 10: the version row and the rows that differ by family.
 #   end_to_end.sh PREFIX KDXINFO_EXE PROBE_EXE ARTIFACT_DIR
 set -euo pipefail
 
@@ -231,6 +232,102 @@ check_temp_rows win98 "$report"
 [[ $(probe_value IsNT) == 0 ]] || fail "win98: probe sees NT"
 check_event_log_rows win98 "$report"
 [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] || fail "win98: DriverDir != SystemDir"
+
+# --- Every Windows the programs are for ---
+# winecfg -v writes the version keys as that Windows keeps them, and Wine then answers
+# GetVersionExA from them; the fixtures' own setting would override it and goes for the while.
+prefix_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v name="$2" '$1 == name { sub(/^ +[^ ]+ +REG_[A-Z_]+    /, ""); print; exit }'
+}
+play_windows() {
+  wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+  wine winecfg -v "$1" >/dev/null 2>&1
+}
+nine_family() { [[ $1 == win95 || $1 == win98 || $1 == winme ]]; }
+
+# The version row as the prefix's version keys spell it: the name from the major and minor
+# version (the service pack text "A" names 98 SE), then "major.minor SP (build)".
+expected_version_row() {
+  local windows=$1 version build csd name
+  if nine_family "$windows"; then
+    version=$(prefix_value 'HKLM\Software\Microsoft\Windows\CurrentVersion' VersionNumber)
+    csd=$(prefix_value 'HKLM\Software\Microsoft\Windows\CurrentVersion' SubVersionNumber)
+    build=${version##*.}
+    version=${version%.*}
+    case $version in
+      4.0) name="Windows 95" ;;
+      4.10) name="Windows 98"; [[ ${csd,,} == a ]] && name="Windows 98 SE" ;;
+      4.90) name="Windows ME" ;;
+      *) name="Windows 95 based" ;;
+    esac
+  else
+    version=$(prefix_value 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' CurrentVersion)
+    build=$(prefix_value 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' CurrentBuildNumber)
+    csd=$(prefix_value 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' CSDVersion)
+    case $version in
+      4.*) name="Windows NT" ;;
+      5.0) name="Windows 2000" ;;
+      5.1) name="Windows XP" ;;
+      5.2) name="Windows Server 2003" ;;
+      6.0) name="Windows Vista" ;;
+      *) name="NT based" ;;
+    esac
+  fi
+  echo "$name $version $csd ($build)"
+}
+
+# A printer with a driver on COM2, whose port settings the 95 family reads from win.ini and
+# system.ini; removed again, with the INI files, when the test ends.
+winini=$WINEPREFIX/drive_c/windows/win.ini
+sysini=$WINEPREFIX/drive_c/windows/system.ini
+com_printer='HKLM\System\CurrentControlSet\Control\Print\Printers\Etiketten'
+seed_com_printer() {
+  cp "$winini" "$artifacts/win.ini.saved"
+  cp "$sysini" "$artifacts/system.ini.saved"
+  printf '[Ports]\r\nCOM2:=9600,n,8,1,x\r\n' >>"$winini"
+  printf '[386enh]\r\nCOM2Fifo=1\r\n' >>"$sysini"
+  wine reg add "$com_printer" /v Name /d Etiketten /f >/dev/null 2>&1
+  wine reg add "$com_printer" /v Port /d COM2: /f >/dev/null 2>&1
+  wine reg add "$com_printer" /v "Printer Driver" /d "Dexta KD-410" /f >/dev/null 2>&1
+}
+remove_com_printer() {
+  wine reg delete "$com_printer" /f >/dev/null 2>&1 || true
+  [[ -f $artifacts/win.ini.saved ]] && cp "$artifacts/win.ini.saved" "$winini"
+  [[ -f $artifacts/system.ini.saved ]] && cp "$artifacts/system.ini.saved" "$sysini"
+}
+trap 'remove_com_printer; wine winecfg -v winxp >/dev/null 2>&1; set_windows_version winxp' EXIT
+seed_com_printer
+
+check_windows() {
+  local windows=$1 report
+  play_windows "$windows"
+  report=$(run_report "$windows") || { fail "$windows: no report"; return; }
+  check_frame "$windows" "$report"
+  expect_line "$windows" "$report" "$(expected_version_row "$windows")"$'\t'
+  if nine_family "$windows"; then
+    expect_no_key "$windows" "$report" "Administrator"
+    # Tool Help: Wine's names the programs without their folders.
+    check_running_rows "$windows" "$report" "$(basename "$kdxinfo")"
+    [[ $(probe_value DriverDir) == "$(probe_value SystemDir)" ]] ||
+      fail "$windows: the driver folder is not the system folder"
+    expect_line "$windows" "$report" "Abh"$'\xe4'"ngige Dateien"$'\t'"konnten nicht ermittelt werden"
+    expect_line "$windows" "$report" "COM2:"$'\t'"9600,n,8,1,x"
+    expect_line "$windows" "$report" "COM2FIFO"$'\t'"1"
+  else
+    expect_line "$windows" "$report" "Administrator"$'\t'"TRUE"
+    # PSAPI: the program's full path.
+    check_running_rows "$windows" "$report" "$kdxinfo_path"
+    [[ $(probe_value DriverDir) == "$(probe_value SystemDir)spool\\drivers\\w32x86\\" ]] ||
+      fail "$windows: the driver folder is not below the system folder"
+    check_driver_rows_nt "$windows" "$report"
+    expect_no_key "$windows" "$report" "COM2FIFO"
+  fi
+}
+
+for windows in win95 win98 winme nt40 win2k winxp vista win7 win10; do
+  check_windows "$windows"
+done
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports kept in $artifacts" >&2
