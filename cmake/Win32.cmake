@@ -68,9 +68,13 @@ enable_testing()
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-# The win32 thread variant of the compiler has no std::mutex; the tests run on one thread, so
-# GoogleTest's own single-threaded stand-ins serve.
-target_compile_definitions(gtest PUBLIC GTEST_IS_THREADSAFE=0)
+# The win32 thread variant of the compiler has no std::mutex, which GoogleTest's Notification
+# needs: tests/win32/gtest_custom gives it one through GoogleTest's own customisation header.
+# Each target names it itself: passed on as a system folder, it would come after GoogleTest's.
+set(KDX_GTEST_CUSTOM ${CMAKE_CURRENT_SOURCE_DIR}/tests/win32/gtest_custom)
+foreach(target gtest gtest_main gmock gmock_main)
+  target_include_directories(${target} BEFORE PRIVATE ${KDX_GTEST_CUSTOM})
+endforeach()
 
 # The core's unit tests run here too, whole reports of the sample machines included, on the
 # simulated machine built for Windows, beside the tests of the Win32 layer.
@@ -80,6 +84,7 @@ list(FILTER KDX_PORTABLE_TEST_SOURCES EXCLUDE REGEX "/tests/(win32|fuzz)/")
 file(GLOB KDX_WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
 
 add_executable(kdx_win32_tests ${KDX_PORTABLE_TEST_SOURCES} ${KDX_WIN32_TEST_SOURCES})
+target_include_directories(kdx_win32_tests BEFORE PRIVATE ${KDX_GTEST_CUSTOM})
 target_include_directories(kdx_win32_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 # ole32 and uuid: the shortcut tests drive the shell's own IShellLinkA; version: the resource
 # readers' tests ask GetFileVersionInfoA and VerQueryValueA as well.
