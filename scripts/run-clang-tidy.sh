@@ -15,7 +15,7 @@ rewrite_commands() {
   python3 - "$1/compile_commands.json" "$2/compile_commands.json" <<'PY'
 import json, subprocess, sys
 commands = json.load(open(sys.argv[1]))
-mingw = "/usr/bin/i686-w64-mingw32-g++-posix"
+mingw = "/usr/bin/i686-w64-mingw32-g++-win32"
 includes = ""
 if any(mingw in entry["command"] for entry in commands):
     listing = subprocess.run([mingw, "-xc++", "-E", "-v", "-"], input="", capture_output=True,
