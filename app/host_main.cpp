@@ -1,8 +1,12 @@
 // kdxinfo: the report run against a simulated Windows machine directory.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/console/console_program.h"
+#include "app/console/report_command.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_platform.h"
@@ -44,6 +48,8 @@ int RunHostProgram(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (kdx::IsReportCommand(arguments)) return kdx::RunReportCommand(arguments, stdout, stderr);
   try {
     return RunHostProgram(argc, argv);
   } catch (const std::exception& error) {

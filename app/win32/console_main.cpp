@@ -4,11 +4,13 @@
 #include <shellapi.h>
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/console/console_program.h"
+#include "app/console/report_command.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/text_encoding.h"
@@ -94,7 +96,10 @@ int RunConsoleProgram() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // Reading reports back needs neither the console switch nor the collection.
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (kdx::IsReportCommand(arguments)) return kdx::RunReportCommand(arguments, stdout, stderr);
   try {
     return RunConsoleProgram();
   } catch (const std::exception& error) {
