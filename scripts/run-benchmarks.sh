@@ -9,9 +9,9 @@ set -eu
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$(nproc)" --target load_machine_bench write_report_bench export_registry_bench \
-  collect_running_bench collect_printers_bench file_list_bench
+  collect_running_bench collect_printers_bench file_list_bench report_reader_bench
 for bench in load_machine_bench write_report_bench export_registry_bench collect_running_bench \
-  collect_printers_bench file_list_bench; do
+  collect_printers_bench file_list_bench report_reader_bench; do
   echo "== $bench"
   "build/bench/$bench" "$@"
 done
