@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 #include "analysis/report_facts.h"
 #include "analysis/text_match.h"
@@ -24,6 +25,12 @@ constexpr std::array<std::string_view, 9> kByteUnits = {"Byte",     "Kilobyte", 
                                                         "Exabyte",  "Zettabyte", "Yottabyte"};
 
 std::string Str(std::string_view text) { return std::string(text); }
+
+std::string Cat(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (const std::string_view piece : pieces) text.append(piece);
+  return text;
+}
 
 bool ContainsAnyNoCase(std::string_view text, const auto& parts) {
   const std::string upper = UpperAscii(text);
@@ -173,8 +180,8 @@ class Findings {
       const std::string& name = entry.copies.front().name;
       const std::string count = std::to_string(entry.copies.size());
       Add("file-versions-differ", Severity::Warning,
-          "Datei " + name + " liegt in " + count + " Kopien verschiedener Version vor: " + copies,
-          "File " + name + " has " + count + " copies of different versions: " + copies, lines);
+          Cat({"Datei ", name, " liegt in ", count, " Kopien verschiedener Version vor: ", copies}),
+          Cat({"File ", name, " has ", count, " copies of different versions: ", copies}), lines);
     }
   }
 
@@ -345,12 +352,12 @@ class Findings {
       const std::string freeText = Str(row.value.substr(row.value.find(':') + 1));
       const std::string shownFree = freeText.substr(freeText.find_first_not_of(' '));
       Add("low-disk-space", Severity::Error,
-          "Laufwerk " + root + " hat nur " + shownFree +
-              " frei; die Druckwarteschlange legt jeden Druckauftrag erst in " + spoolFolder +
-              " ab und braucht dort mindestens 50 MB",
-          "Drive " + root + " has only " + shownFree +
-              " free; the spooler writes every print job to " + spoolFolder +
-              " first and needs at least 50 MB there",
+          Cat({"Laufwerk ", root, " hat nur ", shownFree,
+               " frei; die Druckwarteschlange legt jeden Druckauftrag erst in ", spoolFolder,
+               " ab und braucht dort mindestens 50 MB"}),
+          Cat({"Drive ", root, " has only ", shownFree,
+               " free; the spooler writes every print job to ", spoolFolder,
+               " first and needs at least 50 MB there"}),
           {row.line});
     }
   }

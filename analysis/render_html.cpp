@@ -7,6 +7,7 @@
 #include "analysis/render.h"
 #include "analysis/report_summary.h"
 #include "platform/text_encoding.h"
+#include "run/report_table.h"
 
 namespace kdx::analysis {
 namespace {
@@ -217,21 +218,25 @@ class HtmlPage {
   void Table(const ReportPart& part) {
     bool open = false;
     Section section = Section::General;
-    std::string_view eventLog;
-    for (const TableRow& row : report_.rows) {
+    const std::vector<TableRow>& rows = report_.rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const TableRow& row = rows[i];
       if (row.line < part.first || row.line >= part.first + part.count) continue;
-      if (row.key == "EventLog") eventLog = row.value;
-      if (!open || row.section != section || row.key.size() == 100) {
+      if (!open || row.section != section || row.key == Ruler()) {
         if (open) out_ += "</table></details>\n";
         section = row.section;
-        out_ += "<details><summary>" + Escaped(SectionName(section)) + "</summary>" +
-                "<table class=\"rows\">\n";
+        std::string title(SectionName(section));
+        // An event log's ruler row is followed by the row that names the log.
+        if (i + 1 < rows.size() && rows[i + 1].key == "EventLog") {
+          title += " " + std::string(rows[i + 1].value);
+        }
+        out_ += "<details><summary>" + Escaped(title) + "</summary><table class=\"rows\">\n";
         open = true;
       }
       out_ += "<tr id=\"L" + Num(row.line) + "\"><td class=\"n\">" + Num(row.line) +
               "</td><td class=\"key\">" + Escaped(row.key) + "</td><td>" + Escaped(row.value);
-      for (std::size_t i = 1; i < row.lineCount; ++i) {
-        out_ += "\n<span id=\"L" + Num(row.line + i) + "\">" + Escaped(report_.Line(row.line + i)) +
+      for (std::size_t k = 1; k < row.lineCount; ++k) {
+        out_ += "\n<span id=\"L" + Num(row.line + k) + "\">" + Escaped(report_.Line(row.line + k)) +
                 "</span>";
       }
       out_ += "</td></tr>\n";
@@ -304,7 +309,7 @@ class HtmlPage {
     for (const std::size_t root : nodes[0].children) RegistryNode(nodes, root, "");
   }
 
-  void RegistryNode(const std::vector<Node>& nodes, std::size_t index, std::string prefix) {
+  void RegistryNode(const std::vector<Node>& nodes, std::size_t index, const std::string& prefix) {
     const Node& node = nodes[index];
     // A key without values of its own and one subkey folds into that subkey's line.
     if (node.keys.empty() && node.children.size() == 1) {

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_report.h"
 #include "support/test_machine.h"
 
 namespace kdx::test {
@@ -23,17 +22,6 @@ inline std::string Edited(std::string text, std::string_view from, std::string_v
   EXPECT_NE(at, std::string::npos) << "not in the report: " << from;
   if (at != std::string::npos) text.replace(at, from.size(), to);
   return text;
-}
-
-/// The report the program writes of a machine directory.
-inline std::string ReportOfMachine(const std::filesystem::path& machineDir) {
-  SimPlatform platform(machineDir);
-  RecordingFrontEnd ui;
-  const std::filesystem::path out = machineDir / "report.txt";
-  ui.savePath = out.string();
-  RunContext context(platform, ui);
-  EXPECT_EQ(RunReport(context), RunOutcome::Written);
-  return ReadFileBytes(out);
 }
 
 }  // namespace kdx::test
