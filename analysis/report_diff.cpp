@@ -1,7 +1,9 @@
 #include "analysis/report_diff.h"
 
 #include <cstdio>
+#include <deque>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "analysis/report_facts.h"
@@ -25,7 +27,7 @@ class FactCollector {
  public:
   explicit FactCollector(const Report& report) : report_(report) {}
 
-  std::vector<Fact> Collect() {
+  std::deque<Fact> Collect() {
     Windows();
     Services();
     Processes();
@@ -38,11 +40,17 @@ class FactCollector {
   }
 
  private:
-  // A subject that occurs again (a process running twice, a key exported twice) is counted.
+  // A subject that occurs again within its part (a process running twice, a key exported
+  // twice) is counted. The facts stay where they are, so the counts can key on their texts.
   void Add(std::string_view part, std::string subject, std::string value, std::size_t line) {
-    const int seen = ++seen_[std::string(part) + '\n' + subject];
-    if (seen > 1) subject += " #" + std::to_string(seen);
+    if (part != part_) {
+      part_ = part;
+      seen_.clear();
+    }
+    const auto found = seen_.find(subject);
+    if (found != seen_.end()) subject += " #" + std::to_string(++found->second);
     facts_.push_back({part, std::move(subject), std::move(value), line});
+    if (found == seen_.end()) seen_.emplace(facts_.back().subject, 1);
   }
 
   void Windows() {
@@ -141,31 +149,49 @@ class FactCollector {
   }
 
   const Report& report_;
-  std::vector<Fact> facts_;
-  std::map<std::string, int> seen_;
+  std::deque<Fact> facts_;
+  std::string_view part_;
+  std::unordered_map<std::string_view, int> seen_;
 };
 
-void DiffPart(std::string_view part, const std::vector<Fact>& oldFacts,
-              const std::vector<Fact>& newFacts, std::vector<Change>& changes) {
-  std::map<std::string_view, const Fact*> before;
-  std::map<std::string_view, const Fact*> after;
-  for (const Fact& fact : oldFacts) {
-    if (fact.part == part) before.emplace(fact.subject, &fact);
+// The facts of one part: the collector adds them part by part.
+struct PartFacts {
+  std::deque<Fact>::const_iterator begin, end;
+  std::size_t size;
+};
+
+PartFacts FactsOf(const std::deque<Fact>& facts, std::string_view part) {
+  auto begin = facts.begin();
+  while (begin != facts.end() && begin->part != part) ++begin;
+  auto end = begin;
+  std::size_t size = 0;
+  while (end != facts.end() && end->part == part) {
+    ++end;
+    ++size;
   }
-  for (const Fact& fact : newFacts) {
-    if (fact.part != part) continue;
-    after.emplace(fact.subject, &fact);
-    const auto old = before.find(fact.subject);
+  return {begin, end, size};
+}
+
+void DiffPart(std::string_view part, const std::deque<Fact>& oldFacts,
+              const std::deque<Fact>& newFacts, std::vector<Change>& changes) {
+  const PartFacts olds = FactsOf(oldFacts, part);
+  const PartFacts news = FactsOf(newFacts, part);
+  std::unordered_map<std::string_view, const Fact*> before(olds.size);
+  std::unordered_map<std::string_view, const Fact*> after(news.size);
+  for (auto fact = olds.begin; fact != olds.end; ++fact) before.emplace(fact->subject, &*fact);
+  for (auto fact = news.begin; fact != news.end; ++fact) {
+    after.emplace(fact->subject, &*fact);
+    const auto old = before.find(fact->subject);
     if (old == before.end()) {
-      changes.push_back({part, ChangeKind::Added, fact.subject, "", fact.value, 0, fact.line});
-    } else if (old->second->value != fact.value) {
-      changes.push_back({part, ChangeKind::Changed, fact.subject, old->second->value, fact.value,
-                         old->second->line, fact.line});
+      changes.push_back({part, ChangeKind::Added, fact->subject, "", fact->value, 0, fact->line});
+    } else if (old->second->value != fact->value) {
+      changes.push_back({part, ChangeKind::Changed, fact->subject, old->second->value, fact->value,
+                         old->second->line, fact->line});
     }
   }
-  for (const Fact& fact : oldFacts) {
-    if (fact.part == part && after.find(fact.subject) == after.end()) {
-      changes.push_back({part, ChangeKind::Removed, fact.subject, fact.value, "", fact.line, 0});
+  for (auto fact = olds.begin; fact != olds.end; ++fact) {
+    if (after.find(fact->subject) == after.end()) {
+      changes.push_back({part, ChangeKind::Removed, fact->subject, fact->value, "", fact->line, 0});
     }
   }
 }
@@ -219,8 +245,8 @@ void DiffEventLogs(const Report& oldReport, const Report& newReport, std::vector
 }  // namespace
 
 std::vector<Change> DiffReports(const Report& oldReport, const Report& newReport) {
-  const std::vector<Fact> oldFacts = FactCollector(oldReport).Collect();
-  const std::vector<Fact> newFacts = FactCollector(newReport).Collect();
+  const std::deque<Fact> oldFacts = FactCollector(oldReport).Collect();
+  const std::deque<Fact> newFacts = FactCollector(newReport).Collect();
   std::vector<Change> changes;
   for (const std::string_view part : kPartOrder) DiffPart(part, oldFacts, newFacts, changes);
   DiffEventLogs(oldReport, newReport, changes);

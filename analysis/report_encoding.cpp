@@ -19,11 +19,30 @@ bool LooksLikeUtf16(std::string_view bytes, bool littleEndian) {
   return bytes[zero] == '\0' && bytes[zero + 2] == '\0' && bytes[1 - zero] == '[';
 }
 
-bool HoldsNonAscii(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
+// Valid UTF-8 with at least one character beyond ASCII. A report as the program writes it
+// fails at its first umlaut, so this costs next to nothing for the usual file.
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+  bool beyondAscii = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 1;
+    if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+    } else if (lead >= 0xE0) {
+      length = lead <= 0xEF ? 3 : 0;
+    } else if (lead >= 0xC2) {
+      length = 2;
+    } else if (lead >= 0x80) {
+      length = 0;
+    }
+    if (length == 0 || i + length > bytes.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    }
+    beyondAscii = beyondAscii || length > 1;
+    i += length;
   }
-  return false;
+  return beyondAscii;
 }
 
 std::string Utf16BeToLe(std::string_view bytes) {
@@ -70,7 +89,7 @@ DecodedReport DecodeReport(std::string bytes) {
   }
   if (LooksLikeUtf16(view, true)) return FromUtf16Le(view, ReportEncoding::Utf16Le);
   if (LooksLikeUtf16(view, false)) return FromUtf16Le(Utf16BeToLe(view), ReportEncoding::Utf16Be);
-  if (HoldsNonAscii(view)) {
+  if (IsUtf8BeyondAscii(view)) {
     std::string ansi = Utf8ToCp1252(view);
     if (Cp1252ToUtf8(ansi) == view) return {ReportEncoding::Utf8, true, std::move(ansi)};
   }

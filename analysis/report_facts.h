@@ -71,7 +71,7 @@ struct EventRecordFact {
 };
 std::vector<EventRecordFact> EventRecords(const Report& report);
 
-/// The value of the first table row of this key; empty when there is none.
+/// The first table row of this key; null when there is none.
 const TableRow* FindRow(const Report& report, std::string_view key);
 
 /// A value of the registry block, by the end of its key path and its name.

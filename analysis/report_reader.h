@@ -54,7 +54,8 @@ struct TableRow {
   std::string_view value;  // the first line's part after the TAB
 };
 
-/// A value line of the registry block with the comment lines that follow it.
+/// A value line of the registry block. The comment lines after it (an expanded text, the
+/// character view of raw bytes) stay lines of the registry part.
 struct RegistryValue {
   std::size_t line = 0;
   std::string_view name;

@@ -54,7 +54,11 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options, s
     const std::string& argument = arguments[i];
     if (argument == "--json") {
       options.json = true;
-    } else if (argument == "--html" && i + 1 < arguments.size()) {
+    } else if (argument == "--html") {
+      if (i + 1 == arguments.size()) {
+        Print(err, std::string("kdxinfo: --html needs the page's file name\n") + kUsage);
+        return false;
+      }
       options.html = arguments[++i];
     } else if (argument.size() > 1 && argument[0] == '-') {
       Print(err, "kdxinfo: unknown option " + argument + "\n" + kUsage);
