@@ -113,6 +113,13 @@ std::unique_ptr<LoadedReport> LoadReport(const std::string& path, std::FILE* err
   }
   auto loaded = std::make_unique<LoadedReport>();
   loaded->decoded = analysis::DecodeReport(std::move(bytes));
+  loaded->report = analysis::ReadReport(loaded->decoded.bytes);
+  if (loaded->report.marker.empty()) {
+    Print(err, "kdxinfo: " + path +
+                   ": not a KDXInfo report (its first line is not a marker such as "
+                   "[KDXINFO2.9.2])\n");
+    return nullptr;
+  }
   const ReportEncoding encoding = loaded->decoded.encoding;
   if (encoding != ReportEncoding::Ansi) {
     loaded->otherEncoding = true;
@@ -126,13 +133,6 @@ std::unique_ptr<LoadedReport> LoadReport(const std::string& path, std::FILE* err
     Print(err, "kdxinfo: " + path + ": saved as " + name +
                    ", not as the Windows-1252 text kdxinfo writes (re-saved by an editor?); "
                    "read after converting it back, line numbers are those of the file\n");
-  }
-  loaded->report = analysis::ReadReport(loaded->decoded.bytes);
-  if (loaded->report.marker.empty()) {
-    Print(err, "kdxinfo: " + path +
-                   ": not a KDXInfo report (its first line is not a marker such as "
-                   "[KDXINFO2.9.2])\n");
-    return nullptr;
   }
   return loaded;
 }

@@ -16,6 +16,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Windows-1252 text as UTF-16 LE with its byte-order mark, as Notepad saves "Unicode".
+std::string Utf16Le(const std::string& ansi) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : AnsiToUtf16(ansi)) {
+    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
+  return bytes;
+}
+
 struct Outcome {
   int status = -1;
   std::string out;
@@ -117,7 +126,8 @@ TEST_F(ReportCommand, RefusesWhatIsNotAReportAndSaysWhy) {
       {dir_.string(), "is a folder"},
       {File("empty.txt", ""), "the file is empty"},
       {File("readme.txt", "# KDXInfo\r\nA readme.\r\n"), "not a KDXInfo report"},
-      {File("chinese.txt", std::string("\xFF\xFE[\0\x2D\x4E", 6)), "Windows-1252 cannot: not read"},
+      {File("chinese.txt", Utf16Le("[KDXINFO2.9.2]\r\n") + std::string("\x2D\x4E", 2)),
+       "Windows-1252 cannot: not read"},
   };
   for (const auto& c : cases) {
     const Outcome outcome = Run({"read", c.path});
@@ -134,10 +144,7 @@ TEST_F(ReportCommand, RefusesWhatIsNotAReportAndSaysWhy) {
 TEST_F(ReportCommand, ReadsAReSavedReportWithItsFindingsAtTheSameLines) {
   const std::string ansi = test::GoldenReport("winxp_de");
   const std::string original = Run({"read", File("ansi.txt", ansi)}).out;
-  std::string utf16 = "\xFF\xFE";
-  for (const char16_t unit : AnsiToUtf16(ansi)) {
-    utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-  }
+  const std::string utf16 = Utf16Le(ansi);
   const struct {
     const char* name;
     std::string bytes;
