@@ -102,6 +102,11 @@ TEST_F(ReportCommand, DiffsTwoReportsWithStatusOneForAChange) {
       File("after.txt", test::Edited(xp, "KDXMONX Status 1: STOPPED", "KDXMONX Status 4: RUNNING"));
   const Outcome same = Run({"diff", before, before});
   EXPECT_EQ(same.status, 0);
+  const std::string page = (dir_ / "diff.html").string();
+  EXPECT_EQ(Run({"diff", before, after, "--html", page}).status, 1);
+  EXPECT_NE(test::ReadFileBytes(page).find("<tr class=\"changed\"><td>services</td><td "
+                                           "class=\"c\">changed</td><td>KDXMONX</td>"),
+            std::string::npos);
   const Outcome changed = Run({"diff", "--json", before, after});
   EXPECT_EQ(changed.status, 1);
   EXPECT_NE(changed.out.find(R"("part": "services",
