@@ -149,8 +149,9 @@ TEST(Findings, ListTheSampleReportMostSevereFirst) {
   const std::string xp = test::GoldenReport("winxp_de");
   const Report report = ReadReport(xp);
   const std::vector<Finding> findings = FindFindings(report);
-  std::vector<std::string_view> codes;
-  for (const Finding& finding : findings) codes.push_back(finding.code);
+  std::vector<std::string_view> codes(findings.size());
+  std::transform(findings.begin(), findings.end(), codes.begin(),
+                 [](const Finding& finding) { return finding.code; });
   EXPECT_EQ(codes, (std::vector<std::string_view>{
                        "driver-file-missing", "driver-file-missing", "printer-without-driver",
                        "check-port-type", "check-monitor-not-started", "service-not-running",
