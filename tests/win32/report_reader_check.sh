@@ -15,12 +15,14 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
-# Runs kdxinfo.exe with the given arguments into $out/NAME.out and .err; echoes the status.
+# Runs kdxinfo.exe with the given arguments into $out/NAME.out and .err, line ends made LF;
+# echoes the status.
 run() {
   local name=$1
   shift
   local status=0
   wine "$kdxinfo" "$@" >"$out/$name.out" 2>"$out/$name.err" || status=$?
+  sed -i 's/\r$//' "$out/$name.out" "$out/$name.err"
   echo "$status"
 }
 
@@ -38,9 +40,9 @@ report=$(winepath -w "${reports[0]}")
 # The prefix has no monitor service: its check line is an error finding, so the status is 1.
 status=$(run read read "$report")
 [[ $status == 1 ]] || fail "read: exit status $status, not 1: $(cat "$out/read.err")"
-grep -q $'^FEHLER   check-monitor-not-started\r\?$' "$out/read.out" ||
+grep -q '^FEHLER   check-monitor-not-started$' "$out/read.out" ||
   fail "read: no finding line for the monitor service"
-grep -q $'^         Zeile [0-9]*: KDXMONX ist nicht gestartet\r\?$' "$out/read.out" ||
+grep -q '^         Zeile [0-9]*: KDXMONX ist nicht gestartet$' "$out/read.out" ||
   fail "read: no evidence line for the monitor service"
 grep -q '^  Windows:   Windows XP' "$out/read.out" || fail "read: no summary of the PC"
 
@@ -57,7 +59,7 @@ edited=$out/edited.txt
 LC_ALL=C sed '2s/^Windows XP /Windows 2000 /' "${reports[0]}" >"$edited"
 status=$(run diff diff "$report" "$(winepath -w "$edited")")
 [[ $status == 1 ]] || fail "diff: exit status $status, not 1"
-grep -q $'^  changed  Windows\r\?$' "$out/diff.out" || fail "diff: the Windows change is missing"
+grep -q '^  changed  Windows$' "$out/diff.out" || fail "diff: the Windows change is missing"
 
 status=$(run missing read "$(winepath -w "$out")\\missing.txt")
 [[ $status == 2 ]] || fail "read of a missing file: exit status $status, not 2"
