@@ -97,9 +97,12 @@ int RunConsoleProgram() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Reading reports back needs neither the console switch nor the collection.
+  // Reading reports back prints UTF-8 like the run, and needs no collection.
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (kdx::IsReportCommand(arguments)) return kdx::RunReportCommand(arguments, stdout, stderr);
+  if (kdx::IsReportCommand(arguments)) {
+    const Utf8Console console;
+    return kdx::RunReportCommand(arguments, stdout, stderr);
+  }
   try {
     return RunConsoleProgram();
   } catch (const std::exception& error) {
