@@ -73,8 +73,9 @@ TEST_F(ChangedMachine, ListsTheStoppedServiceTheReplacedDriverFileAndTheRemovedP
            R"({ "name": "Spooler", "displayName": "Druckwarteschlange", "state": 4 })",
            R"({ "name": "Spooler", "displayName": "Druckwarteschlange", "state": 1 })");
   const fs::path drivers = Machine() / "drive_c/WINDOWS/system32/spool/drivers/w32x86";
-  fs::copy_file(drivers / "2" / "KDX410UI.DLL", drivers / "3" / "KDX410.DLL",
-                fs::copy_options::overwrite_existing);
+  // Removed first: mingw's copy_file refuses to overwrite on Windows.
+  fs::remove(drivers / "3" / "KDX410.DLL");
+  fs::copy_file(drivers / "2" / "KDX410UI.DLL", drivers / "3" / "KDX410.DLL");
   EditFile(Machine() / "machine.json", R"({ "name": "Dexta KD-420", "port": "USB002" },)", "");
   RemoveKey(Machine() / "registry/70_hklm_label_printer.reg",
             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Dexta "
