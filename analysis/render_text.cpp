@@ -94,8 +94,9 @@ void AppendSummary(std::string& out, const Report& report) {
 std::string Counts(const std::vector<Finding>& findings) {
   int counts[3] = {0, 0, 0};
   for (const Finding& finding : findings) ++counts[static_cast<int>(finding.severity)];
-  return std::to_string(counts[0]) + " Fehler, " + std::to_string(counts[1]) + " Warnungen, " +
-         std::to_string(counts[2]) + " Hinweise";
+  return std::to_string(counts[0]) + " Fehler, " + std::to_string(counts[1]) +
+         (counts[1] == 1 ? " Warnung, " : " Warnungen, ") + std::to_string(counts[2]) +
+         (counts[2] == 1 ? " Hinweis" : " Hinweise");
 }
 
 ordered_json SummaryJson(const Report& report) {
