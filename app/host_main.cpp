@@ -9,6 +9,7 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_program.h"
+#include "app/console/report_command.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_platform.h"
@@ -68,8 +69,10 @@ int RunHostProgram(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (kdx::IsReportCommand(arguments)) return kdx::RunReportCommand(arguments, stdout, stderr);
   try {
-    return RunHostProgram(std::vector<std::string>(argv + 1, argv + argc));
+    return RunHostProgram(arguments);
   } catch (const std::exception& error) {
     // The host's own failures (an unreadable machine folder, no memory) end with a message
     // too; their texts come from the host and are shown as they are.

@@ -16,6 +16,12 @@ if(KDX_BUILD_TESTS)
   target_compile_definitions(kdx_tests PRIVATE KDX_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   include(GoogleTest)
   gtest_discover_tests(kdx_tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # The report page in headless Chromium; its screenshots stay in browser-artifacts.
+  add_test(NAME report_page_browser
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/report_page_browser.sh
+                   $<TARGET_FILE:kdxinfo> ${CMAKE_CURRENT_SOURCE_DIR}
+                   ${CMAKE_CURRENT_BINARY_DIR}/browser-artifacts)
+  set_tests_properties(report_page_browser PROPERTIES LABELS browser TIMEOUT 300)
   add_test(NAME kdxinfo_end_to_end
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/end_to_end.sh $<TARGET_FILE:kdxinfo>
                    ${CMAKE_CURRENT_SOURCE_DIR})
@@ -28,7 +34,7 @@ if(KDX_BUILD_BENCHMARKS)
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source} bench/bench_support.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${name} PRIVATE kdx_sequence kdx_sim benchmark::benchmark)
+    target_link_libraries(${name} PRIVATE kdx_sequence kdx_analysis kdx_sim benchmark::benchmark)
   endforeach()
 endif()
 
@@ -37,7 +43,7 @@ if(KDX_BUILD_FUZZERS)
   foreach(source ${KDX_FUZZ_SOURCES})
     get_filename_component(name ${source} NAME_WE)
     add_executable(${name} ${source})
-    target_link_libraries(${name} PRIVATE kdx_sequence kdx_sim)
+    target_link_libraries(${name} PRIVATE kdx_sequence kdx_analysis kdx_sim)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()

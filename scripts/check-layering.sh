@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 violations=$(grep -rn --include='*.cpp' --include='*.h' -E '#include[[:space:]]+"app/' \
-  platform run collectors report bench tests 2>/dev/null | grep -v '^tests/app/' || true)
+  platform run collectors report analysis bench tests 2>/dev/null | grep -v '^tests/app/' || true)
 if [ -n "$violations" ]; then
   echo "Only app/ and its tests may include from app/:"
   echo "$violations"

@@ -7,6 +7,8 @@ packages=(
   # host build and tests
   cmake g++ make git clang clang-format clang-tidy libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  # the browser test of the report page (kdxinfo read --html)
+  chromium
   python3
   # Windows build and its tests under Wine
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick

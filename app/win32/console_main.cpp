@@ -9,6 +9,7 @@
 
 #include "app/console/command_line.h"
 #include "app/console/console_program.h"
+#include "app/console/report_command.h"
 #include "app/exit_codes.h"
 #include "platform/errors.h"
 #include "platform/text_encoding.h"
@@ -109,8 +110,14 @@ int RunConsoleProgram(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Reading reports back prints UTF-8 like the run, and needs no collection.
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (kdx::IsReportCommand(arguments)) {
+    const ConsoleCodePages console;
+    return kdx::RunReportCommand(arguments, stdout, stderr);
+  }
   try {
-    return RunConsoleProgram(std::vector<std::string>(argv + 1, argv + argc));
+    return RunConsoleProgram(arguments);
   } catch (const std::exception& error) {
     // Failures of the C++ runtime itself (no memory) still end with a message.
     PrintError(error.what());

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# kdxinfo.exe read and kdxinfo.exe diff under Wine, on a report kdxinfo.exe has just written:
+# exit statuses, a finding line with its evidence, JSON, the page, and the changes against an
+# edited copy.
+#   report_reader_check.sh PREFIX KDXINFO_EXE ARTIFACT_DIR
+set -euo pipefail
+
+export WINEPREFIX=$1
+kdxinfo=$2
+out=$3/report_reader
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# Runs kdxinfo.exe with the given arguments into $out/NAME.out and .err, line ends made LF;
+# echoes the status.
+run() {
+  local name=$1
+  shift
+  local status=0
+  wine "$kdxinfo" "$@" >"$out/$name.out" 2>"$out/$name.err" || status=$?
+  sed -i 's/\r$//' "$out/$name.out" "$out/$name.err"
+  echo "$status"
+}
+
+rm -rf "$out"
+mkdir -p "$out"
+if ! wine "$kdxinfo" --yes --output "$(winepath -w "$out")" >"$out/console.txt" 2>&1; then
+  echo "FAIL: kdxinfo.exe failed" >&2
+  cat "$out/console.txt" >&2
+  exit 1
+fi
+reports=("$out"/KDXINFO_*.txt)
+[[ ${#reports[@]} == 1 && -f ${reports[0]} ]] || { echo "FAIL: no report in $out" >&2; exit 1; }
+report=$(winepath -w "${reports[0]}")
+
+# The prefix has no monitor service: its check line is an error finding, so the status is 1.
+status=$(run read read "$report")
+[[ $status == 1 ]] || fail "read: exit status $status, not 1: $(cat "$out/read.err")"
+grep -q '^FEHLER   check-monitor-not-started$' "$out/read.out" ||
+  fail "read: no finding line for the monitor service"
+grep -q '^         Zeile [0-9]*: KDXMONX ist nicht gestartet$' "$out/read.out" ||
+  fail "read: no evidence line for the monitor service"
+grep -q '^  Windows:   Windows XP' "$out/read.out" || fail "read: no summary of the PC"
+
+status=$(run json read --json "$report" --html "$(winepath -w "$out")\\page.html")
+[[ $status == 1 ]] || fail "read --json: exit status $status"
+grep -q '"schema": "kdxinfo-read"' "$out/json.out" || fail "read --json: no JSON"
+grep -q '<ol id="findings">' "$out/page.html" || fail "read --html: no findings list in the page"
+
+status=$(run same diff "$report" "$report")
+[[ $status == 0 ]] || fail "diff of a report with itself: exit status $status"
+
+# The same report as if it came from Windows 2000.
+edited=$out/edited.txt
+LC_ALL=C sed '2s/^Windows XP /Windows 2000 /' "${reports[0]}" >"$edited"
+status=$(run diff diff "$report" "$(winepath -w "$edited")")
+[[ $status == 1 ]] || fail "diff: exit status $status, not 1"
+grep -q '^  changed  Windows$' "$out/diff.out" || fail "diff: the Windows change is missing"
+
+status=$(run missing read "$(winepath -w "$out")\\missing.txt")
+[[ $status == 2 ]] || fail "read of a missing file: exit status $status, not 2"
+grep -q 'missing.txt: no such file' "$out/missing.err" || fail "read of a missing file: message"
+
+if ((failures > 0)); then
+  echo "$failures check(s) failed; output in $out" >&2
+  exit 1
+fi
+echo "report reader under Wine: read, --json, --html and diff as expected"
