@@ -49,6 +49,11 @@ void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>&
     names.clear();
     return;
   }
+  ListSubkeyNames(store, key, info, names);
+}
+
+void ListSubkeyNames(RegistryStore& store, RegKey key, const RegKeyInfo& info,
+                     std::vector<std::string>& names) {
   EnumerateNames(
       info.subKeys, info.maxSubKeyLen,
       [&](std::uint32_t index, char* name, std::uint32_t& size) {

@@ -97,6 +97,9 @@ std::uint32_t OpenWithFirstLevel(RegistryStore& store, RegKey base, const std::s
 /// Fills names with the key's subkey names in store order, overwriting the list's strings in
 /// place; an index the store refuses is skipped. Empty when the counts cannot be had.
 void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>& names);
+/// The same with the counts a RegQueryInfoKeyA on the open key already gave.
+void ListSubkeyNames(RegistryStore& store, RegKey key, const RegKeyInfo& info,
+                     std::vector<std::string>& names);
 
 /// A key the store opened, closed on destruction; a root is left alone by the store.
 class OpenedKey {
