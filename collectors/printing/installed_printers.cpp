@@ -1,5 +1,6 @@
 #include "collectors/printing/installed_printers.h"
 
+#include <optional>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
@@ -25,8 +26,9 @@ constexpr char kPrinterOnPort[] = " an ";
 bool DescribeDependentFile(RunContext& context, const std::string& folder,
                            const std::string& prefix, const std::string& name) {
   try {
-    std::string description = DescribeFile(context, folder + prefix + name);
-    context.AddReportRow(prefix + name, std::move(description));
+    std::optional<std::string> description = TryDescribeFile(context, folder + prefix + name);
+    if (!description) return false;
+    context.AddReportRow(prefix + name, std::move(*description));
     return true;
   } catch (const KdxError&) {
     return false;
