@@ -142,7 +142,16 @@ void TRegistry::RaiseFetchFailed(const std::string& name) {
 }
 
 std::string TRegistry::ReadText(const std::string& name) {
+  return ReadTextOf(name, QueryInfo(name));
+}
+
+std::optional<std::string> TRegistry::ReadTextIfPresent(const std::string& name) {
   const ValueInfo info = QueryInfo(name);
+  if (!info.found) return std::nullopt;
+  return ReadTextOf(name, info);
+}
+
+std::string TRegistry::ReadTextOf(const std::string& name, const ValueInfo& info) {
   if (!info.found || info.size == 0) return {};
   const ValueKind kind = KindOfType(info.type);
   if (kind != ValueKind::String && kind != ValueKind::ExpandString) RaiseBadType(name);

@@ -61,11 +61,27 @@ std::string ReadDependentFilesData(RunContext& context, TRegistry& registry) {
   return data;
 }
 
-void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
+/// The driver's "Dependent Files", read once a run: every printer of the driver names the
+/// same. Nothing when its key or value cannot be read. The open key is the driver's after a
+/// first read only; the caller reopens the printers key either way.
+const std::optional<std::string>& DependentFilesOfDriver(RunContext& context, TRegistry& registry,
+                                                         const std::string& driver) {
+  auto& known = context.answers.driverFiles;
+  if (const auto found = known.find(driver); found != known.end()) return found->second;
+  std::optional<std::string> data;
   try {
     OpenDriverKey(context, registry, driver);
-    DescribeDependentFiles(context, ReadDependentFilesData(context, registry));
+    data = ReadDependentFilesData(context, registry);
   } catch (const ERegistryException&) {
+  }
+  return known.emplace(driver, std::move(data)).first->second;
+}
+
+void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
+  const std::optional<std::string>& data = DependentFilesOfDriver(context, registry, driver);
+  if (data) {
+    DescribeDependentFiles(context, *data);
+  } else {
     context.AddReportRow("Abhängige Dateien", "konnten nicht ermittelt werden");
   }
 }
@@ -94,15 +110,13 @@ void AddSerialPortRows(RunContext& context, const std::string& name) {
 
 void DescribePrinter(RunContext& context, TRegistry& registry, const std::string& subkey) {
   registry.OpenRead(subkey);
-  std::string driver;
-  if (registry.HasValue("Printer Driver")) {
-    driver = registry.ReadText("Printer Driver");
-  } else {
-    context.AddReportRow("ERROR: " + subkey, "(Kein Printer Driver Eintrag!)");
-  }
-  const bool hasName = registry.HasValue("Name");
-  context.installedPrinterNames.push_back(hasName ? registry.ReadText("Name") : std::string());
-  const std::string port = registry.HasValue("Port") ? registry.ReadText("Port") : std::string();
+  const std::optional<std::string> driverValue = registry.ReadTextIfPresent("Printer Driver");
+  const std::string driver = driverValue.value_or("");
+  if (!driverValue) context.AddReportRow("ERROR: " + subkey, "(Kein Printer Driver Eintrag!)");
+  const std::optional<std::string> name = registry.ReadTextIfPresent("Name");
+  const bool hasName = name.has_value();
+  context.installedPrinterNames.push_back(name.value_or(""));
+  const std::string port = registry.ReadTextIfPresent("Port").value_or("");
   if (hasName) {
     context.AddReportRow(context.installedPrinterNames.back() + kPrinterOnPort + port, "");
   }
