@@ -108,8 +108,8 @@ void AddSerialPortRows(RunContext& context, const std::string& name) {
   }
 }
 
+/// Reads the printer's values from the key registry has open.
 void DescribePrinter(RunContext& context, TRegistry& registry, const std::string& subkey) {
-  registry.OpenRead(subkey);
   const std::optional<std::string> driverValue = registry.ReadTextIfPresent("Printer Driver");
   const std::string driver = driverValue.value_or("");
   if (!driverValue) context.AddReportRow("ERROR: " + subkey, "(Kein Printer Driver Eintrag!)");
@@ -132,8 +132,18 @@ void DescribePrinterKeys(RunContext& context, TRegistry& registry) {
   if (registry.OpenRead(kPrintersKey)) registry.SubkeyNames(printers);
   context.AddReportRow("Drucker:", std::to_string(printers.size()));
   for (const std::string& subkey : printers) {
-    DescribePrinter(context, registry, subkey);
-    registry.OpenRead(kPrintersKey);
+    // Each printer key is read through a reader of its own, so that the printers key stays
+    // open rather than being opened again after every printer. A printer key that does not
+    // open leaves its values to be read from the printers key, as a failed open below it
+    // always has.
+    TRegistry printer(context.platform.Registry());
+    printer.SelectRoot(kHKeyLocalMachine);
+    if (printer.OpenRead(std::string(kPrintersKey) + "\\" + subkey)) {
+      DescribePrinter(context, printer, subkey);
+    } else {
+      DescribePrinter(context, registry, subkey);
+      registry.OpenRead(kPrintersKey);
+    }
     context.AddReportRow("", "");
   }
 }
