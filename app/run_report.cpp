@@ -19,6 +19,7 @@ RunOutcome RunReport(RunContext& context) {
     context.spoolerRunning = false;
     context.installedPrinterNames.clear();
     context.fileList.Clear();
+    context.answers.Clear();
     CollectAll(context);
     return Button2Click(context) ? RunOutcome::Written : RunOutcome::Cancelled;
   } catch (const KdxError& error) {

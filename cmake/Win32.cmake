@@ -53,6 +53,13 @@ target_include_directories(kdx_export_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kdx_export_bench PRIVATE kdx_report kdx_win32 psapi)
 target_link_options(kdx_export_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
+# Times the whole report run beside a floor that asks each distinct question once
+# (scripts/bench-wine-run.sh).
+add_executable(kdx_run_bench app/win32/run_bench_main.cpp bench/whole_run.cpp)
+target_include_directories(kdx_run_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kdx_run_bench PRIVATE kdx_sequence kdx_win32)
+target_link_options(kdx_run_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+
 # Records how the German user locale sorts each Windows-1252 byte, for the simulated
 # machine's name order (scripts/record-collation.sh writes platform/collation_table.inc).
 add_executable(kdx_collation_dump tools/collation/collation_dump.cpp)

@@ -49,6 +49,11 @@ void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>&
     names.clear();
     return;
   }
+  ListSubkeyNames(store, key, info, names);
+}
+
+void ListSubkeyNames(RegistryStore& store, RegKey key, const RegKeyInfo& info,
+                     std::vector<std::string>& names) {
   EnumerateNames(
       info.subKeys, info.maxSubKeyLen,
       [&](std::uint32_t index, char* name, std::uint32_t& size) {
@@ -137,7 +142,16 @@ void TRegistry::RaiseFetchFailed(const std::string& name) {
 }
 
 std::string TRegistry::ReadText(const std::string& name) {
+  return ReadTextOf(name, QueryInfo(name));
+}
+
+std::optional<std::string> TRegistry::ReadTextIfPresent(const std::string& name) {
   const ValueInfo info = QueryInfo(name);
+  if (!info.found) return std::nullopt;
+  return ReadTextOf(name, info);
+}
+
+std::string TRegistry::ReadTextOf(const std::string& name, const ValueInfo& info) {
   if (!info.found || info.size == 0) return {};
   const ValueKind kind = KindOfType(info.type);
   if (kind != ValueKind::String && kind != ValueKind::ExpandString) RaiseBadType(name);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ class TRegistry {
 
   /// A String or ExpandString value up to its first NUL; empty when missing or of size 0.
   std::string ReadText(const std::string& name);
+  /// ReadText of a value that exists, nothing when it does not: HasValue and ReadText in one,
+  /// asking the store for the value's size once.
+  std::optional<std::string> ReadTextIfPresent(const std::string& name);
   /// A DWORD value; raises when missing, longer than 4 bytes or of another kind.
   std::int32_t ReadDword(const std::string& name);
   /// ReadDword(name) != 0.
@@ -72,6 +76,7 @@ class TRegistry {
   /// The key a path is opened below and the subpath passed to the store.
   RegKey BaseFor(const std::string& path, std::string& subPath) const;
   ValueInfo QueryInfo(const std::string& name);
+  std::string ReadTextOf(const std::string& name, const ValueInfo& info);
   void CloseCurrent();
 
   RegistryStore& store_;
@@ -97,6 +102,9 @@ std::uint32_t OpenWithFirstLevel(RegistryStore& store, RegKey base, const std::s
 /// Fills names with the key's subkey names in store order, overwriting the list's strings in
 /// place; an index the store refuses is skipped. Empty when the counts cannot be had.
 void ListSubkeyNames(RegistryStore& store, RegKey key, std::vector<std::string>& names);
+/// The same with the counts a RegQueryInfoKeyA on the open key already gave.
+void ListSubkeyNames(RegistryStore& store, RegKey key, const RegKeyInfo& info,
+                     std::vector<std::string>& names);
 
 /// A key the store opened, closed on destruction; a root is left alone by the store.
 class OpenedKey {

@@ -64,9 +64,14 @@ void CheckLabelTypeCountryCodes(RunContext& context, ReportWriter& writer) {
 void CheckDefaultDevModes(RunContext& context, ReportWriter& writer) {
   TRegistry registry(context.platform.Registry());
   for (const std::string& name : SubkeysOf(registry, kPrintersKey)) {
-    registry.OpenRead(name);
-    if (registry.ValueSize("Default DevMode") == 0) writer.WriteReportLine(kEmptyDevMode + name);
-    registry.OpenRead(kPrintersKey);
+    // A reader of its own for each printer keeps the printers key open for the next one; a
+    // printer key that does not open leaves the value to be looked for in the printers key,
+    // as a failed open below it always has.
+    TRegistry printer(context.platform.Registry());
+    printer.SelectRoot(kHKeyLocalMachine);
+    TRegistry& values =
+        printer.OpenRead(std::string(kPrintersKey) + "\\" + name) ? printer : registry;
+    if (values.ValueSize("Default DevMode") == 0) writer.WriteReportLine(kEmptyDevMode + name);
   }
 }
 

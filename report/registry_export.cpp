@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -164,6 +165,9 @@ class RegistryExporter {
     std::string identity;  ///< the normal path, while the key lies on the way to a class key
     std::vector<char> valueName;
     std::vector<std::string> subkeys;
+    /// The key's counts, asked once for its values and its subkeys alike: a subkey made
+    /// between the two by another program is left out, as if it came after the export.
+    std::optional<RegKeyInfo> counts;
     bool subkeysListed = false;
     std::size_t nextSubkey = 0;
   };
@@ -183,7 +187,7 @@ class RegistryExporter {
   void Leave();
 
   /// Writes the open key's values; returns the text of its "Driver" value.
-  std::string ExportValues(RegKey key, std::vector<char>& valueName);
+  std::string ExportValues(Frame& frame);
   void ExportValue(const std::string& name, std::uint32_t type, std::string_view bytes,
                    std::string& driver);
   void ExportLargeValue(RegKey key, const std::string& name, std::string& driver);
@@ -298,7 +302,7 @@ void RegistryExporter::Enter(OpenedKey key, RegKey root, std::string_view path,
   Locate(frame, path, parent, parent ? std::string_view(path).substr(parent->path.size() + 1) : "");
   frame.subkeysListed = false;
   frame.nextSubkey = 0;
-  frame.driver = ExportValues(frame.key.Get(), frame.valueName);
+  frame.driver = ExportValues(frame);
   if (frame.driver.find('\\') == std::string::npos) frame.driver.clear();
 }
 
@@ -333,7 +337,11 @@ void RegistryExporter::Step() {
     return;
   }
   if (!frame.subkeysListed) {
-    ListSubkeyNames(store_, frame.key.Get(), frame.subkeys);
+    if (frame.counts) {
+      ListSubkeyNames(store_, frame.key.Get(), *frame.counts, frame.subkeys);
+    } else {
+      ListSubkeyNames(store_, frame.key.Get(), frame.subkeys);
+    }
     frame.subkeysListed = true;
   }
   if (frame.nextSubkey < frame.subkeys.size()) {
@@ -368,10 +376,14 @@ void RegistryExporter::Leave() {
   frame.key = OpenedKey();
 }
 
-std::string RegistryExporter::ExportValues(RegKey key, std::vector<char>& valueName) {
+std::string RegistryExporter::ExportValues(Frame& frame) {
   std::string driver;
+  const RegKey key = frame.key.Get();
+  std::vector<char>& valueName = frame.valueName;
   RegKeyInfo info;
+  frame.counts.reset();
   if (store_.RegQueryInfoKeyA(key, info) != kErrorSuccess) return driver;
+  frame.counts = info;
   valueName.resize(static_cast<std::size_t>(info.maxValueNameLen) + 1);
   // Offer no more room than the key's largest value needs: Wine moves the whole offered
   // buffer through its server on every call. A value that grew meanwhile takes the

@@ -8,6 +8,7 @@
 #include "run/file_list.h"
 #include "run/front_end.h"
 #include "run/ini_file_reader.h"
+#include "run/platform_answers.h"
 #include "run/report_table.h"
 
 namespace kdx {
@@ -45,6 +46,9 @@ struct RunContext {
 
   std::vector<std::string> installedPrinterNames;
   FileList fileList;
+  /// What the machine answered that the run asks again; it goes with fileList, which holds
+  /// the files whose descriptions it keeps.
+  PlatformAnswers answers;
   bool monitorRunning = false;
   bool spoolerRunning = false;
   std::string windowsDir;  ///< with trailing "\" until the label software step, then without

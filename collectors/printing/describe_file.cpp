@@ -91,14 +91,16 @@ std::string AttributeLetters(std::uint32_t attributes) {
   return letters;
 }
 
-std::string DescribeFile(RunContext& context, const std::string& path) {
-  const MessagesAfterwards messages(context);
+namespace {
+
+/// Opens and describes the file and enters it into the file list; the open's error when it
+/// does not open.
+PathDescription DescribeFresh(RunContext& context, const std::string& path) {
   FileSystem& files = context.platform.Files();
   SystemFacts& system = context.platform.System();
   std::unique_ptr<InputFile> file;
   if (const long error = files.OpenInputFile(path, file); error != kErrorSuccess) {
-    throw EFOpenError("Datei " + path + " kann nicht geöffnet werden. " +
-                      SystemErrorText(system, static_cast<std::uint32_t>(error)));
+    return {error, {}};
   }
   TFileVerInfo record;
   ReadVersionInfo(files, path, record);
@@ -123,7 +125,40 @@ std::string DescribeFile(RunContext& context, const std::string& path) {
                      " / " + record.FileVersion;
   context.fileList.Add(UpcaseAscii(FileNamePart(path)), UpcaseAscii(FolderPart(path)),
                        std::move(record));
-  return text;
+  return {kErrorSuccess, std::move(text)};
+}
+
+/// The path's description, asked of the machine the first time only. A second description
+/// of a path gives the same row text and would change nothing in the file list (its name and
+/// folder are there already); a path that did not open is not tried again. Failures other
+/// than the open's are not kept, so they arise again where the path is asked for again.
+const PathDescription& DescribeOnce(RunContext& context, const std::string& path) {
+  auto& descriptions = context.answers.descriptions;
+  if (const auto known = descriptions.find(path); known != descriptions.end()) {
+    return known->second;
+  }
+  PathDescription description = DescribeFresh(context, path);
+  return descriptions.emplace(path, std::move(description)).first->second;
+}
+
+}  // namespace
+
+std::string DescribeFile(RunContext& context, const std::string& path) {
+  const MessagesAfterwards messages(context);
+  const PathDescription& description = DescribeOnce(context, path);
+  if (description.openError != kErrorSuccess) {
+    throw EFOpenError("Datei " + path + " kann nicht geöffnet werden. " +
+                      SystemErrorText(context.platform.System(),
+                                      static_cast<std::uint32_t>(description.openError)));
+  }
+  return description.text;
+}
+
+std::optional<std::string> TryDescribeFile(RunContext& context, const std::string& path) {
+  const MessagesAfterwards messages(context);
+  const PathDescription& description = DescribeOnce(context, path);
+  if (description.openError != kErrorSuccess) return std::nullopt;
+  return description.text;
 }
 
 }  // namespace kdx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -24,5 +25,9 @@ inline constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";
 /// enters it into the run's file list. Raises EFOpenError when the file cannot be opened for
 /// reading; the list is then unchanged. Lets messages run afterwards, also on failure.
 std::string DescribeFile(RunContext& context, const std::string& path);
+
+/// DescribeFile for callers that put a fixed text of their own in place of the open failure:
+/// nothing when the file cannot be opened, with no message made.
+std::optional<std::string> TryDescribeFile(RunContext& context, const std::string& path);
 
 }  // namespace kdx

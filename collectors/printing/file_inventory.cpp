@@ -1,10 +1,11 @@
 #include "collectors/printing/file_inventory.h"
 
-#include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
+#include "collectors/printing/folder_listing.h"
 #include "platform/errors.h"
 #include "platform/system_error_text.h"
 #include "platform/upcase.h"
@@ -45,12 +46,6 @@ constexpr std::array<FilteredScan, 16> kFilteredScans = {{
 constexpr std::array<const char*, 5> kSharedDllFolders = {"\\", "\\Kelmo\\", "\\KMI\\",
                                                           "\\System\\", "\\System32\\"};
 
-bool IsFolder(FileSystem& files, const std::string& path) {
-  std::uint32_t attributes = 0;
-  return files.GetFileAttributesA(path, attributes) == kErrorSuccess &&
-         (attributes & kFileAttributeDirectory) != 0;
-}
-
 std::string WithBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
@@ -71,53 +66,32 @@ bool Contains(const std::string& name, const std::string& upperFilter) {
   return upperFilter.empty() || UpcaseAscii(name).find(upperFilter) != std::string::npos;
 }
 
-/// The file names a folder listing shows: no folders, no hidden or system files, in the
-/// locale's order.
-std::vector<std::string> ListedFileNames(SystemFacts& system,
-                                         const std::vector<FolderEntryData>& entries) {
-  std::vector<std::string> names;
-  for (const FolderEntryData& entry : entries) {
-    if ((entry.attributes & (kSkippedEntries | kFileAttributeDirectory)) == 0) {
-      names.push_back(entry.name);
-    }
-  }
-  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    return system.CompareStringA(a, b) == kCompareLessThan;
-  });
-  return names;
-}
-
 void DescribeListedFile(RunContext& context, const std::string& path, bool withRows) {
-  std::string text;
-  try {
-    text = DescribeFile(context, path);
-  } catch (const EFOpenError&) {
-    if (withRows) context.AddReportRow(path, kFileMissing);
-  }
-  if (withRows) context.AddReportRow(path, text);
+  const std::optional<std::string> text = TryDescribeFile(context, path);
+  if (!withRows) return;
+  if (!text) context.AddReportRow(path, kFileMissing);
+  context.AddReportRow(path, text.value_or(""));
 }
 
 /// ScanFolder, handing back the folder's listing: empty when the folder is missing or refuses
 /// to be listed.
-std::vector<FolderEntryData> ScanListedFolder(RunContext& context, const std::string& folder,
-                                              const std::string& filter, bool withRows) {
-  FileSystem& files = context.platform.Files();
-  std::vector<FolderEntryData> entries;
-  if (!IsFolder(files, folder)) {
+const std::vector<FolderEntryData>& ScanListedFolder(RunContext& context, const std::string& folder,
+                                                     const std::string& filter, bool withRows) {
+  const FolderListing& listing = ListFolderOnce(context, folder);
+  if (!listing.isFolder) {
     context.AddReportRow(folder, kFolderMissing);
-    return entries;
+    return listing.entries;
   }
-  if (const long error = files.ListFolder(folder, entries); error != kErrorSuccess) {
-    AddUnreadableFolderRow(context, folder, error);
-    entries.clear();
-    return entries;
+  if (listing.listError != kErrorSuccess) {
+    AddUnreadableFolderRow(context, folder, listing.listError);
+    return listing.entries;
   }
   const std::string upperFilter = UpcaseAscii(filter);
   const std::string prefix = NormalFolderPath(folder) + "\\";
-  for (const std::string& name : ListedFileNames(context.platform.System(), entries)) {
+  for (const std::string& name : listing.fileNames) {
     if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
   }
-  return entries;
+  return listing.entries;
 }
 
 /// A folder still being walked: its subfolders and the next one to enter.
@@ -130,9 +104,8 @@ struct TreeFolder {
 TreeFolder EnterTreeFolder(RunContext& context, const std::string& folder,
                            const std::string& filter, bool withRows) {
   // The listing that gave the folder's files also gives its subfolders.
-  const std::vector<FolderEntryData> entries = ScanListedFolder(context, folder, filter, withRows);
+  const std::vector<FolderEntryData>& entries = ScanListedFolder(context, folder, filter, withRows);
   TreeFolder tree{folder, {}, 0};
-  FileSystem& files = context.platform.Files();
   for (const FolderEntryData& entry : entries) {
     if ((entry.attributes & kSkippedEntries) != 0 || entry.name == "." || entry.name == "..") {
       continue;
@@ -142,7 +115,7 @@ TreeFolder EnterTreeFolder(RunContext& context, const std::string& folder,
     // The listing already tells files from folders; only folders are asked again.
     if ((entry.attributes & kFileAttributeDirectory) == 0) continue;
     const std::string subPath = WithBackslash(folder) + entry.name;
-    if (IsFolder(files, subPath)) tree.subfolders.push_back(subPath);
+    if (FolderExists(context, subPath)) tree.subfolders.push_back(subPath);
   }
   return tree;
 }

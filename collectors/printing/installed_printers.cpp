@@ -1,5 +1,6 @@
 #include "collectors/printing/installed_printers.h"
 
+#include <optional>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
@@ -25,8 +26,9 @@ constexpr char kPrinterOnPort[] = " an ";
 bool DescribeDependentFile(RunContext& context, const std::string& folder,
                            const std::string& prefix, const std::string& name) {
   try {
-    std::string description = DescribeFile(context, folder + prefix + name);
-    context.AddReportRow(prefix + name, std::move(description));
+    std::optional<std::string> description = TryDescribeFile(context, folder + prefix + name);
+    if (!description) return false;
+    context.AddReportRow(prefix + name, std::move(*description));
     return true;
   } catch (const KdxError&) {
     return false;
@@ -59,11 +61,27 @@ std::string ReadDependentFilesData(RunContext& context, TRegistry& registry) {
   return data;
 }
 
-void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
+/// The driver's "Dependent Files", read once a run: every printer of the driver names the
+/// same. Nothing when its key or value cannot be read. The open key is the driver's after a
+/// first read only; the caller reopens the printers key either way.
+const std::optional<std::string>& DependentFilesOfDriver(RunContext& context, TRegistry& registry,
+                                                         const std::string& driver) {
+  auto& known = context.answers.driverFiles;
+  if (const auto found = known.find(driver); found != known.end()) return found->second;
+  std::optional<std::string> data;
   try {
     OpenDriverKey(context, registry, driver);
-    DescribeDependentFiles(context, ReadDependentFilesData(context, registry));
+    data = ReadDependentFilesData(context, registry);
   } catch (const ERegistryException&) {
+  }
+  return known.emplace(driver, std::move(data)).first->second;
+}
+
+void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
+  const std::optional<std::string>& data = DependentFilesOfDriver(context, registry, driver);
+  if (data) {
+    DescribeDependentFiles(context, *data);
+  } else {
     context.AddReportRow("Abhängige Dateien", "konnten nicht ermittelt werden");
   }
 }
@@ -90,17 +108,15 @@ void AddSerialPortRows(RunContext& context, const std::string& name) {
   }
 }
 
+/// Reads the printer's values from the key registry has open.
 void DescribePrinter(RunContext& context, TRegistry& registry, const std::string& subkey) {
-  registry.OpenRead(subkey);
-  std::string driver;
-  if (registry.HasValue("Printer Driver")) {
-    driver = registry.ReadText("Printer Driver");
-  } else {
-    context.AddReportRow("ERROR: " + subkey, "(Kein Printer Driver Eintrag!)");
-  }
-  const bool hasName = registry.HasValue("Name");
-  context.installedPrinterNames.push_back(hasName ? registry.ReadText("Name") : std::string());
-  const std::string port = registry.HasValue("Port") ? registry.ReadText("Port") : std::string();
+  const std::optional<std::string> driverValue = registry.ReadTextIfPresent("Printer Driver");
+  const std::string driver = driverValue.value_or("");
+  if (!driverValue) context.AddReportRow("ERROR: " + subkey, "(Kein Printer Driver Eintrag!)");
+  const std::optional<std::string> name = registry.ReadTextIfPresent("Name");
+  const bool hasName = name.has_value();
+  context.installedPrinterNames.push_back(name.value_or(""));
+  const std::string port = registry.ReadTextIfPresent("Port").value_or("");
   if (hasName) {
     context.AddReportRow(context.installedPrinterNames.back() + kPrinterOnPort + port, "");
   }
@@ -116,8 +132,18 @@ void DescribePrinterKeys(RunContext& context, TRegistry& registry) {
   if (registry.OpenRead(kPrintersKey)) registry.SubkeyNames(printers);
   context.AddReportRow("Drucker:", std::to_string(printers.size()));
   for (const std::string& subkey : printers) {
-    DescribePrinter(context, registry, subkey);
-    registry.OpenRead(kPrintersKey);
+    // Each printer key is read through a reader of its own, so that the printers key stays
+    // open rather than being opened again after every printer. A printer key that does not
+    // open leaves its values to be read from the printers key, as a failed open below it
+    // always has.
+    TRegistry printer(context.platform.Registry());
+    printer.SelectRoot(kHKeyLocalMachine);
+    if (printer.OpenRead(std::string(kPrintersKey) + "\\" + subkey)) {
+      DescribePrinter(context, printer, subkey);
+    } else {
+      DescribePrinter(context, registry, subkey);
+      registry.OpenRead(kPrintersKey);
+    }
     context.AddReportRow("", "");
   }
 }

@@ -1,6 +1,7 @@
 #include "collectors/printing/program_paths.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
@@ -28,12 +29,8 @@ void DescribeProgramEntry(RunContext& context, TRegistry& registry, const std::s
   registry.OpenRead(entry);
   context.AddReportRow("Path", registry.ReadText("Path"));
   const std::string program = registry.ReadText("");
-  try {
-    std::string description = DescribeFile(context, program);
-    context.AddReportRow(program, std::move(description));
-  } catch (const EFOpenError&) {
-    context.AddReportRow(program, kFileMissing);
-  }
+  std::optional<std::string> description = TryDescribeFile(context, program);
+  context.AddReportRow(program, description ? std::move(*description) : kFileMissing);
 }
 
 void ListAppPathsKey(RunContext& context, TRegistry& registry, const std::string& key) {

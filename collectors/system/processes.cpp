@@ -42,10 +42,15 @@ std::string ErrorText(RunContext& context, long error) {
 
 void AddServiceRows(RunContext& context) {
   context.AddReportRow(kServicesHeading, "");
-  context.monitorRunning = QueryServiceState(context, kMonitorService);
-  context.spoolerRunning = QueryServiceState(context, kSpoolerService);
-  QueryServiceState(context, kMonitorGuardService);
-  QueryServiceState(context, kUsbService);
+  {
+    // One connection serves the four services; under Wine each one is a call to another
+    // process.
+    const ServiceManagerConnection connection = ConnectServiceManager(context);
+    context.monitorRunning = QueryServiceState(context, connection, kMonitorService);
+    context.spoolerRunning = QueryServiceState(context, connection, kSpoolerService);
+    QueryServiceState(context, connection, kMonitorGuardService);
+    QueryServiceState(context, connection, kUsbService);
+  }
   context.AddReportRow("", "");
   TNTServiceList serviceList(context);
   for (const std::string& line : serviceList.ServiceList()) context.AddReportRow("", line);
@@ -80,16 +85,26 @@ std::string ServiceStateText(const std::string& name, std::uint32_t state) {
 }
 
 bool QueryServiceState(RunContext& context, const std::string& name) {
-  long error = kErrorSuccess;
+  return QueryServiceState(context, ConnectServiceManager(context), name);
+}
+
+ServiceManagerConnection ConnectServiceManager(RunContext& context) {
+  ServiceManagerConnection connection;
   // The least access the query needs: with full access every user without administrator
   // rights is refused, and a running service would read as not started.
-  const auto manager = context.platform.Services().OpenSCManagerA(
-      "", kScManagerConnect | kScManagerEnumerateService, error);
-  if (!manager) {
+  connection.manager = context.platform.Services().OpenSCManagerA(
+      "", kScManagerConnect | kScManagerEnumerateService, connection.error);
+  return connection;
+}
+
+bool QueryServiceState(RunContext& context, const ServiceManagerConnection& connection,
+                       const std::string& name) {
+  long error = connection.error;
+  if (!connection.manager) {
     context.AddReportRow(kErrorKey, "OpenScManager failed " + ErrorText(context, error));
     return false;
   }
-  const auto service = manager->OpenServiceA(name, kServiceQueryStatus, error);
+  const auto service = connection.manager->OpenServiceA(name, kServiceQueryStatus, error);
   if (!service) {
     context.AddReportRow(kErrorKey, "OpenService " + name + " failed " + ErrorText(context, error));
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "run/run_context.h"
@@ -14,6 +15,17 @@ void CollectProcesses(RunContext& context);
 /// Appends one row with the state of a service, or the error that kept it from being read;
 /// true only when the service runs.
 bool QueryServiceState(RunContext& context, const std::string& name);
+
+/// The service manager opened for status queries, or the error that kept it shut.
+struct ServiceManagerConnection {
+  std::unique_ptr<ServiceManager> manager;
+  long error = 0;
+};
+ServiceManagerConnection ConnectServiceManager(RunContext& context);
+/// QueryServiceState through a connection that several queries share; a connection that
+/// failed gives each of them its error row.
+bool QueryServiceState(RunContext& context, const ServiceManagerConnection& connection,
+                       const std::string& name);
 
 /// The row text of a service's state code: "%s Status %d: RUNNING" and the like.
 std::string ServiceStateText(const std::string& name, std::uint32_t state);

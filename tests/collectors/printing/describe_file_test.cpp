@@ -64,9 +64,14 @@ TEST(DescribeFile, FileThatDoesNotOpenLeavesTheListAlone) {
   EXPECT_EQ(messageOf("C:\\NONE\\none.dll"),
             "Datei C:\\NONE\\none.dll kann nicht ge\xF6"
             "ffnet werden. Das System kann den angegebenen Pfad nicht finden");
+  // asked again, a path that did not open gives the same message without a second open
+  EXPECT_EQ(messageOf("C:\\KDX\\busy.dll"),
+            "Datei C:\\KDX\\busy.dll kann nicht ge\xF6"
+            "ffnet werden. Der Prozess kann nicht auf die Datei zugreifen, da sie von einem "
+            "anderen Prozess verwendet wird");
   EXPECT_EQ(run.ListedFiles(), Lines{});
   // messages ran after each attempt
-  EXPECT_EQ(run.ui.messagePumps, 3);
+  EXPECT_EQ(run.ui.messagePumps, 4);
 }
 
 }  // namespace

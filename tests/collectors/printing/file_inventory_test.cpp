@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "support/counting_platform.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -58,6 +61,35 @@ TEST(ScanFolder, FilterAndMissingFolders) {
   EXPECT_EQ(TableLines(run.context), (Lines{"C:\\NONE\\\tVerzeichnis nicht gefunden",
                                             "C:\\KDX\\b.dll\tVerzeichnis nicht gefunden"}));
   EXPECT_EQ(run.ListedFiles(), (Lines{"A.DLL in C:\\KDX\\", "B.DLL in C:\\KDX\\"}));
+}
+
+// A folder scanned once per filter is asked for once: one folder test and one listing, each
+// file opened once however many filters take it; a missing folder still gives its row each
+// time.
+TEST(ScanFolder, OneListingForEveryFilter) {
+  const KdxFolder machine;
+  test::FolderRun run(machine);
+  test::CountingPlatform counting(*run.platform);
+  RunContext context(counting, run.ui);
+  for (const char* filter : {"DLL", "B.", "A", "DLL"}) {
+    ScanFolder(context, "C:\\KDX", filter, true);
+    ScanFolder(context, "C:\\NONE", filter, false);
+  }
+  const std::string a = "C:\\KDX\\A.DLL\t19.12.2007 10:15:02; 1 Byte; N; Version:  / ";
+  const std::string b = "C:\\KDX\\b.dll\t19.12.2007 10:15:02; 1 Byte; A; Version:  / ";
+  const Lines locked = {"C:\\KDX\\locked.dll\tFehler: Datei nicht gefunden",
+                        "C:\\KDX\\locked.dll\t"};
+  const std::string none = "C:\\NONE\tVerzeichnis nicht gefunden";
+  Lines expected = {a, b, locked[0], locked[1], none, b, none, a, none, a, b};
+  expected.insert(expected.end(), locked.begin(), locked.end());
+  expected.push_back(none);
+  EXPECT_EQ(TableLines(context), expected);
+  EXPECT_EQ(counting.Files().listings, (std::map<std::string, int>{{"C:\\KDX", 1}}));
+  EXPECT_EQ(counting.Files().attributeQueries,
+            (std::map<std::string, int>{{"C:\\KDX", 1}, {"C:\\NONE", 1}}));
+  EXPECT_EQ(counting.Files().opens,
+            (std::map<std::string, int>{
+                {"C:\\KDX\\A.DLL", 1}, {"C:\\KDX\\b.dll", 1}, {"C:\\KDX\\locked.dll", 1}}));
 }
 
 TEST(ScanFolder, FolderThatRefusesItsListingSaysSo) {

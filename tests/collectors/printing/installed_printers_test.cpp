@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "collectors/printing/program_paths.h"
+#include "support/counting_platform.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -170,6 +172,44 @@ TEST(CollectInstalledPrinters, DependentFilesOfAnyType) {
   const Rows rows = CollectPrinters(run);
   ASSERT_EQ(rows.size(), 7U);
   EXPECT_EQ(rows[5], "one.dll\tFehler: Datei nicht gefunden");
+}
+
+// Printers that share a driver look for its files once: each path is opened once in the run,
+// and every printer still gets the rows of the found and of the missing file.
+TEST(CollectInstalledPrinters, PrintersSharingADriverAskForEachFileOnce) {
+  CollectorRun run(XpJsonWith(kFileTimes), PrinterKey("A", "A", "USB001", "\"KDX\"") +
+                                               PrinterKey("B", "B", "USB002", "\"KDX\"") + "[" +
+                                               kNtDrivers + "Version-3\\KDX]\r\n" +
+                                               DependentFiles({"kdx.dll", "gone.dll"}));
+  run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
+  test::CountingPlatform counting(*run.platform);
+  RunContext context(counting, run.ui);
+  context.isNT = true;
+  context.driverDir = kDriverDir;
+  TRegistry registry(counting.Registry());
+  CollectInstalledPrinters(context, registry);
+
+  const Rows printerRows = {"Abh\xE4ngige Dateien:\t",
+                            "3\\kdx.dll\t02.01.2008; 1 Byte; A; Version:  / ",
+                            "gone.dll\tFehler: Datei nicht gefunden", "\t"};
+  Rows expected = {"##########\t", "##########\t", "Drucker:\t2", "A an USB001\t"};
+  expected.insert(expected.end(), printerRows.begin(), printerRows.end());
+  expected.push_back("B an USB002\t");
+  expected.insert(expected.end(), printerRows.begin(), printerRows.end());
+  EXPECT_EQ(test::TableLines(context), expected);
+
+  std::map<std::string, int> expectedOpens;
+  for (const char* folder : {"", "2\\", "3\\"}) {
+    for (const char* name : {"kdx.dll", "gone.dll"}) {
+      expectedOpens[std::string(kDriverDir) + folder + name] = 1;
+    }
+  }
+  EXPECT_EQ(counting.Files().opens, expectedOpens);
+  int copies = 0;
+  context.fileList.ForEach([&](const std::string&, const std::vector<FolderEntry>& in) {
+    copies += static_cast<int>(in.size());
+  });
+  EXPECT_EQ(copies, 1);
 }
 
 // A failure other than the driver's files ends the printers with an "ERROR" row; the printers
