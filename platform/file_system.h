@@ -82,6 +82,10 @@ class FileSystem {
   virtual bool FileExists(const std::string& path) = 0;
   /// Opens a file of the machine for reading, sharing reading and writing with others.
   virtual long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+  /// GetFullPathNameA: the path made absolute as the system makes it ("/" as "\", "." and
+  /// ".." resolved, never above the drive's root, consecutive separators as one), without
+  /// looking whether it exists.
+  virtual long GetFullPathNameA(const std::string& path, std::string& fullPath) = 0;
   /// GetFileAttributesA: the attributes of a file or folder.
   virtual long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) = 0;
   /// The entries FindFirstFileA and FindNextFileA give for folder + "\*.*", "." and ".."

@@ -91,13 +91,18 @@ std::string AttributeLetters(std::uint32_t attributes) {
   return letters;
 }
 
+std::string FullPath(FileSystem& files, const std::string& path) {
+  std::string full;
+  return files.GetFullPathNameA(path, full) == kErrorSuccess ? full : path;
+}
+
 std::string DescribeFile(RunContext& context, const std::string& path) {
   const MessagesAfterwards messages(context);
   FileSystem& files = context.platform.Files();
   SystemFacts& system = context.platform.System();
   std::unique_ptr<InputFile> file;
   if (const long error = files.OpenInputFile(path, file); error != kErrorSuccess) {
-    throw EFOpenError("Datei " + path + " kann nicht geöffnet werden. " +
+    throw EFOpenError("Datei " + FullPath(files, path) + " kann nicht geöffnet werden. " +
                       SystemErrorText(system, static_cast<std::uint32_t>(error)));
   }
   TFileVerInfo record;

@@ -56,7 +56,7 @@ std::string WithBackslash(std::string path) {
   return path;
 }
 
-/// A folder path as a folder listing names it: no doubled and no trailing backslashes.
+/// A folder path as a folder listing names it: no trailing backslash.
 std::string NormalFolderPath(const std::string& folder) {
   std::string normal;
   for (const char c : folder) {
@@ -113,7 +113,7 @@ std::vector<FolderEntryData> ScanListedFolder(RunContext& context, const std::st
     return entries;
   }
   const std::string upperFilter = UpcaseAscii(filter);
-  const std::string prefix = NormalFolderPath(folder) + "\\";
+  const std::string prefix = NormalFolderPath(FullPath(files, folder)) + "\\";
   for (const std::string& name : ListedFileNames(context.platform.System(), entries)) {
     if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
   }

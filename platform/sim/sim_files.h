@@ -26,6 +26,7 @@ class SimFiles final : public FileSystem {
 
   bool FileExists(const std::string& path) override;
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override;
   long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override;
   long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) override;
   long GetFileVersionInfoA(const std::string& path, std::string& block) override;
@@ -38,8 +39,9 @@ class SimFiles final : public FileSystem {
   ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
 
-  /// The host path of a Windows path on a simulated drive, matched without regard to case and
-  /// by generated 8.3 names (DOKUME~1) as well; nothing when a part of it does not exist.
+  /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
+  /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as
+  /// well; nothing when a part of it does not exist or a host link leads out of the drive.
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
  private:
@@ -60,6 +62,11 @@ class SimFiles final : public FileSystem {
                     std::unique_ptr<InputFile>& file);
   /// The long Windows path of a host path on a simulated drive: C:\WINDOWS\win.ini.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
+  /// The folder relative paths start from: the root of the Windows folder's drive.
+  std::string CurrentDirectory() const;
+  /// True when host, links followed, lies in driveFolder.
+  bool InsideDrive(const std::filesystem::path& host,
+                   const std::filesystem::path& driveFolder) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
   long MissingFileError(const std::string& path) const;
   /// On NT, a section of an INI file of the Windows folder that IniFileMapping sends to the
@@ -80,6 +87,8 @@ class SimFiles final : public FileSystem {
   /// listed, a backslash, the name). Each serves the first open of its path only and the next
   /// listing drops them all, so no later question gets facts older than the scan in hand.
   std::unordered_map<std::string, ListedFile> listed_;
+  /// Each drive folder's host path with links followed, found on first need.
+  mutable std::unordered_map<std::string, std::string> resolvedDrives_;
 };
 
 }  // namespace kdx

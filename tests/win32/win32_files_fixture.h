@@ -82,6 +82,9 @@ class Win32FilesFixture {
   }
 
   Platform& Machine() { return platform_; }
+  /// No drive of the test's system is known to be empty (Wine's prefix maps its drives to
+  /// folders that hold files); the simulated machine's contract run covers the empty root.
+  static std::optional<std::string> EmptyDriveRoot() { return std::nullopt; }
 
   static std::optional<std::string> Differs(FilesDifference difference) {
     if (!testing::RunningUnderWine()) return std::nullopt;
