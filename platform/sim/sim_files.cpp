@@ -33,6 +33,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::uint32_t kPlatformNt = 2;
+// The program reads a handful of INI files; a machine that makes it read more costs a parse.
+constexpr std::size_t kCachedIniFiles = 16;
 constexpr char kIniFileMappingKey[] =
     "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\";
 
@@ -522,7 +524,25 @@ std::string SimFiles::GetPrivateProfileStringA(const std::optional<std::string>&
       return IniFile(*mapped).ProfileString(section, key, defaultText, size);
     }
   }
-  return IniFile(ReadBytes(path).value_or("")).ProfileString(section, key, defaultText, size);
+  return ParsedIniFile(path).ProfileString(section, key, defaultText, size);
+}
+
+const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
+  // A dump asks once per key: the file is read and parsed once, and again only when it changed.
+  const auto host = HostPathOf(path);
+  const std::optional<HostFacts> seen = host ? LookAt(*host) : std::nullopt;
+  if (!seen || seen->folder) return missingIniFile_;
+  const std::string key = host->string();
+  const auto cached = iniFiles_.find(key);
+  if (cached != iniFiles_.end() && cached->second.size == seen->size &&
+      cached->second.lastWrite == seen->lastWrite) {
+    return cached->second.file;
+  }
+  if (iniFiles_.size() >= kCachedIniFiles) iniFiles_.clear();
+  auto& entry = iniFiles_.insert_or_assign(key, CachedIniFile{seen->size, seen->lastWrite,
+                                                              IniFile(ReadBytes(path).value_or(""))})
+                    .first->second;
+  return entry.file;
 }
 
 std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,

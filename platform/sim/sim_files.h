@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/sim/ini_file.h"
 #include "platform/sim/machine_config.h"
 
 namespace kdx {
@@ -73,6 +74,9 @@ class SimFiles final : public FileSystem {
   /// registry, as the text of an INI file of that one section; nothing when it is the file's.
   std::optional<std::string> MappedSectionText(const std::string& path,
                                                const std::string& section) const;
+  /// The INI file at path, parsed once and again only when its size or time changed; an
+  /// empty one when it is missing.
+  const IniFile& ParsedIniFile(const std::string& path);
   /// The bytes of a file of the machine; nothing when it cannot be read.
   std::optional<std::string> ReadBytes(const std::string& path) const;
 
@@ -87,6 +91,15 @@ class SimFiles final : public FileSystem {
   /// listed, a backslash, the name). Each serves the first open of its path only and the next
   /// listing drops them all, so no later question gets facts older than the scan in hand.
   std::unordered_map<std::string, ListedFile> listed_;
+  /// A parsed INI file with the size and time of the host file it was read from.
+  struct CachedIniFile {
+    std::uint64_t size = 0;
+    std::filesystem::file_time_type lastWrite;
+    IniFile file;
+  };
+  /// The INI files read, by host path.
+  std::unordered_map<std::string, CachedIniFile> iniFiles_;
+  const IniFile missingIniFile_{std::string_view()};
   /// Each drive folder's host path with links followed, found on first need.
   mutable std::unordered_map<std::string, std::string> resolvedDrives_;
 };
