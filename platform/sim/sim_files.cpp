@@ -11,7 +11,10 @@
 #include <utility>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "platform/error_codes.h"
@@ -117,6 +120,7 @@ std::string ResolvedHostPath(const fs::path& host) {
 /// program holds it open, rather than opening the file a second time.
 struct SimOpenFile {
   std::string windowsPath;
+  fs::path host;
   std::ifstream in;
   FileInformation information;
 };
@@ -152,6 +156,54 @@ class HostInputFile : public InputFile {
 
  private:
   std::shared_ptr<SimOpenFile> file_;
+};
+
+/// The bytes of a host file for readers that look at a few places of it (headers, a resource
+/// directory, one resource): mapped, so that only the pages they touch are read and held, and
+/// a file of gigabytes costs what a small one does. A host without mappings reads it whole.
+class HostFileView {
+ public:
+  static std::optional<HostFileView> Open(const fs::path& host) {
+    HostFileView view;
+#ifdef _WIN32
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(host, ec);
+    if (ec) return std::nullopt;
+    std::ifstream in(host, std::ios::binary);
+    view.copy_.assign(static_cast<std::size_t>(size), '\0');
+    if (!in.read(view.copy_.data(), static_cast<std::streamsize>(size))) return std::nullopt;
+#else
+    const int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::nullopt;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+      ::close(descriptor);
+      return std::nullopt;
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    void* base = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+    ::close(descriptor);
+    if (base == MAP_FAILED) return std::nullopt;
+    view.mapping_ = std::shared_ptr<void>(base, [size](void* mapped) {
+      if (mapped != nullptr) ::munmap(mapped, size);
+    });
+    view.bytes_ = std::string_view(static_cast<const char*>(base), size);
+#endif
+    return view;
+  }
+
+#ifdef _WIN32
+  std::string_view Bytes() const { return copy_; }
+
+ private:
+  std::string copy_;
+#else
+  std::string_view Bytes() const { return bytes_; }
+
+ private:
+  std::string_view bytes_;
+  std::shared_ptr<void> mapping_;
+#endif
 };
 
 /// A folder path as a scan joins names to it: no doubled and no trailing backslashes.
@@ -433,8 +485,9 @@ long SimFiles::OpenHostFile(const std::string& path, const fs::path& host, const
   if (facts.openError != kErrorSuccess) return facts.openError;
   std::ifstream in(host, std::ios::binary);
   if (!in) return errno == ENOENT ? kErrorFileNotFound : Win32ErrorOfErrno(errno);
-  auto open = std::make_shared<SimOpenFile>(SimOpenFile{
-      path, std::move(in), FileInformation{facts.attributes, facts.lastWriteTime, facts.size}});
+  auto open = std::make_shared<SimOpenFile>(
+      SimOpenFile{path, host, std::move(in),
+                  FileInformation{facts.attributes, facts.lastWriteTime, facts.size}});
   lastOpened_ = open;
   file = std::make_unique<HostInputFile>(std::move(open));
   return kErrorSuccess;
@@ -502,9 +555,13 @@ std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
 }
 
 long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
-  const auto bytes = ReadBytes(path);
-  if (!bytes) return MissingFileError(path);
-  auto found = VersionInfoBlock(*bytes, config_.userLanguage);
+  // A file the program holds open right now is the one it asks about.
+  const auto open = lastOpened_.lock();
+  const auto host =
+      open && open->windowsPath == path ? std::optional(open->host) : HostPathOf(path);
+  const auto view = host ? HostFileView::Open(*host) : std::nullopt;
+  if (!view) return MissingFileError(path);
+  auto found = VersionInfoBlock(view->Bytes(), config_.userLanguage);
   if (!found) return kErrorResourceTypeNotFound;
   block = std::move(*found);
   return kErrorSuccess;
@@ -539,8 +596,9 @@ const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
     return cached->second.file;
   }
   if (iniFiles_.size() >= kCachedIniFiles) iniFiles_.clear();
-  auto& entry = iniFiles_.insert_or_assign(key, CachedIniFile{seen->size, seen->lastWrite,
-                                                              IniFile(ReadBytes(path).value_or(""))})
+  auto& entry = iniFiles_
+                    .insert_or_assign(key, CachedIniFile{seen->size, seen->lastWrite,
+                                                         IniFile(ReadBytes(path).value_or(""))})
                     .first->second;
   return entry.file;
 }
