@@ -576,7 +576,7 @@ std::string SimFiles::GetPrivateProfileStringA(const std::optional<std::string>&
                                                const std::optional<std::string>& key,
                                                const std::string& defaultText, std::size_t size,
                                                const std::string& path) {
-  if (section) {
+  if (section && HasIniFileMapping(path)) {
     if (const auto mapped = MappedSectionText(path, *section)) {
       return IniFile(*mapped).ProfileString(section, key, defaultText, size);
     }
@@ -585,33 +585,45 @@ std::string SimFiles::GetPrivateProfileStringA(const std::optional<std::string>&
 }
 
 const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
-  // A dump asks once per key: the file is read and parsed once, and again only when it changed.
+  // A dump asks once per key: the file is found, read and parsed once, and again only when it
+  // changed (or is gone) since.
+  if (const auto cached = iniFiles_.find(path); cached != iniFiles_.end()) {
+    const std::optional<HostFacts> seen = LookAt(cached->second.host);
+    if (seen && !seen->folder && cached->second.size == seen->size &&
+        cached->second.lastWrite == seen->lastWrite) {
+      return cached->second.file;
+    }
+    iniFiles_.erase(cached);
+  }
   const auto host = HostPathOf(path);
   const std::optional<HostFacts> seen = host ? LookAt(*host) : std::nullopt;
   if (!seen || seen->folder) return missingIniFile_;
-  const std::string key = host->string();
-  const auto cached = iniFiles_.find(key);
-  if (cached != iniFiles_.end() && cached->second.size == seen->size &&
-      cached->second.lastWrite == seen->lastWrite) {
-    return cached->second.file;
-  }
   if (iniFiles_.size() >= kCachedIniFiles) iniFiles_.clear();
-  auto& entry = iniFiles_
-                    .insert_or_assign(key, CachedIniFile{seen->size, seen->lastWrite,
-                                                         IniFile(ReadBytes(path).value_or(""))})
-                    .first->second;
-  return entry.file;
+  CachedIniFile parsed{*host, seen->size, seen->lastWrite, IniFile(ReadBytes(path).value_or(""))};
+  return iniFiles_.insert_or_assign(path, std::move(parsed)).first->second.file;
+}
+
+bool SimFiles::HasIniFileMapping(const std::string& path) {
+  // The registry does not change while the program reads it: one look per file will do.
+  if (const auto known = iniFileMappings_.find(path); known != iniFileMappings_.end()) {
+    return known->second;
+  }
+  if (iniFileMappings_.size() >= kCachedIniFiles) iniFileMappings_.clear();
+  // Only NT maps sections of the Windows folder's INI files into the registry.
+  bool mapped = config_.version && config_.version->platformId == kPlatformNt &&
+                config_.windowsDirectory &&
+                NormalWindowsPath(FolderPart(path)) == NormalWindowsPath(*config_.windowsDirectory);
+  if (mapped) {
+    TRegistry mapping(registry_);
+    mapping.SelectRoot(kHKeyLocalMachine);
+    mapped = mapping.OpenRead(std::string(kIniFileMappingKey) + std::string(FileNamePart(path)));
+  }
+  iniFileMappings_.emplace(path, mapped);
+  return mapped;
 }
 
 std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
                                                        const std::string& section) const {
-  // Only NT maps sections of the Windows folder's INI files into the registry.
-  if (!config_.version || config_.version->platformId != kPlatformNt || !config_.windowsDirectory) {
-    return std::nullopt;
-  }
-  const std::string_view folder = FolderPart(path);
-  if (NormalWindowsPath(folder) != NormalWindowsPath(*config_.windowsDirectory))
-    return std::nullopt;
   TRegistry mapping(registry_);
   mapping.SelectRoot(kHKeyLocalMachine);
   if (!mapping.OpenRead(std::string(kIniFileMappingKey) + std::string(FileNamePart(path))) ||

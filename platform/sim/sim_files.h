@@ -70,8 +70,11 @@ class SimFiles final : public FileSystem {
                    const std::filesystem::path& driveFolder) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
   long MissingFileError(const std::string& path) const;
-  /// On NT, a section of an INI file of the Windows folder that IniFileMapping sends to the
-  /// registry, as the text of an INI file of that one section; nothing when it is the file's.
+  /// True on NT for an INI file of the Windows folder that IniFileMapping names.
+  bool HasIniFileMapping(const std::string& path);
+  /// A section of an INI file that HasIniFileMapping says is mapped, when IniFileMapping sends
+  /// it to the registry, as the text of an INI file of that one section; nothing when it is
+  /// the file's.
   std::optional<std::string> MappedSectionText(const std::string& path,
                                                const std::string& section) const;
   /// The INI file at path, parsed once and again only when its size or time changed; an
@@ -93,12 +96,15 @@ class SimFiles final : public FileSystem {
   std::unordered_map<std::string, ListedFile> listed_;
   /// A parsed INI file with the size and time of the host file it was read from.
   struct CachedIniFile {
+    std::filesystem::path host;
     std::uint64_t size = 0;
     std::filesystem::file_time_type lastWrite;
     IniFile file;
   };
-  /// The INI files read, by host path.
+  /// The INI files read, by the path the program names them with.
   std::unordered_map<std::string, CachedIniFile> iniFiles_;
+  /// HasIniFileMapping's answers, by path.
+  std::unordered_map<std::string, bool> iniFileMappings_;
   const IniFile missingIniFile_{std::string_view()};
   /// Each drive folder's host path with links followed, found on first need.
   mutable std::unordered_map<std::string, std::string> resolvedDrives_;
