@@ -126,7 +126,7 @@ void IniFile::AddLine(std::u16string_view line) {
   if (line.empty()) return;
   const std::size_t close = line.rfind(u']');
   if (line.front() == u'[' && close != std::u16string_view::npos) {
-    sections_.push_back({UpToNul(TrimBlanks(line.substr(1, close - 1))), {}});
+    sections_.push_back({UpToNul(TrimBlanks(line.substr(1, close - 1))), {}, {}});
     return;
   }
   AddEntry(line);
