@@ -6,8 +6,8 @@
 #   bigfile   a sparse driver-store file of SCALE bytes (default 5,000,000,000) with a version
 #   messages  SCALE event sources (default 400) whose records all name one 4 MB message file
 #   dotdot    the label software's folder and the system's TEMP spelled with ".."
-#   ne        16-bit (NE) files with version resources in the label software's folder, taken
-#             from a Wine prefix's system folder (WINEPREFIX, default ~/.wine)
+#   ne        16-bit (NE) files with version resources in the label software's folder: those of
+#             tests/data/ne, and when WINEPREFIX is set six of that Wine prefix's system folder
 # Usage: make-machine-shape.sh SHAPE OUTPUT_DIR [SCALE]
 set -euo pipefail
 shape=$1
@@ -67,10 +67,12 @@ case $shape in
     } > "$reg"
     ;;
   ne)
-    system="${WINEPREFIX:-$HOME/.wine}/drive_c/windows/system32"
-    for name in gdi.exe krnl386.exe user.exe mouse.drv ole2nls.dll shell.dll; do
-      cp "$system/$name" "$v4/$name"
-    done
+    cp "$source_dir"/tests/data/ne/* "$v4/"
+    if [ -n "${WINEPREFIX:-}" ]; then
+      for name in gdi.exe krnl386.exe user.exe mouse.drv ole2nls.dll shell.dll; do
+        cp "$WINEPREFIX/drive_c/windows/system32/$name" "$v4/$name"
+      done
+    fi
     ;;
   *)
     echo "unknown shape: $shape" >&2
