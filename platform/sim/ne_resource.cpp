@@ -9,8 +9,8 @@ namespace kdx {
 
 namespace {
 
-constexpr std::uint16_t kDosMagic = 0x5A4D;       // "MZ"
-constexpr std::uint16_t kNeMagic = 0x454E;        // "NE"
+constexpr std::uint16_t kDosMagic = 0x5A4D;  // "MZ"
+constexpr std::uint16_t kNeMagic = 0x454E;   // "NE"
 constexpr std::uint64_t kNewHeaderOffsetField = 0x3C;
 constexpr std::uint64_t kNeHeaderSize = 64;
 constexpr std::uint64_t kResourceTableField = 0x24;
@@ -73,7 +73,8 @@ std::optional<Extent> FindVersionResource(std::string_view file) {
   const std::uint16_t tableStart = *ReadLe16(file, *header + kResourceTableField);
   const std::uint16_t tableEnd = *ReadLe16(file, *header + kResidentNameTableField);
   const std::uint64_t table = std::uint64_t{*header} + tableStart;
-  if (tableEnd <= tableStart || table > file.size() || file.size() - table < std::uint64_t{tableEnd} - tableStart) {
+  if (tableEnd <= tableStart || table > file.size() ||
+      file.size() - table < std::uint64_t{tableEnd} - tableStart) {
     return std::nullopt;
   }
   return FindVersionEntry(file.substr(static_cast<std::size_t>(table), tableEnd - tableStart));
@@ -143,8 +144,8 @@ std::optional<std::string> NeVersionInfoBuffer(std::string_view file) {
   std::string buffer;
   buffer.reserve(static_cast<std::size_t>(size));
   if (resource->offset < file.size()) {
-    buffer.assign(file.substr(static_cast<std::size_t>(resource->offset),
-                              static_cast<std::size_t>(wanted)));
+    buffer.assign(
+        file.substr(static_cast<std::size_t>(resource->offset), static_cast<std::size_t>(wanted)));
   }
   buffer.resize(static_cast<std::size_t>(size), '\0');
   return buffer;
@@ -163,7 +164,8 @@ std::optional<std::string> QuerySixteenBitValue(std::string_view buffer,
   const std::optional<std::uint64_t> value = ValuePosition(buffer, *node);
   if (!value) return std::nullopt;
   std::string bytes;
-  if (*value < buffer.size()) bytes = buffer.substr(static_cast<std::size_t>(*value), node->valueLength);
+  if (*value < buffer.size())
+    bytes = buffer.substr(static_cast<std::size_t>(*value), node->valueLength);
   bytes.resize(node->valueLength, '\0');
   return bytes;
 }

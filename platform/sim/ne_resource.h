@@ -20,7 +20,6 @@ std::optional<std::string> NeVersionInfoBuffer(std::string_view file);
 /// skipped) each name the first child whose key equals it ignoring the case of ASCII letters;
 /// a child of length 0 ends the search. The result is the node's value, as many bytes as its
 /// value length says (zeros past the buffer's end); nothing when a part is not found.
-std::optional<std::string> QuerySixteenBitValue(std::string_view buffer,
-                                                std::string_view subBlock);
+std::optional<std::string> QuerySixteenBitValue(std::string_view buffer, std::string_view subBlock);
 
 }  // namespace kdx

@@ -11,16 +11,14 @@
 #include <utility>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include "platform/error_codes.h"
 #include "platform/file_paths.h"
 #include "platform/registry.h"
 #include "platform/sim/file_time.h"
+#include "platform/sim/host_file_view.h"
 #include "platform/sim/ini_file.h"
 #include "platform/sim/shell_link.h"
 #include "platform/sim/sim_registry.h"
@@ -156,54 +154,6 @@ class HostInputFile : public InputFile {
 
  private:
   std::shared_ptr<SimOpenFile> file_;
-};
-
-/// The bytes of a host file for readers that look at a few places of it (headers, a resource
-/// directory, one resource): mapped, so that only the pages they touch are read and held, and
-/// a file of gigabytes costs what a small one does. A host without mappings reads it whole.
-class HostFileView {
- public:
-  static std::optional<HostFileView> Open(const fs::path& host) {
-    HostFileView view;
-#ifdef _WIN32
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(host, ec);
-    if (ec) return std::nullopt;
-    std::ifstream in(host, std::ios::binary);
-    view.copy_.assign(static_cast<std::size_t>(size), '\0');
-    if (!in.read(view.copy_.data(), static_cast<std::streamsize>(size))) return std::nullopt;
-#else
-    const int descriptor = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return std::nullopt;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-      ::close(descriptor);
-      return std::nullopt;
-    }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    void* base = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-    ::close(descriptor);
-    if (base == MAP_FAILED) return std::nullopt;
-    view.mapping_ = std::shared_ptr<void>(base, [size](void* mapped) {
-      if (mapped != nullptr) ::munmap(mapped, size);
-    });
-    view.bytes_ = std::string_view(static_cast<const char*>(base), size);
-#endif
-    return view;
-  }
-
-#ifdef _WIN32
-  std::string_view Bytes() const { return copy_; }
-
- private:
-  std::string copy_;
-#else
-  std::string_view Bytes() const { return bytes_; }
-
- private:
-  std::string_view bytes_;
-  std::shared_ptr<void> mapping_;
-#endif
 };
 
 /// A folder path as a scan joins names to it: no doubled and no trailing backslashes.
@@ -554,6 +504,15 @@ std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
   return bytes;
 }
 
+long SimFiles::ViewFile(const std::string& path, std::optional<HostFileView>& view) {
+  // Opened first, so that a file that refuses opens refuses this as well.
+  std::unique_ptr<InputFile> file;
+  if (const long error = OpenInputFile(path, file); error != kErrorSuccess) return error;
+  const auto host = HostPathOf(path);
+  view = host ? HostFileView::Open(*host) : std::nullopt;
+  return view ? kErrorSuccess : kErrorReadFault;
+}
+
 long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
   // A file the program holds open right now is the one it asks about.
   const auto open = lastOpened_.lock();
@@ -660,9 +619,13 @@ std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
 
 ShellLinkAnswers SimFiles::ReadShellLink(const std::string& path) {
   ShellLinkAnswers answers;
-  const auto texts = kdx::ReadShellLink(ReadBytes(path).value_or(""), [&](const std::string& text) {
-    return system_.ExpandEnvironmentStringsA(text).value_or(text);
-  });
+  // A shortcut names its parts' sizes: only what they name is read.
+  const auto host = HostPathOf(path);
+  const auto view = host ? HostFileView::Open(*host) : std::nullopt;
+  const auto texts =
+      kdx::ReadShellLink(view ? view->Bytes() : std::string_view(), [&](const std::string& text) {
+        return system_.ExpandEnvironmentStringsA(text).value_or(text);
+      });
   if (!texts) return answers;
   // Once the file is loaded, none of the link's texts can fail.
   answers.loaded = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/sim/host_file_view.h"
 #include "platform/sim/ini_file.h"
 #include "platform/sim/machine_config.h"
 
@@ -39,6 +40,10 @@ class SimFiles final : public FileSystem {
                                        const std::string& path) override;
   ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+
+  /// The bytes of a file of the machine, as a module is mapped: opened as OpenInputFile opens
+  /// it (its error when that fails), then mapped rather than read.
+  long ViewFile(const std::string& path, std::optional<HostFileView>& view);
 
   /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
   /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as
