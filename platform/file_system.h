@@ -89,7 +89,9 @@ class FileSystem {
   /// GetFileAttributesA: the attributes of a file or folder.
   virtual long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) = 0;
   /// The entries FindFirstFileA and FindNextFileA give for folder + "\*.*", "." and ".."
-  /// included where the system has them, in the order the file system hands them out.
+  /// included where the system has them, in the order the file system hands them out. An
+  /// empty drive root (which lists no "." and "..", so the search finds nothing) is an empty
+  /// folder, not a failure.
   virtual long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) = 0;
   /// GetFileVersionInfoSizeA and GetFileVersionInfoA: the file's version resource block;
   /// an error when the file has none.
