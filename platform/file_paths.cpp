@@ -18,11 +18,11 @@ bool HasDriveLetter(std::string_view path) {
 
 /// The path joined to what it is relative to, with "/" as "\".
 std::string AbsoluteSpelling(std::string_view path, std::string_view currentDirectory) {
+  const bool driveAbsolute = HasDriveLetter(path) && path.size() >= 3 && IsSeparator(path[2]);
+  const bool unc = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
   std::string joined;
-  if (HasDriveLetter(path) && path.size() >= 3 && IsSeparator(path[2])) {
+  if (driveAbsolute || unc) {
     joined = path;
-  } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    joined = path;  // \\server\share\...
   } else if (IsSeparator(path.front())) {
     joined = std::string(currentDirectory.substr(0, 2)) + std::string(path);
   } else if (HasDriveLetter(path)) {
@@ -75,7 +75,7 @@ std::optional<std::string> FullPathName(std::string_view path, std::string_view 
       continue;
     }
     const std::size_t end = std::min(joined.find('\\', pos), joined.size());
-    const std::string_view name = std::string_view(joined).substr(pos, end - pos);
+    const std::string_view name = std::string_view{joined}.substr(pos, end - pos);
     const bool last = end == joined.size();
     pos = end;
     if (name == ".") {
