@@ -8,6 +8,7 @@
 // System log in the text form, and the contents of the files the script makes, in turn.
 // Script lines: "d a/b" makes folders, "f a/b" a file, "l a/b target" a host link to target
 // (relative, ".." allowed: a link may lead anywhere, also out of the drive folder).
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -15,7 +16,6 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "app/run_report.h"
@@ -53,7 +53,8 @@ std::vector<std::string_view> Parts(std::string_view input) {
   std::vector<std::string_view> parts;
   for (std::size_t start = 0; parts.size() < 5;) {
     const std::size_t end = std::min(input.find('\0', start), input.size());
-    parts.push_back(input.substr(std::min(start, input.size()), end - std::min(start, input.size())));
+    parts.push_back(
+        input.substr(std::min(start, input.size()), end - std::min(start, input.size())));
     start = end + 1;
   }
   return parts;
@@ -104,7 +105,8 @@ void BuildTree(const fs::path& root, std::string_view script, std::string_view c
 
 void Write(const fs::path& path, std::string_view bytes) {
   fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace

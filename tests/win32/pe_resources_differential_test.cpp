@@ -153,10 +153,12 @@ std::vector<std::string> NeFiles() {
   for (const auto& entry : std::filesystem::directory_iterator(system, ec)) {
     if (!entry.is_regular_file(ec) || entry.file_size(ec) > (1U << 20)) continue;
     const std::string bytes = test::ReadFileBytes(entry.path().string());
-    const std::size_t header = bytes.size() >= 0x40 ? static_cast<unsigned char>(bytes[0x3C]) |
-                                                          static_cast<unsigned char>(bytes[0x3D]) << 8
-                                                    : 0;
-    if (bytes.starts_with("MZ") && header + 2 <= bytes.size() && bytes.compare(header, 2, "NE") == 0) {
+    const std::size_t header =
+        bytes.size() >= 0x40
+            ? static_cast<unsigned char>(bytes[0x3C]) | static_cast<unsigned char>(bytes[0x3D]) << 8
+            : 0;
+    if (bytes.starts_with("MZ") && header + 2 <= bytes.size() &&
+        bytes.compare(header, 2, "NE") == 0) {
       paths.push_back(entry.path().string());
     }
   }
