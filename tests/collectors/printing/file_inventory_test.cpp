@@ -84,6 +84,9 @@ TEST(ScanFolderTree, OwnFilesFirstThenEachSubfolderWhole) {
 // Folder links (reparse points) are not entered: neither host links back into the tree nor
 // folders machine.json marks as links; a link out of the drive leads nowhere.
 TEST(ScanFolderTree, SkipsFolderLinks) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the machine's links are the POSIX host's symbolic links";
+#endif
   KdxFolder machine;
   const std::filesystem::path kdx = machine.Dir() / "drive_c" / "KDX";
   std::filesystem::create_directory_symlink(kdx, kdx / "sub" / "back");
