@@ -82,9 +82,12 @@ class Win32FilesFixture {
   }
 
   Platform& Machine() { return platform_; }
-  /// No drive of the test's system is known to be empty (Wine's prefix maps its drives to
-  /// folders that hold files); the simulated machine's contract run covers the empty root.
-  static std::optional<std::string> EmptyDriveRoot() { return std::nullopt; }
+  /// The test prefix's drive K:, which wine_prefix.sh maps to an empty folder; nothing where
+  /// the system has no such drive.
+  static std::optional<std::string> EmptyDriveRoot() {
+    if (::GetDriveTypeA("K:\\") == DRIVE_NO_ROOT_DIR) return std::nullopt;
+    return "K:\\";
+  }
 
   static std::optional<std::string> Differs(FilesDifference difference) {
     if (!testing::RunningUnderWine()) return std::nullopt;
