@@ -36,6 +36,8 @@ namespace {
 constexpr std::uint32_t kPlatformNt = 2;
 // The program reads a handful of INI files; a machine that makes it read more costs a parse.
 constexpr std::size_t kCachedIniFiles = 16;
+// Files up to this size are read whole for their version resource; larger ones are mapped.
+constexpr std::uint64_t kWholeReadLimit = 1 << 20;
 constexpr char kIniFileMappingKey[] =
     "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\";
 
@@ -514,13 +516,20 @@ long SimFiles::ViewFile(const std::string& path, std::optional<HostFileView>& vi
 }
 
 long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
-  // A file the program holds open right now is the one it asks about.
+  // A small file the program holds open right now is read through its handle, cheaper than a
+  // mapping; any other is mapped, so that only the parts the readers touch are read.
   const auto open = lastOpened_.lock();
-  const auto host =
-      open && open->windowsPath == path ? std::optional(open->host) : HostPathOf(path);
-  const auto view = host ? HostFileView::Open(*host) : std::nullopt;
-  if (!view) return MissingFileError(path);
-  auto found = VersionInfoBlock(view->Bytes(), config_.userLanguage);
+  const bool held = open && open->windowsPath == path;
+  std::optional<std::string> bytes;
+  if (held && open->information.size <= kWholeReadLimit) bytes = WholeFile(*open);
+  std::optional<HostFileView> view;
+  if (!bytes) {
+    const auto host = held ? std::optional(open->host) : HostPathOf(path);
+    view = host ? HostFileView::Open(*host) : std::nullopt;
+    if (!view) return MissingFileError(path);
+  }
+  auto found =
+      VersionInfoBlock(bytes ? std::string_view(*bytes) : view->Bytes(), config_.userLanguage);
   if (!found) return kErrorResourceTypeNotFound;
   block = std::move(*found);
   return kErrorSuccess;
