@@ -529,7 +529,7 @@ long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) 
     if (!view) return MissingFileError(path);
   }
   auto found =
-      VersionInfoBlock(bytes ? std::string_view(*bytes) : view->Bytes(), config_.userLanguage);
+      VersionInfoBlock(bytes ? std::string_view{*bytes} : view->Bytes(), config_.userLanguage);
   if (!found) return kErrorResourceTypeNotFound;
   block = std::move(*found);
   return kErrorSuccess;
