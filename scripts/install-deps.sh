@@ -8,6 +8,8 @@ packages=(
   cmake g++ make git clang clang-format clang-tidy libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
   python3
+  # /usr/bin/time: the peak memory of the host program on the machine shapes
+  time
   # Windows build and its tests under Wine
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
   # the German locale Wine takes its user locale from (tests/win32/wine_prefix.sh)
