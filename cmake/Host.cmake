@@ -25,6 +25,9 @@ if(KDX_BUILD_TESTS)
   add_test(NAME kdxinfo_end_to_end
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/end_to_end.sh $<TARGET_FILE:kdxinfo>
                    ${CMAKE_CURRENT_SOURCE_DIR})
+  add_test(NAME kdxinfo_machine_shapes
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/machine_shapes.sh $<TARGET_FILE:kdxinfo>
+                   ${CMAKE_CURRENT_SOURCE_DIR})
 endif()
 
 if(KDX_BUILD_BENCHMARKS)

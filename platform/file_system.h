@@ -82,10 +82,16 @@ class FileSystem {
   virtual bool FileExists(const std::string& path) = 0;
   /// Opens a file of the machine for reading, sharing reading and writing with others.
   virtual long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) = 0;
+  /// GetFullPathNameA: the path made absolute as the system makes it ("/" as "\", "." and
+  /// ".." resolved, never above the drive's root, consecutive separators as one), without
+  /// looking whether it exists.
+  virtual long GetFullPathNameA(const std::string& path, std::string& fullPath) = 0;
   /// GetFileAttributesA: the attributes of a file or folder.
   virtual long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) = 0;
   /// The entries FindFirstFileA and FindNextFileA give for folder + "\*.*", "." and ".."
-  /// included where the system has them, in the order the file system hands them out.
+  /// included where the system has them, in the order the file system hands them out. An
+  /// empty drive root (which lists no "." and "..", so the search finds nothing) is an empty
+  /// folder, not a failure.
   virtual long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) = 0;
   /// GetFileVersionInfoSizeA and GetFileVersionInfoA: the file's version resource block;
   /// an error when the file has none.

@@ -10,6 +10,8 @@ packages=(
   # the browser test of the report page (kdxinfo read --html)
   chromium
   python3
+  # /usr/bin/time: the peak memory of the host program on the machine shapes
+  time
   # Windows build and its tests under Wine
   g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
   # the German locale Wine takes its user locale from (tests/win32/wine_prefix.sh)

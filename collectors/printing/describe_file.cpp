@@ -91,6 +91,11 @@ std::string AttributeLetters(std::uint32_t attributes) {
   return letters;
 }
 
+std::string FullPath(FileSystem& files, const std::string& path) {
+  std::string full;
+  return files.GetFullPathNameA(path, full) == kErrorSuccess ? full : path;
+}
+
 namespace {
 
 /// Opens and describes the file and enters it into the file list; the open's error when it
@@ -147,7 +152,8 @@ std::string DescribeFile(RunContext& context, const std::string& path) {
   const MessagesAfterwards messages(context);
   const PathDescription& description = DescribeOnce(context, path);
   if (description.openError != kErrorSuccess) {
-    throw EFOpenError("Datei " + path + " kann nicht geöffnet werden. " +
+    throw EFOpenError("Datei " + FullPath(context.platform.Files(), path) +
+                      " kann nicht geöffnet werden. " +
                       SystemErrorText(context.platform.System(),
                                       static_cast<std::uint32_t>(description.openError)));
   }

@@ -17,6 +17,10 @@ void ReadVersionInfo(FileSystem& files, const std::string& path, TFileVerInfo& r
 /// order for the bits that are set.
 std::string AttributeLetters(std::uint32_t attributes);
 
+/// A path made absolute by the system (GetFullPathNameA); the path itself when the system
+/// refuses it.
+std::string FullPath(FileSystem& files, const std::string& path);
+
 /// The value of the row of a file that DescribeFile cannot open, wherever a collector shows
 /// that instead of the description.
 inline constexpr char kFileMissing[] = "Fehler: Datei nicht gefunden";

@@ -51,7 +51,7 @@ std::string WithBackslash(std::string path) {
   return path;
 }
 
-/// A folder path as a folder listing names it: no doubled and no trailing backslashes.
+/// A folder path as a folder listing names it: no trailing backslash.
 std::string NormalFolderPath(const std::string& folder) {
   std::string normal;
   for (const char c : folder) {
@@ -87,7 +87,8 @@ const std::vector<FolderEntryData>& ScanListedFolder(RunContext& context, const 
     return listing.entries;
   }
   const std::string upperFilter = UpcaseAscii(filter);
-  const std::string prefix = NormalFolderPath(folder) + "\\";
+  const std::string prefix =
+      NormalFolderPath(FullPath(context.platform.Files(), folder)) + "\\";
   for (const std::string& name : listing.fileNames) {
     if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <list>
 #include <map>
 #include <memory>
 #include <span>
@@ -10,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/event_records.h"
 #include "platform/registry.h"
+#include "platform/upcase.h"
 #include "run/date_time_format.h"
 
 namespace kdx {
@@ -38,9 +40,11 @@ constexpr std::array<EventTypeName, 6> kEventTypeNames = {{{0, "Success"},
                                                            {8, "Audit Success"},
                                                            {16, "Audit Failure"}}};
 
-/// The message files of the sources one export meets, each looked up and loaded on its
-/// source's first record and kept to the end of the log: neither the registry value nor the
-/// file changes while the log is read, and the lookup and load cost far more than a message.
+/// The message files of the sources one export meets. Each source's file is looked up on its
+/// first record and kept to the end of the log: neither the registry value nor the file changes
+/// while the log is read, and the lookup and load cost far more than a message. Sources that
+/// name one file (as most services' sources share theirs) share its one loaded module, and
+/// only the most recently used files stay loaded, so no log can make the export hold more.
 class MessageFiles {
  public:
   MessageFiles(RunContext& context, const std::string& logName)
@@ -49,12 +53,21 @@ class MessageFiles {
   /// The loaded message file of a source; null when it has none or it does not load. Raises
   /// ERegistryException when its "EventMessageFile" is no text.
   MessageModule* ModuleOf(const std::string& source) {
-    auto found = modules_.find(source);
-    if (found == modules_.end()) found = modules_.emplace(source, Load(source)).first;
-    return found->second.get();
+    auto path = paths_.find(source);
+    if (path == paths_.end()) path = paths_.emplace(source, MessageFilePath(source)).first;
+    // An empty name would not name a file: Windows may hand back the program's own module.
+    if (path->second.empty()) return nullptr;
+    return ModuleAt(path->second);
   }
 
  private:
+  static constexpr std::size_t kLoadedFiles = 16;
+
+  struct LoadedFile {
+    std::string key;
+    std::unique_ptr<MessageModule> module;
+  };
+
   std::string MessageFilePath(const std::string& source) {
     TRegistry registry(context_.platform.Registry());
     registry.SelectRoot(kHKeyLocalMachine);
@@ -64,17 +77,26 @@ class MessageFiles {
     return expanded.value_or(value).substr(0, kMessageFilePathSize);
   }
 
-  std::unique_ptr<MessageModule> Load(const std::string& source) {
-    const std::string path = MessageFilePath(source);
-    // An empty name would not name a file: Windows may hand back the program's own module.
-    if (path.empty()) return nullptr;
+  MessageModule* ModuleAt(const std::string& path) {
+    // The system finds a file whatever the case of its name.
+    const std::string key = UpcaseAscii(path);
+    const auto found = std::find_if(loaded_.begin(), loaded_.end(),
+                                    [&](const LoadedFile& file) { return file.key == key; });
+    if (found != loaded_.end()) {
+      loaded_.splice(loaded_.begin(), loaded_, found);
+      return loaded_.front().module.get();
+    }
+    if (loaded_.size() == kLoadedFiles) loaded_.pop_back();
     long error = kErrorSuccess;
-    return context_.platform.EventLogs().LoadLibraryExA(path, error);
+    loaded_.push_front({key, context_.platform.EventLogs().LoadLibraryExA(path, error)});
+    return loaded_.front().module.get();
   }
 
   RunContext& context_;
   const std::string& logName_;
-  std::map<std::string, std::unique_ptr<MessageModule>> modules_;
+  std::map<std::string, std::string> paths_;
+  /// The loaded files, the most recently used first.
+  std::list<LoadedFile> loaded_;
 };
 
 /// The local date and time of a record as the report shows it.

@@ -45,9 +45,10 @@ char16_t FoldCase(char16_t unit) {
   return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 0x20) : unit;
 }
 
-bool EqualWithoutCase(std::u16string_view left, std::u16string_view right) {
-  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [](char16_t a, char16_t b) { return FoldCase(a) == FoldCase(b); });
+std::u16string Folded(std::u16string_view text) {
+  std::u16string folded(text);
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
 }
 
 // The names asked for arrive as C strings of the A call.
@@ -110,6 +111,14 @@ IniFile::IniFile(std::string_view bytes) : sections_(1) {
     }
     AddLine(view.substr(start, end - start));
   }
+  // Each lookup goes to the first section of a name: one pass finds them all.
+  for (std::size_t index = 1; index < sections_.size(); ++index) {
+    Section& section = sections_[index];
+    if (!firstSection_.emplace(Folded(section.name), index).second) continue;
+    for (std::size_t entry = 0; entry < section.entries.size(); ++entry) {
+      section.firstEntry.emplace(Folded(section.entries[entry].name), entry);
+    }
+  }
 }
 
 void IniFile::AddLine(std::u16string_view line) {
@@ -117,7 +126,7 @@ void IniFile::AddLine(std::u16string_view line) {
   if (line.empty()) return;
   const std::size_t close = line.rfind(u']');
   if (line.front() == u'[' && close != std::u16string_view::npos) {
-    sections_.push_back({UpToNul(TrimBlanks(line.substr(1, close - 1))), {}});
+    sections_.push_back({UpToNul(TrimBlanks(line.substr(1, close - 1))), {}, {}});
     return;
   }
   AddEntry(line);
@@ -139,9 +148,8 @@ void IniFile::AddEntry(std::u16string_view line) {
 // The lines before the first section are out of reach: an empty name finds a "[]" section,
 // as on Windows (Wine finds those lines instead).
 const IniFile::Section* IniFile::FindSection(std::u16string_view name) const {
-  const auto found = std::find_if(sections_.begin() + 1, sections_.end(),
-                                  [&](const Section& s) { return EqualWithoutCase(s.name, name); });
-  return found == sections_.end() ? nullptr : &*found;
+  const auto found = firstSection_.find(Folded(name));
+  return found == firstSection_.end() ? nullptr : &sections_[found->second];
 }
 
 std::u16string IniFile::SectionNames(std::size_t bufferSize) const {
@@ -169,12 +177,9 @@ std::u16string IniFile::KeyNames(std::u16string_view section, std::u16string_vie
 std::u16string IniFile::Value(std::u16string_view section, std::u16string_view key,
                               std::u16string_view defaultText, std::size_t bufferSize) const {
   if (const Section* found = FindSection(TrimBlanks(section))) {
-    const std::u16string_view wanted = TrimBlanks(key);
-    const auto entry =
-        std::find_if(found->entries.begin(), found->entries.end(),
-                     [&](const Entry& e) { return EqualWithoutCase(e.name, wanted); });
-    if (entry != found->entries.end() && entry->value)
-      return CopiedEntry(*entry->value, bufferSize);
+    const auto entry = found->firstEntry.find(Folded(TrimBlanks(key)));
+    if (entry != found->firstEntry.end() && found->entries[entry->second].value)
+      return CopiedEntry(*found->entries[entry->second].value, bufferSize);
   }
   return CopiedEntry(WithoutTrailingSpaces(defaultText), bufferSize);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kdx {
@@ -48,6 +49,9 @@ class IniFile {
   struct Section {
     std::u16string name;
     std::vector<Entry> entries;
+    /// The index of the first entry of each name, by its case-folded name (in the first
+    /// section of a name only, the one lookups reach).
+    std::unordered_map<std::u16string, std::size_t> firstEntry;
   };
 
   void AddLine(std::u16string_view line);
@@ -61,6 +65,8 @@ class IniFile {
 
   // sections_[0] holds the lines before the first section header.
   std::vector<Section> sections_;
+  /// The index of the first section of each name, by its case-folded name.
+  std::unordered_map<std::u16string, std::size_t> firstSection_;
 };
 
 }  // namespace kdx

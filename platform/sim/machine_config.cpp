@@ -146,7 +146,7 @@ SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
     const Path attributesPath = Child(path, "attributes");
     facts.attributes = ParseAttributeLetters(r.Text(f["attributes"], attributesPath));
     if (!facts.attributes)
-      r.Fail(attributesPath, "attribute letters from A, C, D, H, R, S, T or N");
+      r.Fail(attributesPath, "attribute letters from A, C, D, H, L, R, S, T or N");
   }
   if (f.contains("openError")) {
     facts.openError = static_cast<long>(r.Unsigned(f["openError"], Child(path, "openError")));
@@ -195,10 +195,11 @@ std::string NormalWindowsPath(std::string_view path) {
 
 std::optional<std::uint32_t> ParseAttributeLetters(std::string_view letters) {
   static constexpr std::pair<char, std::uint32_t> kLetters[] = {
-      {'A', kFileAttributeArchive},   {'C', kFileAttributeCompressed},
-      {'D', kFileAttributeDirectory}, {'H', kFileAttributeHidden},
-      {'R', kFileAttributeReadOnly},  {'S', kFileAttributeSystem},
-      {'T', kFileAttributeTemporary}, {'N', kFileAttributeNormal}};
+      {'A', kFileAttributeArchive},     {'C', kFileAttributeCompressed},
+      {'D', kFileAttributeDirectory},   {'H', kFileAttributeHidden},
+      {'R', kFileAttributeReadOnly},    {'S', kFileAttributeSystem},
+      {'T', kFileAttributeTemporary},   {'N', kFileAttributeNormal},
+      {'L', kFileAttributeReparsePoint}};
   std::uint32_t attributes = 0;
   for (const char c : letters) {
     const auto* found = std::find_if(std::begin(kLetters), std::end(kLetters),

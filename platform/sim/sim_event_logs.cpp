@@ -17,7 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::uint32_t kPlatformNt = 2;
-constexpr std::size_t kReadChunk = 65536;
 
 std::string ReadHostFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,12 +49,13 @@ class SimEventLog final : public EventLog {
 
 class SimMessageModule final : public MessageModule {
  public:
-  SimMessageModule(std::string image, const MachineConfig& config)
+  SimMessageModule(HostFileView image, const MachineConfig& config)
       : image_(std::move(image)), config_(config) {}
 
   long FormatMessageA(std::uint32_t messageId, const std::vector<std::string>& strings,
                       std::string& text) override {
-    std::optional<std::string> message = FindMessage(image_, messageId, config_.userLanguage);
+    std::optional<std::string> message =
+        FindMessage(image_.Bytes(), messageId, config_.userLanguage);
     if (!message) {
       // FORMAT_MESSAGE_FROM_SYSTEM: the system's table is searched after the module's.
       const auto system = config_.messages.find(messageId);
@@ -69,28 +69,13 @@ class SimMessageModule final : public MessageModule {
   }
 
  private:
-  std::string image_;
+  HostFileView image_;
   const MachineConfig& config_;
 };
 
-long ReadWholeFile(FileSystem& files, const std::string& path, std::string& bytes) {
-  std::unique_ptr<InputFile> file;
-  if (const long error = files.OpenInputFile(path, file); error != kErrorSuccess) return error;
-  bytes.clear();
-  std::string chunk(kReadChunk, '\0');
-  for (;;) {
-    std::size_t count = 0;
-    if (const long error = file->Read(chunk.data(), chunk.size(), count); error != kErrorSuccess)
-      return error;
-    if (count == 0) return kErrorSuccess;
-    bytes.append(chunk, 0, count);
-  }
-}
-
 }  // namespace
 
-SimEventLogs::SimEventLogs(const fs::path& machineDir, const MachineConfig& config,
-                           FileSystem& files)
+SimEventLogs::SimEventLogs(const fs::path& machineDir, const MachineConfig& config, SimFiles& files)
     : config_(config), files_(files) {
   const fs::path folder = machineDir / "eventlog";
   std::error_code ec;
@@ -116,27 +101,27 @@ std::unique_ptr<EventLog> SimEventLogs::OpenEventLogA(const std::string& logName
   return std::make_unique<SimEventLog>(found->second);
 }
 
-long SimEventLogs::ReadModuleFile(const std::string& path, std::string& bytes) {
-  if (path.find_first_of("\\/:") != std::string::npos) return ReadWholeFile(files_, path, bytes);
+long SimEventLogs::ViewModuleFile(const std::string& path, std::optional<HostFileView>& view) {
+  if (path.find_first_of("\\/:") != std::string::npos) return files_.ViewFile(path, view);
   long error = kErrorFileNotFound;
   for (const auto& folder : {config_.systemDirectory, config_.windowsDirectory}) {
     if (!folder || path.empty()) continue;
-    error = ReadWholeFile(files_, *folder + "\\" + path, bytes);
+    error = files_.ViewFile(*folder + "\\" + path, view);
     if (error != kErrorFileNotFound && error != kErrorPathNotFound) return error;
   }
   return error;
 }
 
 std::unique_ptr<MessageModule> SimEventLogs::LoadLibraryExA(const std::string& path, long& error) {
-  std::string image;
-  error = ReadModuleFile(path, image);
+  std::optional<HostFileView> image;
+  error = ViewModuleFile(path, image);
   if (error == kErrorFileNotFound || error == kErrorPathNotFound) error = kErrorModNotFound;
   if (error != kErrorSuccess) return nullptr;
-  if (!IsX86Image(image)) {
+  if (!IsX86Image(image->Bytes())) {
     error = kErrorBadExeFormat;
     return nullptr;
   }
-  return std::make_unique<SimMessageModule>(std::move(image), config_);
+  return std::make_unique<SimMessageModule>(std::move(*image), config_);
 }
 
 }  // namespace kdx

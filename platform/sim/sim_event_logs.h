@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/sim/event_log.h"
 #include "platform/sim/machine_config.h"
+#include "platform/sim/sim_files.h"
 
 namespace kdx {
 
@@ -21,23 +22,23 @@ class SimEventLogs final : public EventLogs {
   /// Loads every log of machineDir/eventlog; throws MachineError for a log that cannot be read
   /// or a log given by two files.
   SimEventLogs(const std::filesystem::path& machineDir, const MachineConfig& config,
-               FileSystem& files);
+               SimFiles& files);
 
   /// Windows 95 to ME fail with kErrorCallNotImplemented. On NT a name matches its file
   /// without regard to case; a log without a file opens as an empty log.
   std::unique_ptr<EventLog> OpenEventLogA(const std::string& logName, long& error) override;
-  /// Reads the file through the simulated file system (its open errors included); messages
+  /// Maps the file through the simulated file system (its open errors included); messages
   /// come from its RT_MESSAGETABLE (FindMessage), the system's from machine.json's messages,
   /// formatted by ApplyMessageInserts.
   std::unique_ptr<MessageModule> LoadLibraryExA(const std::string& path, long& error) override;
 
  private:
-  /// The file of a path as the loader finds it: a bare name in the system folder, then the
-  /// Windows folder.
-  long ReadModuleFile(const std::string& path, std::string& bytes);
+  /// The file of a path as the loader finds it (a bare name in the system folder, then the
+  /// Windows folder), mapped.
+  long ViewModuleFile(const std::string& path, std::optional<HostFileView>& view);
 
   const MachineConfig& config_;
-  FileSystem& files_;
+  SimFiles& files_;
   /// By upper-cased log name, records oldest first.
   std::map<std::string, std::vector<EventLogEntry>> logs_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "platform/file_paths.h"
 #include "platform/registry.h"
 #include "platform/sim/file_time.h"
+#include "platform/sim/host_file_view.h"
 #include "platform/sim/ini_file.h"
 #include "platform/sim/shell_link.h"
 #include "platform/sim/sim_registry.h"
@@ -32,6 +34,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::uint32_t kPlatformNt = 2;
+// The program reads a handful of INI files; a machine that makes it read more costs a parse.
+constexpr std::size_t kCachedIniFiles = 16;
+// Files up to this size are read whole for their version resource; larger ones are mapped.
+constexpr std::uint64_t kWholeReadLimit = 1 << 20;
 constexpr char kIniFileMappingKey[] =
     "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\";
 
@@ -57,6 +63,7 @@ long Win32ErrorOfErrno(int error) {
 /// What one look at a host file or folder tells; nothing when it is not there.
 struct HostFacts {
   bool folder = false;
+  bool link = false;  ///< a host symbolic link, which the machine shows as a reparse point
   std::uint64_t size = 0;
   fs::file_time_type lastWrite;
 };
@@ -68,6 +75,7 @@ std::optional<HostFacts> LookAt(const fs::path& host) {
   if (ec || !fs::exists(status)) return std::nullopt;
   HostFacts facts;
   facts.folder = fs::is_directory(status);
+  facts.link = fs::is_symlink(fs::symlink_status(host, ec));
   if (!facts.folder) facts.size = static_cast<std::uint64_t>(fs::file_size(host, ec));
   facts.lastWrite = fs::last_write_time(host, ec);
   return facts;
@@ -76,8 +84,11 @@ std::optional<HostFacts> LookAt(const fs::path& host) {
 // Type, size and time in one call: std::filesystem would ask the host once for each.
 std::optional<HostFacts> LookAt(const fs::path& host) {
   struct stat status {};
-  if (::stat(host.c_str(), &status) != 0) return std::nullopt;
+  if (::lstat(host.c_str(), &status) != 0) return std::nullopt;
   HostFacts facts;
+  facts.link = S_ISLNK(status.st_mode);
+  // A link shows what it leads to; one that leads nowhere is a link and nothing more.
+  if (facts.link && ::stat(host.c_str(), &status) != 0) return facts;
   facts.folder = S_ISDIR(status.st_mode);
   facts.size = facts.folder ? 0 : static_cast<std::uint64_t>(status.st_size);
   facts.lastWrite =
@@ -88,12 +99,28 @@ std::optional<HostFacts> LookAt(const fs::path& host) {
 }
 #endif
 
+/// The host's own spelling of a path, links followed; empty when it cannot be resolved.
+std::string ResolvedHostPath(const fs::path& host) {
+#ifdef _WIN32
+  std::error_code ec;
+  const fs::path resolved = fs::canonical(host, ec);
+  return ec ? std::string() : resolved.string();
+#else
+  char* resolved = ::realpath(host.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string text(resolved);
+  std::free(resolved);
+  return text;
+#endif
+}
+
 }  // namespace
 
 /// A host file open for reading. The version resource reader reads through it while the
 /// program holds it open, rather than opening the file a second time.
 struct SimOpenFile {
   std::string windowsPath;
+  fs::path host;
   std::ifstream in;
   FileInformation information;
 };
@@ -269,6 +296,7 @@ SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
   const std::optional<HostFacts> seen = LookAt(host);
   const bool folder = seen && seen->folder;
   facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
+  if (seen && seen->link) facts.attributes |= kFileAttributeReparsePoint;
   if (seen) {
     facts.size = seen->size;
     facts.lastWriteTime = FileTimeOfHostTime(seen->lastWrite);
@@ -287,31 +315,59 @@ SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
   return facts;
 }
 
+bool SimFiles::InsideDrive(const fs::path& host, const fs::path& driveFolder) const {
+  // A link may lead anywhere on the host; only what stays in the drive folder is the drive's.
+  auto known = resolvedDrives_.find(driveFolder.string());
+  if (known == resolvedDrives_.end()) {
+    known = resolvedDrives_.emplace(driveFolder.string(), ResolvedHostPath(driveFolder)).first;
+  }
+  const std::string& drive = known->second;
+  const std::string resolved = ResolvedHostPath(host);
+  return !drive.empty() && resolved.starts_with(drive) &&
+         (resolved.size() == drive.size() ||
+          resolved[drive.size()] == fs::path::preferred_separator);
+}
+
+std::string SimFiles::CurrentDirectory() const {
+  // A program started from its icon runs in some folder of the Windows drive.
+  const std::string windows = config_.windowsDirectory.value_or("C:");
+  return windows.size() >= 2 && windows[1] == ':' ? windows.substr(0, 2) + "\\" : "C:\\";
+}
+
+long SimFiles::GetFullPathNameA(const std::string& path, std::string& fullPath) {
+  auto full = FullPathName(path, CurrentDirectory());
+  if (!full) return kErrorInvalidName;
+  fullPath = std::move(*full);
+  return kErrorSuccess;
+}
+
 std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) const {
+  // A path without a drive letter depends on a current folder the machine does not have.
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
-  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
-  fs::path host = machineDir_ / (std::string("drive_") + drive);
+  // The system resolves "/", "." and ".." before any file is looked at, never above the root.
+  const auto full = FullPathName(windowsPath, CurrentDirectory());
+  if (!full || full->size() < 3 || (*full)[1] != ':') return std::nullopt;
+  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>((*full)[0])));
+  const fs::path driveFolder = machineDir_ / (std::string("drive_") + drive);
+  fs::path host = driveFolder;
   std::vector<std::string> parts;
-  std::size_t pos = 2;
-  while (pos < windowsPath.size()) {
-    // Windows takes '/' as a separator too; left inside a name, the host would follow it
-    // and ".." behind it could leave the drive folder.
-    if (windowsPath[pos] == '\\' || windowsPath[pos] == '/') {
-      ++pos;
-      continue;
-    }
-    const std::size_t end = std::min(windowsPath.find_first_of("\\/", pos), windowsPath.size());
-    std::string part = windowsPath.substr(pos, end - pos);
-    pos = end;
-    if (part == "..") return std::nullopt;  // never leave the drive folder
-    if (part != ".") parts.push_back(std::move(part));
+  std::size_t pos = 3;
+  while (pos < full->size()) {
+    const std::size_t end = std::min(full->find('\\', pos), full->size());
+    std::string part = full->substr(pos, end - pos);
+    pos = end + 1;
+    // A name of dots that the resolution left would lead the host out of the drive folder.
+    if (part == "." || part == "..") return std::nullopt;
+    if (!part.empty()) parts.push_back(std::move(part));
   }
   std::error_code ec;
   // Most paths spell their names as the host does: one look finds the whole path.
   if (!parts.empty()) {
     fs::path exact = host;
     for (const std::string& part : parts) exact /= fs::u8path(Cp1252ToUtf8(part));
-    if (fs::exists(exact, ec)) return exact;
+    if (fs::exists(exact, ec)) {
+      return InsideDrive(exact, driveFolder) ? std::optional(exact) : std::nullopt;
+    }
   }
   if (!fs::is_directory(host, ec)) return std::nullopt;
   for (const std::string& part : parts) {
@@ -341,13 +397,14 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
       host = *shortNamed;
     }
   }
-  return host;
+  return InsideDrive(host, driveFolder) ? std::optional(host) : std::nullopt;
 }
 
 long SimFiles::MissingFileError(const std::string& path) const {
-  const std::size_t slash = path.find_last_of("\\/");
+  const std::string full = FullPathName(path, CurrentDirectory()).value_or("");
+  const std::size_t slash = full.find_last_of('\\');
   if (slash == std::string::npos) return kErrorPathNotFound;
-  const auto folder = HostPathOf(path.substr(0, slash + 1));
+  const auto folder = HostPathOf(full.substr(0, slash + 1));
   std::error_code ec;
   return folder && fs::is_directory(*folder, ec) ? kErrorFileNotFound : kErrorPathNotFound;
 }
@@ -380,8 +437,9 @@ long SimFiles::OpenHostFile(const std::string& path, const fs::path& host, const
   if (facts.openError != kErrorSuccess) return facts.openError;
   std::ifstream in(host, std::ios::binary);
   if (!in) return errno == ENOENT ? kErrorFileNotFound : Win32ErrorOfErrno(errno);
-  auto open = std::make_shared<SimOpenFile>(SimOpenFile{
-      path, std::move(in), FileInformation{facts.attributes, facts.lastWriteTime, facts.size}});
+  auto open = std::make_shared<SimOpenFile>(
+      SimOpenFile{path, host, std::move(in),
+                  FileInformation{facts.attributes, facts.lastWriteTime, facts.size}});
   lastOpened_ = open;
   file = std::make_unique<HostInputFile>(std::move(open));
   return kErrorSuccess;
@@ -402,15 +460,17 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
   if (!host || !fs::is_directory(*host, ec)) return kErrorPathNotFound;
   const Facts folderFacts = FactsOf(*host);
   if (folderFacts.openError != kErrorSuccess) return folderFacts.openError;
+  // HostPathOf found it, so the path resolves to one on a drive.
+  const std::string full = *FullPathName(folder, CurrentDirectory());
   // Every folder but a drive's root lists itself and its parent first.
-  const bool root = fs::equivalent(*host, *HostPathOf(folder.substr(0, 2) + "\\"), ec);
+  const bool root = full.size() == 3;
   if (!root) {
     for (const char* dot : {".", ".."}) {
       entries.push_back({dot, kFileAttributeDirectory, folderFacts.lastWriteTime, 0});
     }
   }
   const std::size_t firstEntry = entries.size();
-  const std::string listedFolder = ListedFolderPath(folder) + "\\";
+  const std::string listedFolder = ListedFolderPath(full) + "\\";
   for (const auto& entry : fs::directory_iterator(*host, ec)) {
     const std::string name = Utf8ToCp1252(entry.path().filename().string());
     const Facts facts = FactsOf(entry.path());
@@ -446,10 +506,30 @@ std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
   return bytes;
 }
 
+long SimFiles::ViewFile(const std::string& path, std::optional<HostFileView>& view) {
+  // Opened first, so that a file that refuses opens refuses this as well.
+  std::unique_ptr<InputFile> file;
+  if (const long error = OpenInputFile(path, file); error != kErrorSuccess) return error;
+  const auto host = HostPathOf(path);
+  view = host ? HostFileView::Open(*host) : std::nullopt;
+  return view ? kErrorSuccess : kErrorReadFault;
+}
+
 long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
-  const auto bytes = ReadBytes(path);
-  if (!bytes) return MissingFileError(path);
-  auto found = VersionInfoBlock(*bytes, config_.userLanguage);
+  // A small file the program holds open right now is read through its handle, cheaper than a
+  // mapping; any other is mapped, so that only the parts the readers touch are read.
+  const auto open = lastOpened_.lock();
+  const bool held = open && open->windowsPath == path;
+  std::optional<std::string> bytes;
+  if (held && open->information.size <= kWholeReadLimit) bytes = WholeFile(*open);
+  std::optional<HostFileView> view;
+  if (!bytes) {
+    const auto host = held ? std::optional(open->host) : HostPathOf(path);
+    view = host ? HostFileView::Open(*host) : std::nullopt;
+    if (!view) return MissingFileError(path);
+  }
+  auto found =
+      VersionInfoBlock(bytes ? std::string_view{*bytes} : view->Bytes(), config_.userLanguage);
   if (!found) return kErrorResourceTypeNotFound;
   block = std::move(*found);
   return kErrorSuccess;
@@ -464,23 +544,54 @@ std::string SimFiles::GetPrivateProfileStringA(const std::optional<std::string>&
                                                const std::optional<std::string>& key,
                                                const std::string& defaultText, std::size_t size,
                                                const std::string& path) {
-  if (section) {
+  if (section && HasIniFileMapping(path)) {
     if (const auto mapped = MappedSectionText(path, *section)) {
       return IniFile(*mapped).ProfileString(section, key, defaultText, size);
     }
   }
-  return IniFile(ReadBytes(path).value_or("")).ProfileString(section, key, defaultText, size);
+  return ParsedIniFile(path).ProfileString(section, key, defaultText, size);
+}
+
+const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
+  // A dump asks once per key: the file is found, read and parsed once, and again only when it
+  // changed (or is gone) since.
+  if (const auto cached = iniFiles_.find(path); cached != iniFiles_.end()) {
+    const std::optional<HostFacts> seen = LookAt(cached->second.host);
+    if (seen && !seen->folder && cached->second.size == seen->size &&
+        cached->second.lastWrite == seen->lastWrite) {
+      return cached->second.file;
+    }
+    iniFiles_.erase(cached);
+  }
+  const auto host = HostPathOf(path);
+  const std::optional<HostFacts> seen = host ? LookAt(*host) : std::nullopt;
+  if (!seen || seen->folder) return missingIniFile_;
+  if (iniFiles_.size() >= kCachedIniFiles) iniFiles_.clear();
+  CachedIniFile parsed{*host, seen->size, seen->lastWrite, IniFile(ReadBytes(path).value_or(""))};
+  return iniFiles_.insert_or_assign(path, std::move(parsed)).first->second.file;
+}
+
+bool SimFiles::HasIniFileMapping(const std::string& path) {
+  // The registry does not change while the program reads it: one look per file will do.
+  if (const auto known = iniFileMappings_.find(path); known != iniFileMappings_.end()) {
+    return known->second;
+  }
+  if (iniFileMappings_.size() >= kCachedIniFiles) iniFileMappings_.clear();
+  // Only NT maps sections of the Windows folder's INI files into the registry.
+  bool mapped = config_.version && config_.version->platformId == kPlatformNt &&
+                config_.windowsDirectory &&
+                NormalWindowsPath(FolderPart(path)) == NormalWindowsPath(*config_.windowsDirectory);
+  if (mapped) {
+    TRegistry mapping(registry_);
+    mapping.SelectRoot(kHKeyLocalMachine);
+    mapped = mapping.OpenRead(std::string(kIniFileMappingKey) + std::string(FileNamePart(path)));
+  }
+  iniFileMappings_.emplace(path, mapped);
+  return mapped;
 }
 
 std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
                                                        const std::string& section) const {
-  // Only NT maps sections of the Windows folder's INI files into the registry.
-  if (!config_.version || config_.version->platformId != kPlatformNt || !config_.windowsDirectory) {
-    return std::nullopt;
-  }
-  const std::string_view folder = FolderPart(path);
-  if (NormalWindowsPath(folder) != NormalWindowsPath(*config_.windowsDirectory))
-    return std::nullopt;
   TRegistry mapping(registry_);
   mapping.SelectRoot(kHKeyLocalMachine);
   if (!mapping.OpenRead(std::string(kIniFileMappingKey) + std::string(FileNamePart(path))) ||
@@ -517,9 +628,13 @@ std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
 
 ShellLinkAnswers SimFiles::ReadShellLink(const std::string& path) {
   ShellLinkAnswers answers;
-  const auto texts = kdx::ReadShellLink(ReadBytes(path).value_or(""), [&](const std::string& text) {
-    return system_.ExpandEnvironmentStringsA(text).value_or(text);
-  });
+  // A shortcut names its parts' sizes: only what they name is read.
+  const auto host = HostPathOf(path);
+  const auto view = host ? HostFileView::Open(*host) : std::nullopt;
+  const auto texts =
+      kdx::ReadShellLink(view ? view->Bytes() : std::string_view(), [&](const std::string& text) {
+        return system_.ExpandEnvironmentStringsA(text).value_or(text);
+      });
   if (!texts) return answers;
   // Once the file is loaded, none of the link's texts can fail.
   answers.loaded = true;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/sim/host_file_view.h"
+#include "platform/sim/ini_file.h"
 #include "platform/sim/machine_config.h"
 
 namespace kdx {
@@ -26,6 +28,7 @@ class SimFiles final : public FileSystem {
 
   bool FileExists(const std::string& path) override;
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override;
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override;
   long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override;
   long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) override;
   long GetFileVersionInfoA(const std::string& path, std::string& block) override;
@@ -38,8 +41,13 @@ class SimFiles final : public FileSystem {
   ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
 
-  /// The host path of a Windows path on a simulated drive, matched without regard to case and
-  /// by generated 8.3 names (DOKUME~1) as well; nothing when a part of it does not exist.
+  /// The bytes of a file of the machine, as a module is mapped: opened as OpenInputFile opens
+  /// it (its error when that fails), then mapped rather than read.
+  long ViewFile(const std::string& path, std::optional<HostFileView>& view);
+
+  /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
+  /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as
+  /// well; nothing when a part of it does not exist or a host link leads out of the drive.
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
  private:
@@ -60,12 +68,23 @@ class SimFiles final : public FileSystem {
                     std::unique_ptr<InputFile>& file);
   /// The long Windows path of a host path on a simulated drive: C:\WINDOWS\win.ini.
   std::string WindowsPathOf(const std::filesystem::path& host) const;
+  /// The folder relative paths start from: the root of the Windows folder's drive.
+  std::string CurrentDirectory() const;
+  /// True when host, links followed, lies in driveFolder.
+  bool InsideDrive(const std::filesystem::path& host,
+                   const std::filesystem::path& driveFolder) const;
   /// kErrorFileNotFound when the folder of path exists, else kErrorPathNotFound.
   long MissingFileError(const std::string& path) const;
-  /// On NT, a section of an INI file of the Windows folder that IniFileMapping sends to the
-  /// registry, as the text of an INI file of that one section; nothing when it is the file's.
+  /// True on NT for an INI file of the Windows folder that IniFileMapping names.
+  bool HasIniFileMapping(const std::string& path);
+  /// A section of an INI file that HasIniFileMapping says is mapped, when IniFileMapping sends
+  /// it to the registry, as the text of an INI file of that one section; nothing when it is
+  /// the file's.
   std::optional<std::string> MappedSectionText(const std::string& path,
                                                const std::string& section) const;
+  /// The INI file at path, parsed once and again only when its size or time changed; an
+  /// empty one when it is missing.
+  const IniFile& ParsedIniFile(const std::string& path);
   /// The bytes of a file of the machine; nothing when it cannot be read.
   std::optional<std::string> ReadBytes(const std::string& path) const;
 
@@ -80,6 +99,20 @@ class SimFiles final : public FileSystem {
   /// listed, a backslash, the name). Each serves the first open of its path only and the next
   /// listing drops them all, so no later question gets facts older than the scan in hand.
   std::unordered_map<std::string, ListedFile> listed_;
+  /// A parsed INI file with the size and time of the host file it was read from.
+  struct CachedIniFile {
+    std::filesystem::path host;
+    std::uint64_t size = 0;
+    std::filesystem::file_time_type lastWrite;
+    IniFile file;
+  };
+  /// The INI files read, by the path the program names them with.
+  std::unordered_map<std::string, CachedIniFile> iniFiles_;
+  /// HasIniFileMapping's answers, by path.
+  std::unordered_map<std::string, bool> iniFileMappings_;
+  const IniFile missingIniFile_{std::string_view()};
+  /// Each drive folder's host path with links followed, found on first need.
+  mutable std::unordered_map<std::string, std::string> resolvedDrives_;
 };
 
 }  // namespace kdx

@@ -16,6 +16,7 @@ constexpr std::uint32_t kProcessIdSize = 4;
 constexpr std::size_t kExeFileLength = 259;
 constexpr std::uintptr_t kProgramModule = 0x400000;
 constexpr std::uint64_t kShutdownPrivilegeLuid = 19;
+constexpr std::uint32_t kIdleProcessId = 0;
 constexpr char kShutdownPrivilegeName[] = "SESHUTDOWNPRIVILEGE";
 constexpr std::uint32_t kPlatformNt = 2;
 
@@ -202,7 +203,8 @@ std::unique_ptr<ProcessHandle> SimServicesProcesses::OpenProcess(std::uint32_t a
   const auto& list = config_.processes.list;
   const auto found = std::find_if(
       list.begin(), list.end(), [&](const SimProcess& process) { return process.id == processId; });
-  if (found == list.end()) {
+  // The idle process (id 0) is listed by EnumProcesses but never opens, whoever asks.
+  if (processId == kIdleProcessId || found == list.end()) {
     error = kErrorInvalidParameter;
     return nullptr;
   }

@@ -1,5 +1,8 @@
 #include "platform/sim/version_info.h"
 
+#include <algorithm>
+
+#include "platform/sim/ne_resource.h"
 #include "platform/sim/pe_file_resource.h"
 #include "platform/sim/pe_headers.h"
 #include "platform/sim/pe_image.h"
@@ -151,12 +154,23 @@ std::optional<std::string> VersionInfoBlock(std::string_view image, std::uint16_
           FindPeResource(image, kResourceTypeVersion, kVersionInfoId, userLanguage)) {
     return data;
   }
-  return FindPeResourceInFile(image, kResourceTypeVersion, kVersionInfoId, userLanguage);
+  if (std::optional<std::string> data =
+          FindPeResourceInFile(image, kResourceTypeVersion, kVersionInfoId, userLanguage)) {
+    return data;
+  }
+  return NeVersionInfoBuffer(image);
 }
 
 std::optional<std::string> QueryVersionValue(std::string_view block, std::string_view subBlock) {
   std::string buffer = FilledBuffer(block);
-  if (IsSixteenBit(buffer)) return std::nullopt;
+  if (IsSixteenBit(buffer)) {
+    // A 16-bit block is the buffer itself; texts end at their NUL, as the caller reads them.
+    std::optional<std::string> value = QuerySixteenBitValue(block, subBlock);
+    if (value && subBlock.starts_with("\\StringFileInfo")) {
+      value->erase(std::min(value->find('\0'), value->size()));
+    }
+    return value;
+  }
   const std::optional<Node> node = FindNode(buffer, subBlock);
   if (!node) return std::nullopt;
   const std::optional<std::uint64_t> value = ValuePosition(buffer, *node);

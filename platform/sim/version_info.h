@@ -9,9 +9,10 @@ namespace kdx {
 
 /// The version resource (type 16, id 1) of a file as GetFileVersionInfoA copies it: the
 /// resource's data bytes, found as FindPeResource finds them for userLanguage, or else, when
-/// the loader finds none, as FindPeResourceInFile reads them. Nothing when neither finds one
-/// (GetFileVersionInfoSizeA gives 0); otherwise GetFileVersionInfoSizeA gives twice the
-/// block's size plus 4, also for an empty block.
+/// the loader finds none, as FindPeResourceInFile reads them; for such a block
+/// GetFileVersionInfoSizeA gives twice the block's size plus 4, also for an empty block. Of a
+/// 16-bit (NE) file, the whole buffer as NeVersionInfoBuffer fills it. Nothing when none is
+/// found (GetFileVersionInfoSizeA gives 0).
 std::optional<std::string> VersionInfoBlock(std::string_view image, std::uint16_t userLanguage);
 
 /// VerQueryValueA on a block from VersionInfoBlock, copied by GetFileVersionInfoA into a
@@ -27,8 +28,9 @@ std::optional<std::string> VersionInfoBlock(std::string_view image, std::uint16_
 ///   the caller reads on to the first NUL there, so a value without NUL ends where the conversion
 ///   ends, an empty value (length 0) gives "", and a value length counted in bytes stops at the
 ///   value's own NUL.
-/// Nothing when a part is not found, the block is too short, or the block is a 16-bit one
-/// (its sixth byte a printable ASCII character), which is not decoded.
+/// A 16-bit block (its fifth byte, the root key's first, a printable ASCII character) is read as
+/// QuerySixteenBitValue reads it, a "\StringFileInfo" text up to its first NUL. Nothing when a
+/// part is not found or the block is too short.
 std::optional<std::string> QueryVersionValue(std::string_view block, std::string_view subBlock);
 
 }  // namespace kdx

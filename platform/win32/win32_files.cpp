@@ -186,6 +186,21 @@ class Win32Files final : public FileSystem {
     return ERROR_SUCCESS;
   }
 
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+      char* name = nullptr;
+      const DWORD length =
+          ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &name);
+      if (length == 0) return LastError();
+      if (length < buffer.size()) {
+        fullPath.assign(buffer.data(), length);
+        return ERROR_SUCCESS;
+      }
+      buffer.resize(length);
+    }
+  }
+
   long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override {
     const DWORD found = ::GetFileAttributesA(path.c_str());
     if (found == INVALID_FILE_ATTRIBUTES) return LastError();
@@ -197,7 +212,10 @@ class Win32Files final : public FileSystem {
     entries.clear();
     WIN32_FIND_DATAA data{};
     const FindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &data));
-    if (search.Get() == INVALID_HANDLE_VALUE) return LastError();
+    // A drive's root lists no "." and "..": an empty one has nothing that matches.
+    if (search.Get() == INVALID_HANDLE_VALUE) {
+      return ::GetLastError() == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : LastError();
+    }
     do {
       entries.push_back({data.cFileName, data.dwFileAttributes, FileTimeValue(data.ftLastWriteTime),
                          SizeValue(data.nFileSizeHigh, data.nFileSizeLow)});

@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the PE resource readers, both as a file and as a version block,
+// Feeds arbitrary bytes to the PE and NE resource readers, both as a file and as a version block,
 // with the queries the program makes: no input may crash them, make them read outside it or
 // run away with time or memory.
 #include <cstddef>

@@ -186,10 +186,48 @@ TYPED_TEST_P(FileSystemContract, ReadsVersionResources) {
   EXPECT_NE(files.GetFileVersionInfoA(this->PathOf("plain.txt"), block), kErrorSuccess);
 }
 
+// GetFullPathNameA resolves a path by its spelling alone: the folders need not exist.
+TYPED_TEST_P(FileSystemContract, MakesPathsAbsoluteAsTheSystemDoes) {
+  static const struct {
+    const char* path;
+    const char* full;
+  } kCases[] = {
+      {"C:/Kelmo/DLP5", "C:\\Kelmo\\DLP5"},
+      {"C:\\Common\\.\\Files", "C:\\Common\\Files"},
+      {"C:\\Kelmo\\x\\..\\DLP4", "C:\\Kelmo\\DLP4"},
+      {"C:\\Temp\\.\\User\\lock.tmp", "C:\\Temp\\User\\lock.tmp"},
+      {"C:/Temp/Sys\\lock2.tmp", "C:\\Temp\\Sys\\lock2.tmp"},
+      {"C:\\..\\..\\Temp", "C:\\Temp"},
+      {"C:\\Windows\\..\\..", "C:\\"},
+      {"C:\\Temp\\\\\\User\\", "C:\\Temp\\User\\"},
+      {"C:\\Temp\\.", "C:\\Temp"},
+      {"C:\\Temp\\User\\..", "C:\\Temp"},
+      {"C:\\Temp.\\lock.tmp. .", "C:\\Temp\\lock.tmp"},
+      {"C:\\", "C:\\"},
+  };
+  for (const auto& c : kCases) {
+    std::string full;
+    EXPECT_EQ(this->Files().GetFullPathNameA(c.path, full), kErrorSuccess) << c.path;
+    EXPECT_EQ(full, c.full) << c.path;
+  }
+  std::string full;
+  EXPECT_NE(this->Files().GetFullPathNameA("", full), kErrorSuccess);
+}
+
+// At a drive's root the system lists no "." and "..": an empty root is an empty folder.
+TYPED_TEST_P(FileSystemContract, ListsAnEmptyDriveRootAsEmpty) {
+  const std::optional<std::string> root = this->machine_.EmptyDriveRoot();
+  if (!root) GTEST_SKIP() << "no empty drive to list here";
+  std::vector<FolderEntryData> entries{{"stale", 0, 0, 0}};
+  EXPECT_EQ(this->Files().ListFolder(*root, entries), kErrorSuccess);
+  EXPECT_TRUE(entries.empty());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, TellsAnOpenFilesInformationAndReadsAtOffsets,
                             RefusesWhatCannotBeOpened, TellsAttributesOfFilesAndFolders,
                             TellsAFileWithoutAttributesNormal, ListsAFolderWithItsDots,
                             FileExistsOnlyForFilesWithDosDates, ReadsProfileStrings, ReadsShortcuts,
-                            ReadsVersionResources);
+                            ReadsVersionResources, MakesPathsAbsoluteAsTheSystemDoes,
+                            ListsAnEmptyDriveRootAsEmpty);
 
 }  // namespace kdx::test

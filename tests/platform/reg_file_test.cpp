@@ -352,12 +352,14 @@ TEST(RegFileTest, Version5StringTypesHoldUtf16Bytes) {
   // regedit writes hex(1), hex(2) and hex(7) of a version 5 file in UTF-16; the ANSI view
   // halves them. Other types keep their bytes.
   const std::string v5 = "Windows Registry Editor Version 5.00\n[HKLM\\A]\n";
-  EXPECT_EQ(Parse(v5 + "\"e\"=hex(2):25,00,41,00,25,00,00,00\n"), (Items{"[80000002]A", "e|2|25 41 25 00"}));
+  EXPECT_EQ(Parse(v5 + "\"e\"=hex(2):25,00,41,00,25,00,00,00\n"),
+            (Items{"[80000002]A", "e|2|25 41 25 00"}));
   EXPECT_EQ(Parse(v5 + "\"m\"=hex(7):61,00,00,00,e4,00,00,00,00,00\n"),
             (Items{"[80000002]A", "m|7|61 00 e4 00 00"}));
   EXPECT_EQ(Parse(v5 + "\"b\"=hex:61,00\n"), (Items{"[80000002]A", "b|3|61 00"}));
   // A REGEDIT4 file holds them as 8-bit text already.
-  EXPECT_EQ(Parse("REGEDIT4\n[HKLM\\A]\n\"e\"=hex(2):25,00\n"), (Items{"[80000002]A", "e|2|25 00"}));
+  EXPECT_EQ(Parse("REGEDIT4\n[HKLM\\A]\n\"e\"=hex(2):25,00\n"),
+            (Items{"[80000002]A", "e|2|25 00"}));
 }
 
 TEST(RegFileTest, ReadsUtf8FilesWithBom) {

@@ -104,5 +104,23 @@ TEST_F(SimFilesReuseTest, VersionAfterTheCloseReadsTheFileAnew) {
   EXPECT_NE(Files().GetFileVersionInfoA(kFile, block), kErrorSuccess);
 }
 
+// An INI file is parsed once for all its questions, and read again when it changes: by size,
+// or by time alone.
+TEST_F(SimFilesReuseTest, IniFileIsReadAgainOnceItChanged) {
+  const std::string ini = "C:\\KDXTEST\\k.ini";
+  Put(ini, "[S]\r\nk=1\r\n");
+  const auto value = [&] { return Files().GetPrivateProfileStringA("S", "k", "", 2048, ini); };
+  EXPECT_EQ(value(), "1");
+  Put(ini, "[S]\r\nk=22\r\n");
+  EXPECT_EQ(value(), "22");
+  const std::filesystem::path host = *platform_->Files().HostPathOf(ini);
+  const auto written = std::filesystem::last_write_time(host);
+  Put(ini, "[S]\r\nk=33\r\n");
+  std::filesystem::last_write_time(host, written + std::chrono::seconds(2));
+  EXPECT_EQ(value(), "33");
+  std::filesystem::remove(host);
+  EXPECT_EQ(value(), "");
+}
+
 }  // namespace
 }  // namespace kdx::test

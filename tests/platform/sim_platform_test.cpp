@@ -143,15 +143,29 @@ TEST(SimPlatformTest, NeverLeavesTheDriveFolder) {
   TestMachine machine;
   machine.AddFile("C:\\WINDOWS\\win.ini", "x");
   const auto platform = machine.Load();
-  // ".." back to the drive's own folder
-  EXPECT_EQ(platform->Files().HostPathOf("C:\\WINDOWS\\..\\WINDOWS\\win.ini"), std::nullopt);
-  // ".." out of the drive to machine.json
+  // ".." that stays on the drive resolves as Windows resolves it, also past a missing folder
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\WINDOWS\\..\\WINDOWS\\win.ini"),
+                        machine.Dir() / "drive_c/WINDOWS/win.ini"));
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\absent\\..\\WINDOWS\\win.ini"),
+                        machine.Dir() / "drive_c/WINDOWS/win.ini"));
+  // ".." out of the drive to machine.json stops at the root
   EXPECT_EQ(platform->Files().HostPathOf("C:\\..\\machine.json"), std::nullopt);
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\..\\..\\WINDOWS\\win.ini"),
+                        machine.Dir() / "drive_c/WINDOWS/win.ini"));
   // forward slashes, which Windows takes as separators as well
   EXPECT_EQ(platform->Files().HostPathOf("C:\\WINDOWS/../../machine.json"), std::nullopt);
   // a forward slash between existing names
   EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:/windows/WIN.INI"),
                         machine.Dir() / "drive_c/WINDOWS/win.ini"));
+#ifndef _WIN32  // the machine's links are the POSIX host's symbolic links
+  // a host link that leads out of the drive folder leads nowhere, one inside it is followed
+  fs::create_directory_symlink(machine.Dir(), machine.Dir() / "drive_c/out");
+  fs::create_directory_symlink(machine.Dir() / "drive_c/WINDOWS", machine.Dir() / "drive_c/in");
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\out\\machine.json"), std::nullopt);
+  EXPECT_EQ(platform->Files().HostPathOf("C:\\out"), std::nullopt);
+  EXPECT_TRUE(NamesFile(platform->Files().HostPathOf("C:\\IN\\win.ini"),
+                        machine.Dir() / "drive_c/in/win.ini"));
+#endif
 }
 
 TEST(SimPlatformTest, FileExistsOnlyForFilesWithDosDates) {

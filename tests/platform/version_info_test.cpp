@@ -150,14 +150,39 @@ TEST(VersionInfoTest, RootLengthInsideAValue) {
 }
 
 // Blocks too short to hold a node, and 16-bit blocks, answer nothing.
-TEST(VersionInfoTest, RefusesShortAndSixteenBitBlocks) {
+TEST(VersionInfoTest, RefusesShortBlocksAndReadsSixteenBitOnes) {
   for (const std::string& block : {std::string(), std::string("\x10", 1), std::string(5, '\0')}) {
     EXPECT_EQ(QueryVersionValue(block, "\\VarFileInfo\\Translation"), std::nullopt);
   }
   // A 16-bit block has its key's first ANSI character where the 32-bit type lies.
   const std::string sixteenBit =
       std::string("\x20\x00\x00\x00", 4) + "VS_VERSION_INFO" + std::string(13, '\0');
-  EXPECT_EQ(QueryVersionValue(sixteenBit, "\\"), std::nullopt);
+  EXPECT_EQ(QueryVersionValue(sixteenBit, "\\"), "");
+  EXPECT_EQ(QueryVersionValue(sixteenBit, "\\VarFileInfo"), std::nullopt);
+}
+
+// 16-bit (NE) files, as Wine makes its own (tests/data/ne): the version resource from the NE
+// resource table in a buffer of the size Windows gives it, read with 8-bit keys. Each is held
+// to the real calls by the differential test under Wine.
+TEST(VersionInfoTest, ReadsSixteenBitFiles) {
+  const auto ne = [](const char* name) {
+    return test::ReadFileBytes(std::filesystem::path(KDX_SOURCE_DIR) / "tests/data/ne" / name);
+  };
+  const struct {
+    const char* name;
+    std::vector<std::string> reads;
+  } kCases[] = {
+      {"mouse.drv", {"040904E4", "1.0", "10.0.0.0", "Microsoft Corporation"}},
+      {"ole2nls.dll", {"040904E4", "1.0", "2.10.3050.1", "Microsoft Corporation"}},
+      {"shell.dll", {"040904E4", "1.0", "4.0", "Microsoft Corporation"}},
+  };
+  for (const auto& c : kCases) {
+    const std::optional<std::string> block = VersionInfoBlock(ne(c.name), 0x0407);
+    ASSERT_TRUE(block) << c.name;
+    EXPECT_EQ(ProgramReads(*block), c.reads) << c.name;
+  }
+  // a PE file's readers find nothing in an NE file cut short of its resource
+  EXPECT_EQ(VersionInfoBlock(ne("mouse.drv").substr(0, 0x80), 0x0407), std::nullopt);
 }
 
 // A block cut anywhere reads no further than its buffer and never yields more text than the

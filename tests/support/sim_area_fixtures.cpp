@@ -23,7 +23,8 @@ constexpr char kAreaFacts[] = R"(
       {"name": "KdxContractLocked", "displayName": "KDX Contract Locked", "access": ["0x1"]},
       {"name": "KdxContractSvc", "displayName": "KDX Contract Test"},
       {"name": "PlugPlay", "displayName": "Plug and Play Service", "state": 4}]},
-  "processes": {"list": [{"id": 8, "path": "C:\\windows\\system32\\services.exe"},
+  "processes": {"list": [{"id": 0, "path": "[System Process]"},
+                         {"id": 8, "path": "C:\\windows\\system32\\services.exe"},
                          {"id": 32, "path": "Z:\\build\\win32\\kdx_win32_tests.exe"}]},
   "mutexes": [{"name": "KdxContractMutex"}],
   "spooler": {

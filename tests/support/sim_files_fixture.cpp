@@ -44,6 +44,11 @@ void SimFilesFixture::Lock(const std::string& relative) {
   facts_[kRoot + relative]["openError"] = "32";
 }
 
+std::optional<std::string> SimFilesFixture::EmptyDriveRoot() {
+  std::filesystem::create_directories(machine_.Dir() / "drive_e");
+  return "E:\\";
+}
+
 Platform& SimFilesFixture::Machine() {
   if (!platform_) {
     std::string files;

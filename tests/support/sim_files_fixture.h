@@ -30,6 +30,8 @@ class SimFilesFixture {
   /// Makes every open of the file fail as a file another program holds without sharing.
   void Lock(const std::string& relative);
   Platform& Machine();
+  /// The root of a drive without any entry, made for the test.
+  std::optional<std::string> EmptyDriveRoot();
 
   static std::optional<std::string> Differs(FilesDifference) { return std::nullopt; }
 

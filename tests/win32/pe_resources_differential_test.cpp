@@ -139,6 +139,57 @@ INSTANTIATE_TEST_SUITE_P(PeFiles, DifferentialFile,
                                            "corkami_version_cust.exe", "corkami_resourceloop.exe",
                                            "corkami_resource_string.exe", "kdx_resources.dll"));
 
+/// The 16-bit (NE) files to hold the readers to: those of the test data, and every NE file of
+/// the system folder (Wine's prefix holds its own 16-bit modules there as NE files).
+std::vector<std::string> NeFiles() {
+  std::vector<std::string> paths;
+  const std::filesystem::path data = std::filesystem::path(KDX_SOURCE_DIR) / "tests/data/ne";
+  for (const auto& entry : std::filesystem::directory_iterator(data)) {
+    paths.push_back(entry.path().string());
+  }
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(system, ec)) {
+    if (!entry.is_regular_file(ec) || entry.file_size(ec) > (1U << 20)) continue;
+    const std::string bytes = test::ReadFileBytes(entry.path().string());
+    const std::size_t header =
+        bytes.size() >= 0x40
+            ? static_cast<unsigned char>(bytes[0x3C]) | static_cast<unsigned char>(bytes[0x3D]) << 8
+            : 0;
+    if (bytes.starts_with("MZ") && header + 2 <= bytes.size() &&
+        bytes.compare(header, 2, "NE") == 0) {
+      paths.push_back(entry.path().string());
+    }
+  }
+  return paths;
+}
+
+// Every 16-bit file answers the program's queries as Windows does, and its buffer has the size
+// GetFileVersionInfoSizeA gives.
+TEST(DifferentialVersion, SixteenBitFilesAsWindows) {
+  const std::vector<std::string> paths = NeFiles();
+  ASSERT_GE(paths.size(), 3u);
+  int withVersion = 0;
+  for (const std::string& path : paths) {
+    const std::string image = test::ReadFileBytes(path);
+    const std::optional<std::string> block = VersionInfoBlock(image, UserLanguage());
+    const DWORD windowsSize = ::GetFileVersionInfoSizeA(path.c_str(), nullptr);
+    if (windowsSize <= 0x20000) EXPECT_EQ(block ? block->size() : 0, windowsSize) << path;
+    const auto windows = [&](const std::string& subBlock, bool binary) {
+      return WindowsQuery(path, subBlock, binary);
+    };
+    const auto readers = [&](const std::string& subBlock, bool) -> std::optional<std::string> {
+      if (!block) return std::nullopt;
+      return QueryVersionValue(*block, subBlock);
+    };
+    const std::vector<std::string> reads = ProgramReads(windows);
+    EXPECT_EQ(ProgramReads(readers), reads) << path;
+    withVersion += reads.size() > 1 ? 1 : 0;
+  }
+  EXPECT_GE(withVersion, 3) << "of " << paths.size() << " NE files";
+}
+
 /// Writes bytes as a file in folder and gives its path.
 std::string WriteImage(const TempFolder& folder, const std::string& name,
                        const std::string& bytes) {

@@ -85,6 +85,12 @@ class Win32FilesFixtureOf {
   }
 
   Platform& Machine() { return platform_; }
+  /// The test prefix's drive K:, which wine_prefix.sh maps to an empty folder; nothing where
+  /// the system has no such drive.
+  static std::optional<std::string> EmptyDriveRoot() {
+    if (::GetDriveTypeA("K:\\") == DRIVE_NO_ROOT_DIR) return std::nullopt;
+    return "K:\\";
+  }
 
   static std::optional<std::string> Differs(FilesDifference difference) {
     if (!testing::RunningUnderWine()) return std::nullopt;

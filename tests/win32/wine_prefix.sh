@@ -25,6 +25,9 @@ case $command in
     for file in "$fixtures"/*.reg; do
       wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
     done
+    # K: is a drive with nothing on it, for the listing of an empty drive root.
+    mkdir -p "$WINEPREFIX/empty-drive"
+    ln -sfn "$WINEPREFIX/empty-drive" "$WINEPREFIX/dosdevices/k:"
     # The registry reaches disk when the server ends; later tests start it again.
     wineserver -w
     echo "Wine prefix ready: $WINEPREFIX"

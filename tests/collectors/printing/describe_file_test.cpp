@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "collectors/printing/file_inventory.h"
 #include "platform/errors.h"
+#include "support/test_data.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -72,6 +75,28 @@ TEST(DescribeFile, FileThatDoesNotOpenLeavesTheListAlone) {
   EXPECT_EQ(run.ListedFiles(), Lines{});
   // messages ran after each attempt
   EXPECT_EQ(run.ui.messagePumps, 4);
+}
+
+// A driver store file of 5,000,000,000 bytes (sparse on the host): the row shows the low 32
+// bits of its size, and its version comes from the resource at its start without the rest
+// of the file being read into memory.
+TEST(DescribeFile, HugeFileShowsTheLowBitsOfItsSizeAndItsVersion) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a 32-bit host can neither map nor hold a file of 5 GB";
+#endif
+  TestMachine machine(MachineWithFiles(
+      R"("C:\\WINDOWS\\system32\\DRVSTORE\\huge.sys": {"lastWrite": "2007-12-19 10:15:02"})"));
+  machine.AddFile("C:\\WINDOWS\\system32\\DRVSTORE\\huge.sys",
+                  test::TestDataFile("pe/kdx_sample_version.dll"));
+  const auto platform = machine.Load();
+  std::filesystem::resize_file(
+      *platform->Files().HostPathOf("C:\\WINDOWS\\system32\\DRVSTORE\\huge.sys"), 5000000000ULL);
+  test::FolderRun run(machine);
+  ScanFolder(run.context, "C:\\WINDOWS\\system32\\DRVSTORE", "", true);
+  EXPECT_EQ(
+      test::TableLines(run.context),
+      Lines{"C:\\WINDOWS\\system32\\DRVSTORE\\huge.sys\t19.12.2007 10:15:02; 705032704 Byte; A; "
+            "Version: 2.0 / 2.0.0.14"});
 }
 
 }  // namespace

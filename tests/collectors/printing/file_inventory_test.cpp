@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "support/counting_platform.h"
@@ -109,6 +110,39 @@ TEST(ScanFolderTree, OwnFilesFirstThenEachSubfolderWhole) {
   EXPECT_EQ(run.ListedFiles(), (Lines{"A.DLL in C:\\KDX\\", "B.DLL in C:\\KDX\\",
                                       "DEEP.DLL in C:\\KDX\\SUB\\", "Z.DLL in C:\\KDX\\SUB2\\"}));
   EXPECT_EQ(TableLines(run.context), Lines{});
+}
+
+// Folder links (reparse points) are not entered: neither host links back into the tree nor
+// folders machine.json marks as links; a link out of the drive leads nowhere.
+TEST(ScanFolderTree, SkipsFolderLinks) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the machine's links are the POSIX host's symbolic links";
+#endif
+  KdxFolder machine;
+  const std::filesystem::path kdx = machine.Dir() / "drive_c" / "KDX";
+  std::filesystem::create_directory_symlink(kdx, kdx / "sub" / "back");
+  std::filesystem::create_directory_symlink(kdx / "sub", kdx / "sub2" / "across");
+  std::filesystem::create_directory_symlink(machine.Dir(), machine.Dir() / "drive_c" / "out");
+  test::FolderRun run(machine);
+  ScanFolderTree(run.context, "C:\\KDX", "", false);
+  ScanFolderTree(run.context, "C:\\out", "", false);
+  EXPECT_EQ(run.ListedFiles(), (Lines{"A.DLL in C:\\KDX\\", "B.DLL in C:\\KDX\\",
+                                      "DEEP.DLL in C:\\KDX\\SUB\\", "Z.DLL in C:\\KDX\\SUB2\\"}));
+  EXPECT_EQ(TableLines(run.context), Lines{"C:\\out\tVerzeichnis nicht gefunden"});
+}
+
+// A folder is listed under its absolute form however the caller spells it, so one folder is
+// one line of the file list.
+TEST(ScanFolder, ListsFilesUnderTheFoldersAbsoluteForm) {
+  const KdxFolder machine;
+  test::FolderRun run(machine);
+  for (const char* spelling :
+       {"C:/KDX/sub", "C:\\KDX\\.\\sub", "C:\\KDX\\x\\..\\sub\\", "C:\\KDX\\sub"}) {
+    ScanFolder(run.context, spelling, "", true);
+  }
+  const std::string row = "C:\\KDX\\sub\\deep.dll\t19.12.2007 10:15:02; 1 Byte; A; Version:  / ";
+  EXPECT_EQ(TableLines(run.context), Lines(4, row));
+  EXPECT_EQ(run.ListedFiles(), Lines{"DEEP.DLL in C:\\KDX\\SUB\\"});
 }
 
 constexpr char kDriverDir[] = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\";

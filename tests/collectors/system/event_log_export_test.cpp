@@ -303,8 +303,9 @@ TEST(ExportEventLog, MalformedRecordEndsTheLogWithTheErrorRow) {
                       "nicht im Datensatz (Length 72)"}));
 }
 
-// Each source's message file is looked up and loaded once per log, whatever the order of the
-// records; the rows are those of a load per record.
+// Each source's message file is looked up once per log, whatever the order of the records, and
+// the two sources that name one file (one spelling with %SystemRoot%, one without) share its
+// one load; the rows are those of a load per record.
 TEST(ExportEventLog, LoadsEachMessageFileOnce) {
   int loads = 0;
   EXPECT_EQ(
@@ -317,7 +318,33 @@ TEST(ExportEventLog, LoadsEachMessageFileOnce) {
             "Information|Kdx\t06.12.2026 10:00:03", "\tDrei: e, %2, %3.\r\n",
             "Information|Zwei\t06.12.2026 10:00:04", "\tDienst %1 meldet %2.\r\n",
             "Information|Ohne\t06.12.2026 10:00:05", "Information|Ohne\t06.12.2026 10:00:06"}));
-  EXPECT_EQ(loads, 2);
+  EXPECT_EQ(loads, 1);
+}
+
+// More message files than the export keeps loaded, each source's record twice in turn: files
+// that dropped out are loaded again, and every record still has its message.
+TEST(ExportEventLog, MessageFilesBeyondTheLoadedOnesLoadAgain) {
+  std::string log;
+  std::string reg;
+  Rows expected;
+  for (int round = 0; round < 2; ++round) {
+    for (int n = 0; n < 20; ++n) {
+      const std::string source = "Quelle" + std::to_string(n);
+      char time[32];
+      std::snprintf(time, sizeof time, "2026-12-06 09:%02d:%02d", round, n);
+      log = Record(source, "error", "4", time) + log;
+      expected.push_back("ERROR|" + source + "\t" +
+                         "06.12.2026 10:" + std::string(time).substr(14));
+      expected.push_back("\tOhne Einf\xFCgungen\r\n");
+      if (round > 0) continue;
+      // twenty spellings of one file, so that each is a file of its own to the export
+      std::string path = "C:\\\\WINDOWS";
+      for (int dot = 0; dot < n; ++dot) path += "\\\\.";
+      reg += SourceKey(source, "\"" + path + "\\\\system32\\\\..\\\\system32\\\\kdxmsg.dll\"");
+    }
+  }
+  EventLogRun run(log, reg);
+  EXPECT_EQ(run.Export(), expected);
 }
 
 // A real System log whose ring has wrapped: every live record, newest first, each one row

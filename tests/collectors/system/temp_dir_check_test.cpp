@@ -83,6 +83,24 @@ TEST(CheckTempDir, SameFolderTwiceWithDoubledBackslashAndFileErrors) {
   EXPECT_EQ(run.ListedFiles(), Lines{"B.LOG in C:\\TEMP\\"});
 }
 
+TEST(CheckTempDir, FileErrorsNameTheAbsolutePathAndDotsResolve) {
+  // the registry spells the folder with ".", the process with "/" and ".." through a folder
+  // that does not exist
+  const TempMachine machine(
+      R"({"TEMP": "C:/Temp/Sys/../../Temp/User"})",
+      R"({"C:\\Temp\\User\\lock.tmp": {"lastWrite": "2026-12-06 08:00:00", "openError": 32}})",
+      {"C:\\Temp\\User\\lock.tmp"},
+      std::string(kRegTempKey) + "\"TEMP\"=\"C:\\\\Temp\\\\.\\\\User\"\n");
+  test::FolderRun run(machine);
+  CheckTempDir(run.context);
+  const std::string locked =
+      "ERROR(CheckTMPDir)\tDatei C:\\Temp\\User\\lock.tmp kann nicht ge\366ffnet werden. Der "
+      "Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird";
+  EXPECT_EQ(TableLines(run.context),
+            (Lines{"[Check TEMP Dir]\t", "C:\\Temp\\.\\User\\lock.tmp\t", locked,
+                   "C:/Temp/Sys/../../Temp/User\\lock.tmp\t", locked, "[END Check TEMP Dir]\t"}));
+}
+
 TEST(CheckTempDir, MissingAndUnreadableFolders) {
   struct Case {
     const char* environment;
