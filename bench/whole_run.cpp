@@ -508,6 +508,14 @@ class RecordingFiles final : public FileSystem {
     if (error == kErrorSuccess) file = std::make_unique<RecordingOutput>(std::move(file), id, log_);
     return error;
   }
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override {
+    log_.Add("fullpath|" + path, [path](Replay& r) {
+      std::string answer;
+      r.machine.Files().GetFullPathNameA(path, answer);
+      r.Walk(answer);
+    });
+    return files_.GetFullPathNameA(path, fullPath);
+  }
 
  private:
   FileSystem& files_;

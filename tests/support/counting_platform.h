@@ -45,6 +45,9 @@ class CountingFiles final : public FileSystem {
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override {
     return files_.CreateOutputFile(path, file);
   }
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override {
+    return files_.GetFullPathNameA(path, fullPath);
+  }
 
   std::map<std::string, int> opens;
   std::map<std::string, int> attributeQueries;
