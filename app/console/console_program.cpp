@@ -3,6 +3,8 @@
 #include "app/console/console_front_end.h"
 #include "app/exit_codes.h"
 #include "app/run_report.h"
+#include "platform/capture/capture_platform.h"
+#include "platform/capture/capture_writer.h"
 
 namespace kdx {
 
@@ -10,6 +12,27 @@ int RunConsoleReport(Platform& platform, const ConsoleOptions& options, ConsoleS
   ConsoleFrontEnd frontEnd(options, streams);
   RunContext context(platform, frontEnd);
   return ExitCodeFor(RunReport(context));
+}
+
+int RunCapturedConsoleReport(Platform& machine, const ConsoleOptions& options,
+                             ConsoleStreams streams, std::uint16_t userLanguage) {
+  CapturePlatform capture(machine);
+  const int status = RunConsoleReport(capture, options, streams);
+  CaptureTotals totals;
+  const std::string problem =
+      WriteCapture(capture.Record(), machine, options.captureDir, userLanguage, totals);
+  if (!problem.empty()) {
+    std::fprintf(streams.err, "kdxinfo: capture: %s\n", streams.toTerminal(problem).c_str());
+    return kExitFailed;
+  }
+  std::fprintf(
+      streams.out, "%s\n",
+      streams
+          .toTerminal("Capture in " + options.captureDir + ": " + std::to_string(totals.keys) +
+                      " keys, " + std::to_string(totals.files) + " files, " +
+                      std::to_string(totals.bytes) + " bytes")
+          .c_str());
+  return status;
 }
 
 }  // namespace kdx
