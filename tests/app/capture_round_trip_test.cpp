@@ -63,6 +63,28 @@ TEST_P(CaptureRoundTrip, ReplayGivesTheCapturedReport) {
 INSTANTIATE_TEST_SUITE_P(SampleMachines, CaptureRoundTrip,
                          testing::Values("winxp_de", "win98se_de"));
 
+// Found under Wine: a subkey whose name the A calls cannot spell ("??????" for one in another
+// script) is listed but never opens, so the export leaves it out; the replay must too.
+TEST(CaptureReplay, ASubkeyThatNeverOpenedStaysShut) {
+  test::TestMachine machine(test::XpJsonWith(
+      R"("registryAccess": {"HKEY_CURRENT_USER\\Control Panel\\International\\??????": []})"));
+  machine.AddReg("intl.reg",
+                 "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"
+                 "\"sTime\"=\":\"\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Control Panel\\International\\??????]\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Control Panel\\International\\Geo]\r\n\"Nation\"=\"94\"\r\n");
+  const auto platform = machine.Load();
+  CapturePlatform capture(*platform);
+  const std::string captured = ReportOf(capture, machine.OutputDir() / "captured.txt");
+  ASSERT_NE(captured.find("International\\Geo]"), std::string::npos);
+  ASSERT_EQ(captured.find("??????"), std::string::npos);
+  const fs::path dir = machine.Dir() / "capture";
+  CaptureTotals totals;
+  ASSERT_EQ(WriteCapture(capture.Record(), *platform, dir.string(), 0x0407, totals), "");
+  SimPlatform replay(dir);
+  ExpectSameLines(ReportOf(replay, machine.OutputDir() / "replayed.txt"), captured);
+}
+
 TEST(CaptureReplay, RefusesACaptureCutShort) {
   const fs::path dir = fs::temp_directory_path() / "kdx_capture_cut";
   fs::remove_all(dir);
