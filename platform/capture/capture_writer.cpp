@@ -55,6 +55,8 @@ class Writer {
     totals_.bytes += bytes.size();
   }
   bool Folder(const std::string& relative) {
+    // Every file names its folders again; each is made once.
+    if (!made_.insert(relative).second) return true;
     if (MakeFolder(relative.empty() ? folder_ : folder_ + "/" + relative)) return true;
     if (problem_.empty()) problem_ = "cannot make the folder " + folder_ + "/" + relative;
     return false;
@@ -67,6 +69,7 @@ class Writer {
   std::string folder_;
   CaptureTotals& totals_;
   std::string problem_;
+  std::set<std::string> made_;
 };
 
 // --- machine.json ---
@@ -307,6 +310,7 @@ void AddSpooler(const CaptureRecord& record, JsonObject& json) {
   while (!errors.empty() && errors.back() == 0) errors.pop_back();
   if (!errors.empty()) {
     std::vector<std::string> codes;
+    codes.reserve(errors.size());
     for (const long code : errors) codes.push_back(std::to_string(code));
     spooler.Add("enumPortsErrors", JsonArray(codes));
   }
@@ -362,6 +366,8 @@ struct FileFacts {
 FileFacts CopyFile(Writer& writer, const CapturedFile& file, const std::string& relative) {
   FileFacts facts;
   CFile out = writer.Create(relative);
+  // A file only listed is known by its listing: it is not opened again.
+  if (file.use != FileUse::Copied && file.lastWriteTime && file.attributes) return facts;
   std::unique_ptr<InputFile> in;
   if (writer.Machine().Files().OpenInputFile(file.path, in) != kErrorSuccess) return facts;
   FileInformation information;
