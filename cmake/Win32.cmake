@@ -146,7 +146,7 @@ set(KDX_HOST_KDXINFO ${CMAKE_CURRENT_SOURCE_DIR}/build/host/kdxinfo CACHE FILEPA
 add_test(NAME win32_capture_round_trip
          COMMAND ${KDX_WINE_SCRIPTS}/capture_round_trip.sh ${KDX_WINE_PREFIX}
                  $<TARGET_FILE:kdxinfo_console> ${KDX_HOST_KDXINFO}
-                 ${CMAKE_BINARY_DIR}/wine-artifacts)
+                 ${CMAKE_BINARY_DIR}/wine-artifacts ${CMAKE_CURRENT_SOURCE_DIR}/samples)
 set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window win32_registry_block
                    win32_report_reader win32_capture_round_trip)
 set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
