@@ -1,5 +1,8 @@
 #include "app/console/console_program.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/console/console_front_end.h"
 #include "app/exit_codes.h"
 #include "app/run_report.h"
@@ -16,6 +19,13 @@ int RunConsoleReport(Platform& platform, const ConsoleOptions& options, ConsoleS
 
 int RunCapturedConsoleReport(Platform& machine, const ConsoleOptions& options,
                              ConsoleStreams streams, std::uint16_t userLanguage) {
+  // Files of an earlier capture would mix with this one's (a .reg of another PC, say).
+  if (std::FILE* earlier = std::fopen((options.captureDir + "/machine.json").c_str(), "rb")) {
+    std::fclose(earlier);
+    std::fprintf(streams.err, "kdxinfo: capture: %s already holds a capture\n",
+                 streams.toTerminal(options.captureDir).c_str());
+    return kExitFailed;
+  }
   CapturePlatform capture(machine);
   const int status = RunConsoleReport(capture, options, streams);
   CaptureTotals totals;

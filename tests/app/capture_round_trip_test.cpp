@@ -3,8 +3,11 @@
 // the replay needs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
+#include "app/console/console_program.h"
+#include "app/exit_codes.h"
 #include "app/run_report.h"
 #include "platform/capture/capture_platform.h"
 #include "platform/capture/capture_writer.h"
@@ -83,6 +86,36 @@ TEST(CaptureReplay, ASubkeyThatNeverOpenedStaysShut) {
   ASSERT_EQ(WriteCapture(capture.Record(), *platform, dir.string(), 0x0407, totals), "");
   SimPlatform replay(dir);
   ExpectSameLines(ReportOf(replay, machine.OutputDir() / "replayed.txt"), captured);
+}
+
+std::string Same(std::string_view text) { return std::string(text); }
+bool NoFolder(const std::string&) { return false; }
+
+// A second capture into the same folder would leave the first one's files among its own.
+TEST(CaptureConsole, RefusesAFolderThatHoldsACapture) {
+  test::TestMachine machine;
+  const auto platform = machine.Load();
+  const fs::path dir = machine.Dir() / "capture";
+  fs::create_directories(dir);
+  std::FILE* earlier = std::fopen((dir / "machine.json").string().c_str(), "wb");
+  ASSERT_NE(earlier, nullptr);
+  std::fclose(earlier);
+  ConsoleOptions options;
+  options.assumeYes = true;
+  options.output = (machine.OutputDir() / "report.txt").string();
+  options.captureDir = dir.string();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const ConsoleStreams streams{stdin, out, err, &Same, &Same, &NoFolder};
+  EXPECT_EQ(RunCapturedConsoleReport(*platform, options, streams, 0x0407), kExitFailed);
+  std::rewind(err);
+  char message[512] = {};
+  EXPECT_NE(std::fgets(message, sizeof message, err), nullptr);
+  EXPECT_EQ(std::string(message),
+            "kdxinfo: capture: " + dir.string() + " already holds a capture\n");
+  EXPECT_FALSE(fs::exists(machine.OutputDir() / "report.txt"));
+  std::fclose(out);
+  std::fclose(err);
 }
 
 TEST(CaptureReplay, RefusesACaptureCutShort) {
