@@ -548,6 +548,8 @@ std::string Utf16z(std::string_view ansi) {
 
 void PadTo4(std::string& bytes) { bytes.resize((bytes.size() + 3) / 4 * 4, '\0'); }
 
+constexpr std::uint32_t kEvtSignature = 0x654C664C;  // "LfLe"
+
 // One EVENTLOGRECORD of the A call in the file's UTF-16 form; empty when it is malformed.
 std::string WideRecord(std::string_view record) {
   constexpr std::size_t kFixed = 56;
@@ -585,6 +587,7 @@ std::string WideRecord(std::string_view record) {
   PadTo4(wide);
   const auto length = static_cast<std::uint32_t>(wide.size() + 4);
   PutDword(wide, 0, length);
+  PutDword(wide, 4, kEvtSignature);
   wide.resize(length);
   PutDword(wide, length - 4, length);
   return wide;
@@ -594,7 +597,6 @@ std::string WideRecord(std::string_view record) {
 
 std::string EvtFileOfRecords(const std::vector<std::string>& newestFirst) {
   constexpr std::uint32_t kHeaderSize = 0x30;
-  constexpr std::uint32_t kSignature = 0x654C664C;  // "LfLe"
   constexpr std::uint32_t kEofSize = 0x28;
   std::string body;
   std::uint32_t oldest = 1;
@@ -608,7 +610,7 @@ std::string EvtFileOfRecords(const std::vector<std::string>& newestFirst) {
   }
   const auto end = static_cast<std::uint32_t>(kHeaderSize + body.size());
   std::string header(kHeaderSize, '\0');
-  const std::uint32_t headerFields[] = {kHeaderSize, kSignature,     1, 1, kHeaderSize, end, next,
+  const std::uint32_t headerFields[] = {kHeaderSize, kEvtSignature,  1, 1, kHeaderSize, end, next,
                                         oldest,      end + kEofSize, 0, 0, kHeaderSize};
   for (std::size_t i = 0; i < 12; ++i) PutDword(header, i * 4, headerFields[i]);
   std::string eof(kEofSize, '\0');

@@ -3,6 +3,7 @@
 // writes, and find no more records than it was given.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string file = kdx::EvtFileOfRecords(records);
   try {
     if (kdx::ReadEvtFile(file, "capture.evt").size() > records.size()) __builtin_trap();
-  } catch (const kdx::MachineError&) {
+  } catch (const kdx::MachineError& error) {
+    std::fprintf(stderr, "refused: %s\n", error.what());
     __builtin_trap();
   }
   return 0;
