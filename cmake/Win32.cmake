@@ -139,8 +139,16 @@ add_test(NAME win32_registry_block
 add_test(NAME win32_report_reader
          COMMAND ${KDX_WINE_SCRIPTS}/report_reader_check.sh ${KDX_WINE_PREFIX}
                  $<TARGET_FILE:kdxinfo_console> ${CMAKE_BINARY_DIR}/wine-artifacts)
+# The capture made under Wine, replayed by the host program (scripts/test-all.sh builds it
+# first).
+set(KDX_HOST_KDXINFO ${CMAKE_CURRENT_SOURCE_DIR}/build/host/kdxinfo CACHE FILEPATH
+    "The host program that replays the captures")
+add_test(NAME win32_capture_round_trip
+         COMMAND ${KDX_WINE_SCRIPTS}/capture_round_trip.sh ${KDX_WINE_PREFIX}
+                 $<TARGET_FILE:kdxinfo_console> ${KDX_HOST_KDXINFO}
+                 ${CMAKE_BINARY_DIR}/wine-artifacts ${CMAKE_CURRENT_SOURCE_DIR}/samples)
 set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window win32_registry_block
-                   win32_report_reader)
+                   win32_report_reader win32_capture_round_trip)
 set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
   FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300)
 # Runs the report in every Windows version Wine can play, from 95 to 10.

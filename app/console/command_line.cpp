@@ -31,8 +31,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandL
   CommandLine line;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const Argument argument = SplitArgument(arguments[i]);
-    const bool takesValue =
-        argument.name == "--output" || (syntax.machine && argument.name == "--machine");
+    const bool takesValue = argument.name == "--output" ||
+                            (syntax.machine && argument.name == "--machine") ||
+                            (syntax.capture && argument.name == "--capture");
     if (argument.name == "--help" || argument.name == "-h") {
       line.action = CommandLine::Action::ShowHelp;
       return line;
@@ -53,6 +54,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandL
     if (argument.name == "--output") {
       // An empty path asks, as if none was given.
       if (!value.empty()) line.options.output = value;
+    } else if (argument.name == "--capture") {
+      line.options.captureDir = value;
     } else {
       line.options.machineDir = value;
     }

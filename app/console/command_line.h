@@ -18,6 +18,7 @@ struct CommandLine {
 /// Which options a console program takes beyond --yes, --output and --help.
 struct CommandLineSyntax {
   bool machine = false;  ///< --machine DIR: the host program's simulated machine
+  bool capture = false;  ///< --capture DIR: the Windows program's machine directory
 };
 
 /// Reads the arguments after the program name: "--name value", "--name=value" and flags.

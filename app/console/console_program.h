@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@ namespace kdx {
 /// What the console program was asked to do.
 struct ConsoleOptions {
   std::string machineDir;             ///< host program only: the simulated machine
+  std::string captureDir;             ///< Windows program only: where the capture goes
   bool assumeYes = false;             ///< do not wait for Enter after the instruction texts
   std::optional<std::string> output;  ///< report path or folder instead of asking (Windows-1252)
 };
@@ -33,5 +35,12 @@ struct ConsoleStreams {
 /// Runs the report on platform with the console front end; returns the exit status
 /// (app/exit_codes.h).
 int RunConsoleReport(Platform& platform, const ConsoleOptions& options, ConsoleStreams streams);
+
+/// RunConsoleReport through a recording platform, then the machine directory of what the run
+/// read into options.captureDir, and a line saying what it holds. userLanguage: the user's
+/// language id, which the capture states. A capture that cannot be written fails the run
+/// (kExitFailed) whatever the report did.
+int RunCapturedConsoleReport(Platform& machine, const ConsoleOptions& options,
+                             ConsoleStreams streams, std::uint16_t userLanguage);
 
 }  // namespace kdx

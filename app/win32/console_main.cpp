@@ -22,9 +22,11 @@ constexpr char kUsage[] =
     "Shows the instructions, waits for Enter, prints each status line, then asks where to save\n"
     "the report (an empty answer cancels).\n"
     "\n"
-    "Usage: kdxinfo [--yes] [--output PATH]\n"
+    "Usage: kdxinfo [--yes] [--output PATH] [--capture DIR]\n"
     "  --yes           do not wait for Enter after the instructions\n"
     "  --output PATH   report file, or an existing folder for the proposed file name\n"
+    "  --capture DIR   also write what the run read into DIR, a machine directory the host\n"
+    "                  program replays (see the README for what it holds)\n"
     "\n"
     "Exit status: 0 report written, 1 cancelled, 2 error.\n";
 
@@ -80,7 +82,7 @@ void PrintError(const std::string& message) {
 // The arguments come as the C runtime split them from the ANSI command line: already in the
 // program's own code page, and there on every Windows, unlike the shell's UTF-16 splitter.
 int RunConsoleProgram(const std::vector<std::string>& arguments) {
-  const kdx::CommandLine line = kdx::ParseCommandLine(arguments, {});
+  const kdx::CommandLine line = kdx::ParseCommandLine(arguments, {.capture = true});
   switch (line.action) {
     case kdx::CommandLine::Action::ShowHelp:
       std::fputs(kUsage, stdout);
@@ -100,6 +102,10 @@ int RunConsoleProgram(const std::vector<std::string>& arguments) {
   }
   try {
     kdx::Win32Platform platform;
+    if (!line.options.captureDir.empty()) {
+      return kdx::RunCapturedConsoleReport(platform, line.options, streams,
+                                           ::GetUserDefaultLangID());
+    }
     return kdx::RunConsoleReport(platform, line.options, streams);
   } catch (const kdx::KdxError& error) {
     PrintError(streams.toTerminal(error.what()));
