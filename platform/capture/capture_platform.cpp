@@ -314,6 +314,10 @@ class CaptureFiles final : public FileSystem {
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override {
     return inner_.CreateOutputFile(path, file);
   }
+  // Resolving a path reads nothing of the machine: the replay resolves it the same way.
+  long GetFullPathNameA(const std::string& path, std::string& fullPath) override {
+    return inner_.GetFullPathNameA(path, fullPath);
+  }
 
  private:
   CapturedFile& Note(const std::string& path, FileUse use) {
