@@ -50,7 +50,10 @@ TEST_P(CaptureRoundTrip, ReplayGivesTheCapturedReport) {
   fs::remove_all(captureDir_);
   SimPlatform sample(fs::path(KDX_SOURCE_DIR) / "samples" / GetParam());
   CapturePlatform capture(sample);
-  const std::string captured = ReportOf(capture, fs::temp_directory_path() / "kdx_captured.txt");
+  // Each sample's files are its own: ctest runs the samples side by side.
+  const std::string stem = std::string("kdx_") + GetParam();
+  const std::string captured =
+      ReportOf(capture, fs::temp_directory_path() / (stem + "_captured.txt"));
   ASSERT_EQ(captured, test::GoldenReport(GetParam()));
 
   CaptureTotals totals;
@@ -60,7 +63,7 @@ TEST_P(CaptureRoundTrip, ReplayGivesTheCapturedReport) {
   EXPECT_GT(totals.bytes, 0u);
 
   SimPlatform replay(captureDir_);
-  ExpectSameLines(ReportOf(replay, fs::temp_directory_path() / "kdx_replayed.txt"), captured);
+  ExpectSameLines(ReportOf(replay, fs::temp_directory_path() / (stem + "_replayed.txt")), captured);
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleMachines, CaptureRoundTrip,
