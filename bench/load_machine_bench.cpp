@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "bench/bench_support.h"
-#include "platform/sim/reg_file.h"
+#include "platform/formats/reg_file.h"
 #include "platform/sim/sim_platform.h"
 
 namespace kdx::bench {

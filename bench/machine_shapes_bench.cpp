@@ -12,7 +12,7 @@
 #include "bench/bench_support.h"
 #include "collectors/printing/describe_file.h"
 #include "collectors/printing/label_software.h"
-#include "platform/sim/ini_file.h"
+#include "platform/formats/ini_file.h"
 #include "platform/sim/sim_platform.h"
 #include "run/run_context.h"
 #include "tests/support/silent_front_end.h"

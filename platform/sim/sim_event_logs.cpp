@@ -4,10 +4,10 @@
 #include <fstream>
 #include <span>
 
-#include "platform/sim/format_message.h"
-#include "platform/sim/machine_error.h"
-#include "platform/sim/message_table.h"
-#include "platform/sim/pe_image.h"
+#include "platform/formats/format_message.h"
+#include "platform/formats/machine_error.h"
+#include "platform/formats/message_table.h"
+#include "platform/formats/pe_image.h"
 #include "platform/upcase.h"
 
 namespace kdx {

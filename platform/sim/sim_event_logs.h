@@ -8,8 +8,8 @@
 
 #include "platform/event_logs.h"
 #include "platform/file_system.h"
-#include "platform/sim/event_log.h"
-#include "platform/sim/machine_config.h"
+#include "platform/formats/event_log.h"
+#include "platform/machine/machine_config.h"
 #include "platform/sim/sim_files.h"
 
 namespace kdx {

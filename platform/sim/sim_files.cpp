@@ -16,14 +16,14 @@
 
 #include "platform/error_codes.h"
 #include "platform/file_paths.h"
+#include "platform/formats/ini_file.h"
+#include "platform/formats/shell_link.h"
+#include "platform/formats/version_info.h"
 #include "platform/registry.h"
 #include "platform/sim/file_time.h"
 #include "platform/sim/host_file_view.h"
-#include "platform/sim/ini_file.h"
-#include "platform/sim/shell_link.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
-#include "platform/sim/version_info.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/formats/ini_file.h"
+#include "platform/machine/machine_config.h"
 #include "platform/sim/host_file_view.h"
-#include "platform/sim/ini_file.h"
-#include "platform/sim/machine_config.h"
 
 namespace kdx {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/sim/machine_error.h"
+#include "platform/formats/machine_error.h"
 #include "platform/upcase.h"
 
 namespace kdx {

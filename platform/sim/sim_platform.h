@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/machine/machine_config.h"
 #include "platform/platform.h"
-#include "platform/sim/machine_config.h"
 #include "platform/sim/sim_event_logs.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"

@@ -8,8 +8,8 @@
 #include <optional>
 #include <unordered_map>
 
-#include "platform/sim/machine_error.h"
-#include "platform/sim/reg_file.h"
+#include "platform/formats/machine_error.h"
+#include "platform/formats/reg_file.h"
 #include "platform/upcase.h"
 
 namespace kdx {

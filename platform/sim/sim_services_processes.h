@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/machine/machine_config.h"
 #include "platform/services_processes.h"
-#include "platform/sim/machine_config.h"
 
 namespace kdx {
 

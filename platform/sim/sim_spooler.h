@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/machine_config.h"
+#include "platform/machine/machine_config.h"
 #include "platform/spooler.h"
 
 namespace kdx {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/machine_config.h"
+#include "platform/machine/machine_config.h"
 #include "platform/system_facts.h"
 
 namespace kdx {

@@ -11,7 +11,7 @@
 #include "app/run_report.h"
 #include "platform/capture/capture_platform.h"
 #include "platform/capture/capture_writer.h"
-#include "platform/sim/machine_error.h"
+#include "platform/formats/machine_error.h"
 #include "support/report_samples.h"
 #include "support/test_machine.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/capture/capture_writer.h"
-#include "platform/sim/evt_file.h"
-#include "platform/sim/machine_error.h"
+#include "platform/formats/evt_file.h"
+#include "platform/formats/machine_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);

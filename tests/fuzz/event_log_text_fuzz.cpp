@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "platform/event_records.h"
-#include "platform/sim/event_log.h"
-#include "platform/sim/event_log_text.h"
-#include "platform/sim/machine_error.h"
+#include "platform/formats/event_log.h"
+#include "platform/formats/event_log_text.h"
+#include "platform/formats/machine_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "platform/event_records.h"
-#include "platform/sim/event_log.h"
-#include "platform/sim/evt_file.h"
-#include "platform/sim/machine_error.h"
+#include "platform/formats/event_log.h"
+#include "platform/formats/evt_file.h"
+#include "platform/formats/machine_error.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/sim/format_message.h"
+#include "platform/formats/format_message.h"
 
 // The input is the message, then the arguments, separated by bytes 0x01.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/ini_file.h"
+#include "platform/formats/ini_file.h"
 
 namespace {
 

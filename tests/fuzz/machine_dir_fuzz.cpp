@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/run_report.h"
-#include "platform/sim/machine_error.h"
+#include "platform/formats/machine_error.h"
 #include "platform/sim/sim_platform.h"
 #include "run/run_context.h"
 #include "tests/support/silent_front_end.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/message_table.h"
-#include "platform/sim/pe_headers.h"
-#include "platform/sim/pe_image.h"
-#include "platform/sim/version_info.h"
+#include "platform/formats/message_table.h"
+#include "platform/formats/pe_headers.h"
+#include "platform/formats/pe_image.h"
+#include "platform/formats/version_info.h"
 
 namespace {
 

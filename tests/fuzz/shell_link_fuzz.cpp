@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/sim/shell_link.h"
+#include "platform/formats/shell_link.h"
 
 namespace {
 

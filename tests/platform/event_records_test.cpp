@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/formats/event_log.h"
 #include "platform/little_endian.h"
-#include "platform/sim/event_log.h"
 
 namespace kdx {
 namespace {

@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/sim/format_message.h"
+#include "platform/formats/format_message.h"
 #include "support/message_cases.h"
 #include "win32_test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/ini_file.h"
+#include "platform/formats/ini_file.h"
 #include "platform/upcase.h"
 #include "support/test_data.h"
 #include "win32_test_support.h"

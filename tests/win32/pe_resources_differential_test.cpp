@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/message_table.h"
-#include "platform/sim/pe_image.h"
-#include "platform/sim/version_info.h"
+#include "platform/formats/message_table.h"
+#include "platform/formats/pe_image.h"
+#include "platform/formats/version_info.h"
 #include "support/pe_builder.h"
 #include "support/test_machine.h"
 #include "win32_test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/sim/shell_link.h"
+#include "platform/formats/shell_link.h"
 #include "support/test_data.h"
 #include "win32_test_support.h"
 

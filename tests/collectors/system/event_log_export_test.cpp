@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/event_log.h"
-#include "platform/sim/pe_image.h"
+#include "platform/formats/event_log.h"
+#include "platform/formats/pe_image.h"
 #include "support/pe_builder.h"
 #include "support/test_machine.h"
 

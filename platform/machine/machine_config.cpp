@@ -1,0 +1,336 @@
+#include "platform/machine/machine_config.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "platform/file_system.h"
+#include "platform/formats/machine_error.h"
+#include "platform/machine/json_lines.h"
+#include "platform/machine/machine_json_reader.h"
+#include "platform/text_encoding.h"
+#include "platform/upcase.h"
+
+namespace kdx {
+
+namespace {
+
+using nlohmann::json;
+
+using machine_json::Child;
+using machine_json::Path;
+using machine_json::Reader;
+
+std::optional<std::string> OptionalText(const Reader& r, const json& doc, const char* name) {
+  const json& value = doc.at(name);
+  if (value.is_null()) return std::nullopt;
+  return r.Text(value, {name});
+}
+
+OsVersionInfo ReadVersion(const Reader& r, const json& v, const Path& path) {
+  r.CheckMembers(v, path, {"major", "minor", "build", "platformId", "servicePack"});
+  // Defaults are unsigned like every whole number nlohmann reads from the file; a signed
+  // json(0) would be refused by Unsigned().
+  OsVersionInfo info;
+  info.majorVersion = r.Unsigned(v.value("major", json(0u)), Child(path, "major"));
+  info.minorVersion = r.Unsigned(v.value("minor", json(0u)), Child(path, "minor"));
+  info.buildNumber = r.Unsigned(v.value("build", json(0u)), Child(path, "build"));
+  info.platformId = r.Unsigned(v.value("platformId", json(2u)), Child(path, "platformId"));
+  info.servicePack = r.Text(v.value("servicePack", json("")), Child(path, "servicePack"));
+  if (info.servicePack.size() > 127) r.Fail(Child(path, "servicePack"), "at most 127 bytes");
+  return info;
+}
+
+SimToken ReadToken(const Reader& r, const json& t, const Path& path) {
+  r.CheckMembers(t, path, {"groups", "error", "groupQueryFails"});
+  SimToken token;
+  if (t.contains("error")) {
+    token.openError = static_cast<long>(r.Unsigned(t["error"], Child(path, "error")));
+    if (token.openError == kErrorSuccess) r.Fail(Child(path, "error"), "a non-zero error code");
+  }
+  if (t.contains("groupQueryFails")) {
+    const json& queryFails = t["groupQueryFails"];
+    if (!queryFails.is_boolean()) r.Fail(Child(path, "groupQueryFails"), "true or false");
+    if (queryFails.get<bool>()) return token;
+  }
+  std::vector<Sid> groups;
+  const json& list = t.value("groups", json::array());
+  if (!list.is_array()) r.Fail(Child(path, "groups"), "a list of SIDs");
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const auto sid = list[i].is_string() ? ParseSid(list[i].get<std::string>()) : std::nullopt;
+    if (!sid) r.Fail(Child(Child(path, "groups"), std::to_string(i)), "a SID such as S-1-5-32-544");
+    groups.push_back(*sid);
+  }
+  token.groups = std::move(groups);
+  return token;
+}
+
+// Sakamoto's method; 0 is Sunday as in SYSTEMTIME.
+std::uint16_t DayOfWeek(int year, int month, int day) {
+  static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 3) year -= 1;
+  return static_cast<std::uint16_t>(
+      (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7);
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+SystemTime ReadLocalTime(const Reader& r, const json& value, const Path& path) {
+  const std::string text = value.is_string() ? value.get<std::string>() : std::string();
+  SystemTime time;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
+                  &second, &tail) != 6 ||
+      year < 1601 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
+      second > 59 || hour < 0 || minute < 0 || second < 0 || day > DaysInMonth(year, month)) {
+    r.Fail(path, "a local time \"YYYY-MM-DD hh:mm:ss\"");
+  }
+  time.year = static_cast<std::uint16_t>(year);
+  time.month = static_cast<std::uint16_t>(month);
+  time.day = static_cast<std::uint16_t>(day);
+  time.hour = static_cast<std::uint16_t>(hour);
+  time.minute = static_cast<std::uint16_t>(minute);
+  time.second = static_cast<std::uint16_t>(second);
+  time.dayOfWeek = DayOfWeek(year, month, day);
+  return time;
+}
+
+LocaleFormats ReadLocale(const Reader& r, const json& l, const Path& path) {
+  r.CheckMembers(l, path, {"shortDate", "longTime", "timeSeparator"});
+  LocaleFormats formats;
+  if (l.contains("shortDate")) formats.shortDate = r.Text(l["shortDate"], Child(path, "shortDate"));
+  if (l.contains("longTime")) formats.longTime = r.Text(l["longTime"], Child(path, "longTime"));
+  if (l.contains("timeSeparator")) {
+    formats.timeSeparator = r.Text(l["timeSeparator"], Child(path, "timeSeparator"));
+  }
+  return formats;
+}
+
+std::map<std::uint32_t, std::string> ReadMessages(const Reader& r, const json& m,
+                                                  const Path& path) {
+  if (!m.is_object()) r.Fail(path, "an object of error codes and texts");
+  std::map<std::uint32_t, std::string> messages = GermanSystemMessages();
+  for (const auto& [code, text] : m.items()) {
+    std::uint32_t number = 0;
+    const auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), number);
+    if (ec != std::errc() || end != code.data() + code.size()) {
+      r.Fail(Child(path, code), "a decimal error code as member name");
+    }
+    messages[number] = r.Text(text, Child(path, code));
+  }
+  return messages;
+}
+
+std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ReadRegistryAccess(
+    const Reader& r, const json& a, const Path& path) {
+  if (!a.is_object()) r.Fail(path, "an object of key paths and allowed access masks");
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> rules;
+  for (const auto& [key, masks] : a.items()) {
+    rules.emplace_back(Utf8ToCp1252(key), r.Masks(masks, Child(path, key)));
+  }
+  return rules;
+}
+
+SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
+  r.CheckMembers(f, path, {"lastWrite", "attributes", "openError"});
+  SimFileFacts facts;
+  if (f.contains("lastWrite"))
+    facts.lastWrite = ReadLocalTime(r, f["lastWrite"], Child(path, "lastWrite"));
+  if (f.contains("attributes")) {
+    const Path attributesPath = Child(path, "attributes");
+    facts.attributes = ParseAttributeLetters(r.Text(f["attributes"], attributesPath));
+    if (!facts.attributes)
+      r.Fail(attributesPath, "attribute letters from A, C, D, H, L, R, S, T or N");
+  }
+  if (f.contains("openError")) {
+    facts.openError = static_cast<long>(r.Unsigned(f["openError"], Child(path, "openError")));
+  }
+  return facts;
+}
+
+std::map<std::string, SimFileFacts> ReadFiles(const Reader& r, const json& files,
+                                              const Path& path) {
+  if (!files.is_object()) r.Fail(path, "an object of Windows paths and what is known of them");
+  std::map<std::string, SimFileFacts> facts;
+  for (const auto& [windowsPath, file] : files.items()) {
+    facts[NormalWindowsPath(Utf8ToCp1252(windowsPath))] =
+        ReadFileFacts(r, file, Child(path, windowsPath));
+  }
+  return facts;
+}
+
+ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& path) {
+  r.CheckMembers(f, path, {"failAfterBytes", "errorCode", "failures"});
+  ReportFileFault fault;
+  fault.failAfterBytes =
+      r.Unsigned(f.value("failAfterBytes", json(0u)), Child(path, "failAfterBytes"));
+  fault.errorCode = static_cast<long>(
+      r.Unsigned(f.value("errorCode", json(static_cast<unsigned>(kErrorDiskFull))),
+                 Child(path, "errorCode"), 0xFFFF));
+  if (f.contains("failures")) {
+    fault.failures = static_cast<int>(r.Unsigned(f["failures"], Child(path, "failures"), 1000000));
+  }
+  return fault;
+}
+
+}  // namespace
+
+std::string NormalWindowsPath(std::string_view path) {
+  std::string normal;
+  normal.reserve(path.size());
+  for (char c : path) {
+    if (c == '/') c = '\\';
+    if (c == '\\' && !normal.empty() && normal.back() == '\\') continue;
+    normal.push_back(UpcaseAnsiChar(c));
+  }
+  if (!normal.empty() && normal.back() == '\\') normal.pop_back();
+  return normal;
+}
+
+std::optional<std::uint32_t> ParseAttributeLetters(std::string_view letters) {
+  static constexpr std::pair<char, std::uint32_t> kLetters[] = {
+      {'A', kFileAttributeArchive},     {'C', kFileAttributeCompressed},
+      {'D', kFileAttributeDirectory},   {'H', kFileAttributeHidden},
+      {'R', kFileAttributeReadOnly},    {'S', kFileAttributeSystem},
+      {'T', kFileAttributeTemporary},   {'N', kFileAttributeNormal},
+      {'L', kFileAttributeReparsePoint}};
+  std::uint32_t attributes = 0;
+  for (const char c : letters) {
+    const auto* found = std::find_if(std::begin(kLetters), std::end(kLetters),
+                                     [&](const auto& letter) { return letter.first == c; });
+    if (found == std::end(kLetters)) return std::nullopt;
+    attributes |= found->second;
+  }
+  return attributes;
+}
+
+std::optional<Sid> ParseSid(std::string_view text) {
+  if (text.size() < 4 || text.substr(0, 4) != "S-1-") return std::nullopt;
+  std::vector<std::uint64_t> numbers;
+  std::size_t pos = 4;
+  while (pos <= text.size()) {
+    const std::size_t end = std::min(text.find('-', pos), text.size());
+    std::uint64_t number = 0;
+    const auto [ptr, ec] = std::from_chars(text.data() + pos, text.data() + end, number);
+    if (ec != std::errc() || ptr != text.data() + end) return std::nullopt;
+    numbers.push_back(number);
+    pos = end + 1;
+  }
+  // Authority, then at most 15 sub-authorities of 32 bits each.
+  if (numbers.empty() || numbers.size() > 16 || numbers[0] > 0xFFFFFFFFFFFFull) return std::nullopt;
+  Sid sid;
+  sid.authority = numbers[0];
+  for (std::size_t i = 1; i < numbers.size(); ++i) {
+    if (numbers[i] > 0xFFFFFFFF) return std::nullopt;
+    sid.subAuthorities.push_back(static_cast<std::uint32_t>(numbers[i]));
+  }
+  return sid;
+}
+
+const std::map<std::uint32_t, std::string>& GermanSystemMessages() {
+  static const std::map<std::uint32_t, std::string> kMessages = {
+      {2, "Das System kann die angegebene Datei nicht finden.\r\n"},
+      {3, "Das System kann den angegebenen Pfad nicht finden.\r\n"},
+      {5, "Zugriff verweigert\r\n"},
+      {6, "Das Handle ist ungültig.\r\n"},
+      {21, "Das Gerät ist nicht bereit.\r\n"},
+      {32,
+       "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess "
+       "verwendet wird.\r\n"},
+      {87, "Falscher Parameter.\r\n"},
+      {122, "Der an einen Systemaufruf übergebene Datenbereich ist zu klein.\r\n"},
+      {234, "Weitere Daten sind verfügbar.\r\n"},
+      {259, "Es sind keine weiteren Daten vorhanden.\r\n"},
+      {1008, "Es wurde versucht, auf ein Token zuzugreifen, das nicht vorhanden ist.\r\n"},
+      {1060, "Der angegebene Dienst ist kein installierter Dienst.\r\n"},
+      {1062, "Der Dienst wurde nicht gestartet.\r\n"},
+      {1722, "Der RPC-Server ist nicht verfügbar.\r\n"},
+      {1797, "Der Druckertreiber ist unbekannt.\r\n"},
+      {1801, "Der Druckername ist ungültig.\r\n"},
+  };
+  return kMessages;
+}
+
+MachineConfig ParseMachineJson(std::string_view text, const std::string& fileName) {
+  json doc;
+  try {
+    doc = json::parse(text.begin(), text.end());
+  } catch (const json::parse_error& e) {
+    throw MachineError(fileName, LineOfOffset(text, e.byte),
+                       "expected valid JSON (" + std::string(e.what()) + ")");
+  } catch (const json::out_of_range& e) {
+    // A number beyond a double ("1e400"); nlohmann does not tell where it stands.
+    throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
+  }
+  const Reader r(text, fileName);
+  r.CheckMembers(doc, {}, {"windowsDirectory", "systemDirectory",
+                           "version",          "userName",
+                           "threadToken",      "processToken",
+                           "environment",      "localTime",
+                           "locale",           "utcOffsetMinutes",
+                           "userLanguage",     "messages",
+                           "registryAccess",   "reportFile",
+                           "memory",           "drives",
+                           "services",         "processes",
+                           "mutexes",          "shutdownPrivilege",
+                           "spooler",          "files"});
+  for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
+    if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
+  }
+  MachineConfig config;
+  config.windowsDirectory = OptionalText(r, doc, "windowsDirectory");
+  config.systemDirectory = OptionalText(r, doc, "systemDirectory");
+  if (!doc["version"].is_null()) config.version = ReadVersion(r, doc["version"], {"version"});
+  if (doc.contains("userName")) config.userName = OptionalText(r, doc, "userName");
+  if (doc.contains("threadToken") && !doc["threadToken"].is_null()) {
+    config.threadToken = ReadToken(r, doc["threadToken"], {"threadToken"});
+  }
+  if (doc.contains("processToken")) {
+    config.processToken = ReadToken(r, doc["processToken"], {"processToken"});
+  } else {
+    config.processToken.groups = std::vector<Sid>{};
+  }
+  if (doc.contains("environment")) {
+    const json& env = doc["environment"];
+    if (!env.is_object()) r.Fail({"environment"}, "an object of variable names and values");
+    for (const auto& [name, value] : env.items()) {
+      config.environment.emplace_back(Utf8ToCp1252(name), r.Text(value, {"environment", name}));
+    }
+  }
+  if (doc.contains("localTime")) {
+    config.localTime = ReadLocalTime(r, doc["localTime"], {"localTime"});
+  }
+  if (doc.contains("locale")) config.locale = ReadLocale(r, doc["locale"], {"locale"});
+  if (doc.contains("utcOffsetMinutes")) {
+    const json& offset = doc["utcOffsetMinutes"];
+    constexpr std::int64_t kWidestOffset = 840;  // fourteen hours
+    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -kWidestOffset ||
+        offset.get<std::int64_t>() > kWidestOffset) {
+      r.Fail({"utcOffsetMinutes"}, "whole minutes from -840 to 840");
+    }
+    config.utcOffsetMinutes = static_cast<int>(offset.get<std::int64_t>());
+  }
+  if (doc.contains("userLanguage")) {
+    config.userLanguage =
+        static_cast<std::uint16_t>(r.Unsigned(doc["userLanguage"], {"userLanguage"}, 0xFFFF));
+  }
+  config.messages = doc.contains("messages") ? ReadMessages(r, doc["messages"], {"messages"})
+                                             : GermanSystemMessages();
+  if (doc.contains("registryAccess")) {
+    config.registryAccess = ReadRegistryAccess(r, doc["registryAccess"], {"registryAccess"});
+  }
+  if (doc.contains("reportFile")) {
+    config.reportFileFault = ReadReportFileFault(r, doc["reportFile"], {"reportFile"});
+  }
+  if (doc.contains("files")) config.files = ReadFiles(r, doc["files"], {"files"});
+  machine_json::ReadMachineFacts(r, doc, config);
+  return config;
+}
+
+}  // namespace kdx
