@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "platform/file_system.h"
@@ -137,8 +138,28 @@ std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ReadRegistryAcce
   return rules;
 }
 
+// Bytes written as pairs of hexadecimal digits ("fe04efbe").
+std::optional<std::string> HexBytes(const std::string& text) {
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (text.size() % 2 != 0) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(text.size() / 2);
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const int high = digit(text[i]);
+    const int low = digit(text[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes += static_cast<char>(high * 16 + low);
+  }
+  return bytes;
+}
+
 SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
-  r.CheckMembers(f, path, {"lastWrite", "attributes", "openError"});
+  r.CheckMembers(f, path, {"lastWrite", "attributes", "openError", "size", "versionInfo"});
   SimFileFacts facts;
   if (f.contains("lastWrite"))
     facts.lastWrite = ReadLocalTime(r, f["lastWrite"], Child(path, "lastWrite"));
@@ -151,6 +172,17 @@ SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
   if (f.contains("openError")) {
     facts.openError = static_cast<long>(r.Unsigned(f["openError"], Child(path, "openError")));
   }
+  if (f.contains("size")) {
+    facts.size =
+        r.Unsigned64(f["size"], Child(path, "size"), std::numeric_limits<std::uint64_t>::max());
+  }
+  if (f.contains("versionInfo")) {
+    const Path versionPath = Child(path, "versionInfo");
+    if (!facts.size)
+      r.Fail(versionPath, "a size beside it: only a file stated by its size has one");
+    facts.versionInfo = HexBytes(r.Text(f["versionInfo"], versionPath));
+    if (!facts.versionInfo) r.Fail(versionPath, "the version resource in pairs of hex digits");
+  }
   return facts;
 }
 
@@ -159,8 +191,9 @@ std::map<std::string, SimFileFacts> ReadFiles(const Reader& r, const json& files
   if (!files.is_object()) r.Fail(path, "an object of Windows paths and what is known of them");
   std::map<std::string, SimFileFacts> facts;
   for (const auto& [windowsPath, file] : files.items()) {
-    facts[NormalWindowsPath(Utf8ToCp1252(windowsPath))] =
-        ReadFileFacts(r, file, Child(path, windowsPath));
+    SimFileFacts& stated = facts[NormalWindowsPath(Utf8ToCp1252(windowsPath))];
+    stated = ReadFileFacts(r, file, Child(path, windowsPath));
+    stated.path = Utf8ToCp1252(windowsPath);
   }
   return facts;
 }

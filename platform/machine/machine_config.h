@@ -28,9 +28,15 @@ struct ReportFileFault {
 
 /// What machine.json states of a file or folder on a simulated drive.
 struct SimFileFacts {
+  std::string path;                         ///< as machine.json spells it
   std::optional<SystemTime> lastWrite;      ///< local time; nothing: the host file's own time
   std::optional<std::uint32_t> attributes;  ///< nothing: archive for files, folder for folders
   long openError = kErrorSuccess;  ///< opening the file, or listing the folder, fails with this
+  /// The file's size; with it the file need not be in the drive folder (a capture states the
+  /// files whose bytes the run never read so).
+  std::optional<std::uint64_t> size;
+  /// The version resource of a file stated by its size alone, as GetFileVersionInfoA gives it.
+  std::optional<std::string> versionInfo;
 };
 
 /// Everything of a simulated machine that is neither registry nor files (machine.json).

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #ifndef _WIN32
@@ -158,6 +159,26 @@ class HostInputFile : public InputFile {
   std::shared_ptr<SimOpenFile> file_;
 };
 
+/// A file machine.json states without its bytes: it tells its facts, and its reads fail as
+/// those of a device that cannot be read.
+class StatedInputFile : public InputFile {
+ public:
+  explicit StatedInputFile(const FileInformation& information) : information_(information) {}
+
+  long Read(char* /*buffer*/, std::size_t /*size*/, std::size_t& count) override {
+    count = 0;
+    return kErrorReadFault;
+  }
+  long Seek(std::uint64_t /*offset*/) override { return kErrorSuccess; }
+  long GetInformation(FileInformation& information) override {
+    information = information_;
+    return kErrorSuccess;
+  }
+
+ private:
+  FileInformation information_;
+};
+
 /// A folder path as a scan joins names to it: no doubled and no trailing backslashes.
 std::string ListedFolderPath(const std::string& folder) {
   std::string path;
@@ -279,6 +300,12 @@ SimFiles::SimFiles(fs::path machineDir, const MachineConfig& config, SimRegistry
                    SimSystem& system)
     : machineDir_(std::move(machineDir)), config_(config), registry_(registry), system_(system) {
   if (config_.reportFileFault) reportFileFailuresLeft_ = config_.reportFileFault->failures;
+  for (const auto& [normal, stated] : config_.files) {
+    const std::size_t slash = normal.find_last_of('\\');
+    if (stated.size && slash != std::string::npos) {
+      statedFilesByFolder_[normal.substr(0, slash)].push_back(&stated);
+    }
+  }
 }
 
 std::string SimFiles::WindowsPathOf(const fs::path& host) const {
@@ -312,6 +339,29 @@ SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
     facts.lastWriteTime = FileTimeOfLocalTime(*stated->second.lastWrite, config_.utcOffsetMinutes);
   }
   facts.openError = stated->second.openError;
+  if (stated->second.size && !folder) facts.size = *stated->second.size;
+  return facts;
+}
+
+const SimFileFacts* SimFiles::StatedOnlyFile(const std::string& path) const {
+  if (statedFilesByFolder_.empty() || path.size() < 2 || path[1] != ':') return nullptr;
+  const auto full = FullPathName(path, CurrentDirectory());
+  if (!full) return nullptr;
+  const auto stated = config_.files.find(NormalWindowsPath(*full));
+  if (stated == config_.files.end() || !stated->second.size) return nullptr;
+  const auto folder = HostPathOf(full->substr(0, full->find_last_of('\\') + 1));
+  std::error_code ec;
+  return folder && fs::is_directory(*folder, ec) ? &stated->second : nullptr;
+}
+
+SimFiles::Facts SimFiles::FactsOfStated(const SimFileFacts& stated) const {
+  Facts facts;
+  facts.attributes = stated.attributes.value_or(kFileAttributeArchive);
+  if (stated.lastWrite) {
+    facts.lastWriteTime = FileTimeOfLocalTime(*stated.lastWrite, config_.utcOffsetMinutes);
+  }
+  facts.size = stated.size.value_or(0);
+  facts.openError = stated.openError;
   return facts;
 }
 
@@ -412,10 +462,15 @@ long SimFiles::MissingFileError(const std::string& path) const {
 bool SimFiles::FileExists(const std::string& path) {
   const auto host = HostPathOf(path);
   std::error_code ec;
-  if (!host || !fs::is_regular_file(*host, ec)) return false;
+  std::optional<Facts> facts;
+  if (host) {
+    if (fs::is_regular_file(*host, ec)) facts = FactsOf(*host);
+  } else if (const SimFileFacts* stated = StatedOnlyFile(path)) {
+    facts = FactsOfStated(*stated);
+  }
+  if (!facts) return false;
   // MS-DOS dates run from 1980 to 2107, in local time.
-  const SystemTime local =
-      LocalTimeOfFileTime(FactsOf(*host).lastWriteTime, config_.utcOffsetMinutes);
+  const SystemTime local = LocalTimeOfFileTime(facts->lastWriteTime, config_.utcOffsetMinutes);
   return local.year >= 1980 && local.year <= 2107;
 }
 
@@ -426,8 +481,15 @@ long SimFiles::OpenInputFile(const std::string& path, std::unique_ptr<InputFile>
     if (OpenHostFile(path, seen.host, seen.facts, file) == kErrorSuccess) return kErrorSuccess;
   }
   const auto host = HostPathOf(path);
-  if (!host) return MissingFileError(path);
-  return OpenHostFile(path, *host, FactsOf(*host), file);
+  if (host) return OpenHostFile(path, *host, FactsOf(*host), file);
+  const SimFileFacts* stated = StatedOnlyFile(path);
+  if (!stated) return MissingFileError(path);
+  const Facts facts = FactsOfStated(*stated);
+  if ((facts.attributes & kFileAttributeDirectory) != 0) return kErrorAccessDenied;
+  if (facts.openError != kErrorSuccess) return facts.openError;
+  file = std::make_unique<StatedInputFile>(
+      FileInformation{facts.attributes, facts.lastWriteTime, facts.size});
+  return kErrorSuccess;
 }
 
 long SimFiles::OpenHostFile(const std::string& path, const fs::path& host, const Facts& facts,
@@ -447,8 +509,13 @@ long SimFiles::OpenHostFile(const std::string& path, const fs::path& host, const
 
 long SimFiles::GetFileAttributesA(const std::string& path, std::uint32_t& attributes) {
   const auto host = HostPathOf(path);
-  if (!host) return MissingFileError(path);
-  attributes = FactsOf(*host).attributes;
+  if (host) {
+    attributes = FactsOf(*host).attributes;
+  } else if (const SimFileFacts* stated = StatedOnlyFile(path)) {
+    attributes = FactsOfStated(*stated).attributes;
+  } else {
+    return MissingFileError(path);
+  }
   return kErrorSuccess;
 }
 
@@ -481,12 +548,29 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
       listed_.emplace(listedFolder + name, ListedFile{entry.path(), facts});
     }
   }
+  AddStatedFiles(NormalWindowsPath(full), firstEntry, entries);
   // NTFS hands entries out ordered by upper-cased name.
   std::sort(entries.begin() + static_cast<std::ptrdiff_t>(firstEntry), entries.end(),
             [](const FolderEntryData& a, const FolderEntryData& b) {
               return CompareUpcased(a.name, b.name) < 0;
             });
   return kErrorSuccess;
+}
+
+void SimFiles::AddStatedFiles(const std::string& folder, std::size_t firstEntry,
+                              std::vector<FolderEntryData>& entries) const {
+  const auto stated = statedFilesByFolder_.find(folder);
+  if (stated == statedFilesByFolder_.end()) return;
+  // A host file of the same name is the file; its facts are already listed.
+  std::unordered_set<std::string> onHost;
+  for (std::size_t i = firstEntry; i < entries.size(); ++i)
+    onHost.insert(UpcaseAnsi(entries[i].name));
+  for (const SimFileFacts* file : stated->second) {
+    const std::string name = file->path.substr(file->path.find_last_of("\\/") + 1);
+    if (name.empty() || onHost.contains(UpcaseAnsi(name))) continue;
+    const Facts facts = FactsOfStated(*file);
+    entries.push_back({name, facts.attributes, facts.lastWriteTime, facts.size});
+  }
 }
 
 std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
@@ -525,6 +609,12 @@ long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) 
   std::optional<HostFileView> view;
   if (!bytes) {
     const auto host = held ? std::optional(open->host) : HostPathOf(path);
+    const SimFileFacts* stated = host ? nullptr : StatedOnlyFile(path);
+    if (stated) {
+      if (!stated->versionInfo) return kErrorResourceTypeNotFound;
+      block = *stated->versionInfo;
+      return kErrorSuccess;
+    }
     view = host ? HostFileView::Open(*host) : std::nullopt;
     if (!view) return MissingFileError(path);
   }

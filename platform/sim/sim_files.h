@@ -59,6 +59,15 @@ class SimFiles final : public FileSystem {
     long openError = kErrorSuccess;
   };
   Facts FactsOf(const std::filesystem::path& host) const;
+  /// What machine.json states of a file at a path no host file answers to, when it states
+  /// the file's size and its folder is on the drive: such a file lists, opens and tells its
+  /// facts and version resource, but holds no bytes.
+  const SimFileFacts* StatedOnlyFile(const std::string& path) const;
+  Facts FactsOfStated(const SimFileFacts& stated) const;
+  /// Adds the files stated by their size in folder (a NormalWindowsPath) to its listing's
+  /// entries from firstEntry on, where no host file of the same name is listed.
+  void AddStatedFiles(const std::string& folder, std::size_t firstEntry,
+                      std::vector<FolderEntryData>& entries) const;
   /// A file of the last listing, with the facts the listing saw.
   struct ListedFile {
     std::filesystem::path host;
@@ -111,6 +120,8 @@ class SimFiles final : public FileSystem {
   /// HasIniFileMapping's answers, by path.
   std::unordered_map<std::string, bool> iniFileMappings_;
   const IniFile missingIniFile_{std::string_view()};
+  /// The files machine.json states by their size, by their folder's NormalWindowsPath.
+  std::unordered_map<std::string, std::vector<const SimFileFacts*>> statedFilesByFolder_;
   /// Each drive folder's host path with links followed, found on first need.
   mutable std::unordered_map<std::string, std::string> resolvedDrives_;
 };
