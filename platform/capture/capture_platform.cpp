@@ -249,6 +249,35 @@ std::string CaptureFileKeyOf(const std::string& path) {
 
 namespace {
 
+/// An open file of the run: its facts are noted, and a read makes the capture copy its bytes.
+class CaptureInputFile final : public InputFile {
+ public:
+  CaptureInputFile(std::unique_ptr<InputFile> inner, CapturedFile& record)
+      : inner_(std::move(inner)), record_(record) {}
+
+  long Read(char* buffer, std::size_t size, std::size_t& count) override {
+    record_.use = FileUse::Copied;
+    return inner_->Read(buffer, size, count);
+  }
+  long Seek(std::uint64_t offset) override {
+    record_.use = FileUse::Copied;
+    return inner_->Seek(offset);
+  }
+  long GetInformation(FileInformation& information) override {
+    const long error = inner_->GetInformation(information);
+    if (error == kErrorSuccess) {
+      record_.attributes = information.attributes;
+      record_.lastWriteTime = information.lastWriteTime;
+      record_.size = information.size;
+    }
+    return error;
+  }
+
+ private:
+  std::unique_ptr<InputFile> inner_;
+  CapturedFile& record_;
+};
+
 class CaptureFiles final : public FileSystem {
  public:
   CaptureFiles(FileSystem& inner, CaptureRecord& record) : inner_(inner), record_(record) {}
@@ -260,7 +289,8 @@ class CaptureFiles final : public FileSystem {
   }
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override {
     const long error = inner_.OpenInputFile(path, file);
-    NoteOpen(path, error, FileUse::Copied);
+    CapturedFile& opened = NoteOpen(path, error, FileUse::Described);
+    if (error == kErrorSuccess) file = std::make_unique<CaptureInputFile>(std::move(file), opened);
     return error;
   }
   long GetFileAttributesA(const std::string& path, std::uint32_t& attributes) override {
@@ -286,13 +316,16 @@ class CaptureFiles final : public FileSystem {
       file.path = folder + "\\" + entry.name;
       file.attributes = entry.attributes;
       file.lastWriteTime = entry.lastWriteTime;
+      file.size = entry.size;
       file.folder = (entry.attributes & kFileAttributeDirectory) != 0;
     }
     return error;
   }
   long GetFileVersionInfoA(const std::string& path, std::string& block) override {
-    Note(path, FileUse::Copied);
-    return inner_.GetFileVersionInfoA(path, block);
+    CapturedFile& file = Note(path, FileUse::Described);
+    const long error = inner_.GetFileVersionInfoA(path, block);
+    if (error == kErrorSuccess) file.versionBlock = block;
+    return error;
   }
   std::optional<std::string> VerQueryValueA(std::string& block,
                                             const std::string& subBlock) override {

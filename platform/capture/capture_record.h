@@ -41,7 +41,8 @@ struct CapturedProcess {
   long pathError = 0;
 };
 
-/// Why the capture keeps a file of the machine: its bytes are read, or only its facts.
+/// Why the capture keeps a file of the machine: only its facts (listed, opened without
+/// reading, its version resource asked for), or its bytes.
 enum class FileUse { Listed, Described, Copied };
 
 /// A file or folder the run asked about, by the path it used.
@@ -51,7 +52,9 @@ struct CapturedFile {
   FileUse use = FileUse::Listed;
   std::optional<std::uint32_t> attributes;
   std::optional<std::uint64_t> lastWriteTime;  ///< 100 ns since 1601, UTC
-  long openError = 0;                          ///< 5 or 32: every open fails so
+  std::optional<std::uint64_t> size;
+  long openError = 0;                       ///< 5 or 32: every open fails so
+  std::optional<std::string> versionBlock;  ///< as GetFileVersionInfoA gave it
 };
 
 /// Everything the run asked the machine and what it answered, in the shape the machine

@@ -74,6 +74,8 @@ class Writer {
 
 // --- machine.json ---
 
+}  // namespace
+
 std::string JsonText(const std::string& cp1252) {
   std::string out = "\"";
   for (const char c : Cp1252ToUtf8(cp1252)) {
@@ -91,6 +93,8 @@ std::string JsonText(const std::string& cp1252) {
   }
   return out + "\"";
 }
+
+namespace {
 
 // Members of one JSON object, written as they come.
 class JsonObject {
@@ -145,7 +149,7 @@ std::string AttributeLetters(std::uint32_t attributes) {
       {kFileAttributeArchive, 'A'},   {kFileAttributeCompressed, 'C'},
       {kFileAttributeDirectory, 'D'}, {kFileAttributeHidden, 'H'},
       {kFileAttributeReadOnly, 'R'},  {kFileAttributeSystem, 'S'},
-      {kFileAttributeTemporary, 'T'}};
+      {kFileAttributeTemporary, 'T'}, {kFileAttributeReparsePoint, 'L'}};
   std::string letters;
   for (const auto& [bit, letter] : kLetters) {
     if ((attributes & bit) != 0) letters += letter;
@@ -360,14 +364,13 @@ std::string RelativePathOf(const CaptureRecord& record, const std::string& key) 
 struct FileFacts {
   std::optional<std::uint64_t> lastWriteTime;
   std::optional<std::uint32_t> attributes;
+  std::optional<std::uint64_t> size;
 };
 
 // Copies a file the run read; its facts come with it.
 FileFacts CopyFile(Writer& writer, const CapturedFile& file, const std::string& relative) {
   FileFacts facts;
   CFile out = writer.Create(relative);
-  // A file only listed is known by its listing: it is not opened again.
-  if (file.use != FileUse::Copied && file.lastWriteTime && file.attributes) return facts;
   std::unique_ptr<InputFile> in;
   if (writer.Machine().Files().OpenInputFile(file.path, in) != kErrorSuccess) return facts;
   FileInformation information;
@@ -375,13 +378,55 @@ FileFacts CopyFile(Writer& writer, const CapturedFile& file, const std::string& 
     facts.lastWriteTime = information.lastWriteTime;
     facts.attributes = information.attributes;
   }
-  if (file.use != FileUse::Copied) return facts;
   std::vector<char> buffer(1 << 16);
   std::size_t count = 0;
   while (in->Read(buffer.data(), buffer.size(), count) == kErrorSuccess && count > 0) {
     writer.Put(out.get(), std::string_view(buffer.data(), count));
   }
   return facts;
+}
+
+// The facts of a file the run did not read: what the run saw, and what it did not see asked of
+// the machine once more.
+FileFacts FactsOfUnreadFile(Writer& writer, const CapturedFile& file) {
+  FileFacts facts{file.lastWriteTime, file.attributes, file.size};
+  if (facts.lastWriteTime && facts.attributes && facts.size) return facts;
+  std::unique_ptr<InputFile> in;
+  if (writer.Machine().Files().OpenInputFile(file.path, in) != kErrorSuccess) return facts;
+  FileInformation information;
+  if (in->GetInformation(information) != kErrorSuccess) return facts;
+  if (!facts.lastWriteTime) facts.lastWriteTime = information.lastWriteTime;
+  if (!facts.attributes) facts.attributes = information.attributes;
+  if (!facts.size) facts.size = information.size;
+  return facts;
+}
+
+// The version resource as the file holds it: GetFileVersionInfoA's buffer less the room it
+// leaves behind the resource for VerQueryValueA's conversions, which the replay leaves again.
+// A buffer whose room holds anything else, or a 16-bit one, is kept whole.
+std::string_view VersionResourceOf(std::string_view block) {
+  if (block.size() < 8 || (block.size() - 4) % 2 != 0) return block;
+  const auto firstKeyByte = static_cast<unsigned char>(block[4]);
+  if (firstKeyByte >= ' ' && firstKeyByte < 0x80) return block;
+  const std::size_t resource = (block.size() - 4) / 2;
+  const std::size_t rootLength =
+      static_cast<unsigned char>(block[0]) | static_cast<std::size_t>(block[1] & 0xFF) << 8;
+  for (std::size_t i = resource; i < block.size(); ++i) {
+    const bool conversionMark = i >= rootLength && i < rootLength + 4;
+    if (!conversionMark && block[i] != '\0') return block;
+  }
+  return block.substr(0, resource);
+}
+
+std::string HexText(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const char byte : bytes) {
+    text += kDigits[(byte >> 4) & 0xF];
+    text += kDigits[byte & 0xF];
+  }
+  return text;
 }
 
 void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& json) {
@@ -399,13 +444,18 @@ void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& js
          slash = relative.find('/', slash + 1)) {
       writer.Folder(relative.substr(0, slash));
     }
-    FileFacts facts{file.lastWriteTime, file.attributes};
+    FileFacts facts{file.lastWriteTime, file.attributes, std::nullopt};
     if (file.folder) {
       writer.Folder(relative);
-    } else {
+    } else if (file.use == FileUse::Copied) {
       const FileFacts read = CopyFile(writer, file, relative);
       if (!facts.lastWriteTime) facts.lastWriteTime = read.lastWriteTime;
       if (!facts.attributes) facts.attributes = read.attributes;
+    } else {
+      // A file the run never read is stated by its size: no bytes of it go into the capture.
+      facts = FactsOfUnreadFile(writer, file);
+      // Known by its name alone, it is an empty file.
+      if (!facts.size) writer.Create(relative);
     }
     JsonObject stated;
     if (facts.lastWriteTime) {
@@ -414,6 +464,12 @@ void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& js
     }
     if (facts.attributes) stated.AddText("attributes", AttributeLetters(*facts.attributes));
     if (file.openError != 0) stated.Add("openError", file.openError);
+    if (facts.size) {
+      stated.Add("size", *facts.size);
+      if (file.versionBlock) {
+        stated.AddText("versionInfo", HexText(VersionResourceOf(*file.versionBlock)));
+      }
+    }
     if (!stated.Empty()) files.Add(file.path, stated.Json());
   }
   if (!files.Empty()) json.Add("files", files.Json());
@@ -429,6 +485,8 @@ std::string RegText(const std::string& text) {
   }
   return escaped;
 }
+
+}  // namespace
 
 std::string RegValueLine(const std::string& name, std::uint32_t type, std::string_view data) {
   std::string line = name.empty() ? "@=" : "\"" + RegText(name) + "\"=";
@@ -450,6 +508,8 @@ std::string RegValueLine(const std::string& name, std::uint32_t type, std::strin
   }
   return line;
 }
+
+namespace {
 
 RegKey RootOf(const std::string& path, std::string& subPath) {
   static constexpr std::pair<std::string_view, RegKey> kRoots[] = {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/capture/capture_record.h"
 #include "platform/platform.h"
@@ -22,6 +23,14 @@ struct CaptureTotals {
 /// Returns an empty text, or what failed.
 std::string WriteCapture(const CaptureRecord& record, Platform& machine, const std::string& folder,
                          std::uint16_t userLanguage, CaptureTotals& totals);
+
+/// A Windows-1252 text as a string of machine.json: UTF-8, quoted, with JSON's escapes.
+std::string JsonText(const std::string& cp1252);
+
+/// A registry value as a line of the capture's REGEDIT4 file: REG_SZ as text where it ends in
+/// its only NUL and holds no line break, a four-byte REG_DWORD as dword:, anything else as
+/// hex bytes with its type.
+std::string RegValueLine(const std::string& name, std::uint32_t type, std::string_view data);
 
 /// The event log file (.evt, as Windows NT keeps it) holding records as ReadEventLogA gives
 /// them, newest first: their texts in UTF-16, oldest first, numbered as they were.
