@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -486,9 +487,14 @@ std::string RegText(const std::string& text) {
   return escaped;
 }
 
+// REGEDIT4 has no way to write a line break in a key's or a value's name.
+bool HoldsLineBreak(std::string_view name) { return name.find_first_of("\r\n") != name.npos; }
+
 }  // namespace
 
-std::string RegValueLine(const std::string& name, std::uint32_t type, std::string_view data) {
+std::optional<std::string> RegValueLine(const std::string& name, std::uint32_t type,
+                                        std::string_view data) {
+  if (HoldsLineBreak(name)) return std::nullopt;
   std::string line = name.empty() ? "@=" : "\"" + RegText(name) + "\"=";
   const bool plainText = type == kRegSz && !data.empty() && data.back() == '\0' &&
                          data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1;
@@ -532,7 +538,10 @@ std::string KeySection(RegistryStore& store, const std::string& path, bool withS
   std::string subPath;
   const RegKey root = RootOf(path, subPath);
   RegKey key = 0;
-  if (root == 0 || store.RegOpenKeyExA(root, subPath, kKeyRead, key) != kErrorSuccess) return {};
+  if (root == 0 || HoldsLineBreak(path) ||
+      store.RegOpenKeyExA(root, subPath, kKeyRead, key) != kErrorSuccess) {
+    return {};
+  }
   const OpenedKey opened(store, key);
   RegKeyInfo info;
   if (store.RegQueryInfoKeyA(key, info) != kErrorSuccess) return {};
@@ -546,10 +555,10 @@ std::string KeySection(RegistryStore& store, const std::string& path, bool withS
     const long error =
         store.RegEnumValueA(key, index, name.data(), nameSize, &type, data.data(), &dataSize);
     if (error != kErrorSuccess) break;
-    section +=
+    const auto line =
         RegValueLine(std::string(name.data(), nameSize), type,
-                     std::string_view(reinterpret_cast<const char*>(data.data()), dataSize)) +
-        "\r\n";
+                     std::string_view(reinterpret_cast<const char*>(data.data()), dataSize));
+    if (line) section += *line + "\r\n";
   }
   if (withSubkeys) ListSubkeyNames(store, key, info, subkeys);
   return section;
@@ -573,7 +582,7 @@ void WriteRegistry(const CaptureRecord& record, Writer& writer, CaptureTotals& t
     // that it keeps the spelling the registry lists it by.
     for (const std::string& subkey : subkeys) {
       const std::string path = key.path + "\\" + subkey;
-      if (record.keys.count(CaptureKeyOf(path)) != 0) continue;
+      if (record.keys.count(CaptureKeyOf(path)) != 0 || HoldsLineBreak(path)) continue;
       stubs += "\r\n[" + path + "]\r\n";
       ++totals.keys;
       if (record.unopenedKeys.count(CaptureKeyOf(path)) != 0) refused.Add(path, "[]");

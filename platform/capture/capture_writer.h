@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,9 @@ std::string JsonText(const std::string& cp1252);
 
 /// A registry value as a line of the capture's REGEDIT4 file: REG_SZ as text where it ends in
 /// its only NUL and holds no line break, a four-byte REG_DWORD as dword:, anything else as
-/// hex bytes with its type.
-std::string RegValueLine(const std::string& name, std::uint32_t type, std::string_view data);
+/// hex bytes with its type. Nothing for a name with a line break, which REGEDIT4 cannot hold.
+std::optional<std::string> RegValueLine(const std::string& name, std::uint32_t type,
+                                        std::string_view data);
 
 /// The event log file (.evt, as Windows NT keeps it) holding records as ReadEventLogA gives
 /// them, newest first: their texts in UTF-16, oldest first, numbered as they were.

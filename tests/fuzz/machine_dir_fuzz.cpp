@@ -7,7 +7,8 @@
 // The input is parts separated by NUL bytes: a tree script, kelmokdx.ini, a .reg file, a
 // System log in the text form, and the contents of the files the script makes, in turn.
 // Script lines: "d a/b" makes folders, "f a/b" a file, "l a/b target" a host link to target
-// (relative, ".." allowed: a link may lead anywhere, also out of the drive folder).
+// (relative, ".." allowed: a link may lead anywhere, also out of the drive folder), "s a/b" a
+// file machine.json states by its size alone, the contents being its version resource.
 #include <unistd.h>
 #include <cstddef>
 #include <cstdint>
@@ -31,15 +32,15 @@ namespace fs = std::filesystem;
 constexpr std::size_t kMaxLines = 64;
 constexpr std::size_t kMaxDepth = 8;
 
-constexpr char kMachineJson[] = R"({
+constexpr char kMachineJsonStart[] = R"({
   "windowsDirectory": "C:\\WINDOWS",
   "systemDirectory": "C:\\WINDOWS\\system32",
   "version": {"major": 5, "minor": 1, "build": 2600, "platformId": 2},
   "userName": "Hans",
   "environment": {"TEMP": "C:\\Kelmo\\DLP4\\..\\DLP4\\tmp", "SystemRoot": "C:\\WINDOWS"},
   "localTime": "2026-12-06 22:23:38",
-  "processes": {"list": [{"id": 0, "path": "[System Process]"}, {"id": 8, "path": "x.exe"}]}
-})";
+  "processes": {"list": [{"id": 0, "path": "[System Process]"}, {"id": 8, "path": "x.exe"}]},
+  "files": {)";
 
 constexpr char kBaseReg[] =
     "REGEDIT4\r\n\r\n"
@@ -78,7 +79,20 @@ fs::path TreePath(const std::string& text) {
   return path;
 }
 
-void BuildTree(const fs::path& root, std::string_view script, std::string_view contents) {
+std::string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (const char byte : bytes) {
+    text += kDigits[(byte >> 4) & 0xF];
+    text += kDigits[byte & 0xF];
+  }
+  return text;
+}
+
+/// Makes the script's tree below root (C:\Kelmo\DLP4); returns the members of machine.json's
+/// "files" for the files it states by their size.
+std::string BuildTree(const fs::path& root, std::string_view script, std::string_view contents) {
+  std::string stated;
   std::stringstream lines{std::string(script)};
   std::size_t count = 0;
   std::error_code ec;
@@ -96,11 +110,21 @@ void BuildTree(const fs::path& root, std::string_view script, std::string_view c
     const fs::path path = TreePath(rest);
     if (path.empty()) continue;
     if (line[0] == 'd') fs::create_directories(root / path, ec);
+    if (line[0] == 's') {
+      fs::create_directories((root / path).parent_path(), ec);
+      std::string windowsPath = "C:\\\\Kelmo\\\\DLP4";
+      for (const auto& name : path) windowsPath += "\\\\" + name.string();
+      stated += (stated.empty() ? "\"" : ", \"") + windowsPath +
+                "\": {\"size\": " + std::to_string(contents.size() * 1000) +
+                ", \"lastWrite\": \"2024-01-01 00:00:00\", \"versionInfo\": \"" + Hex(contents) +
+                "\"}";
+    }
     if (line[0] == 'f') {
       fs::create_directories((root / path).parent_path(), ec);
       std::ofstream(root / path, std::ios::binary) << contents;
     }
   }
+  return stated;
 }
 
 void Write(const fs::path& path, std::string_view bytes) {
@@ -117,12 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const fs::path machine =
       fs::temp_directory_path() / ("kdx_fuzz_machine_" + std::to_string(::getpid()));
   fs::remove_all(machine);
-  Write(machine / "machine.json", kMachineJson);
   Write(machine / "registry" / "10_base.reg", kBaseReg);
   Write(machine / "registry" / "20_input.reg", parts[2]);
   Write(machine / "drive_c" / "WINDOWS" / "kelmokdx.ini", parts[1]);
   Write(machine / "eventlog" / "System.txt", parts[3]);
-  BuildTree(machine / "drive_c" / "Kelmo" / "DLP4", parts[0], parts[4]);
+  const std::string stated = BuildTree(machine / "drive_c" / "Kelmo" / "DLP4", parts[0], parts[4]);
+  Write(machine / "machine.json", kMachineJsonStart + stated + "}}\n");
   try {
     kdx::SimPlatform platform(machine);
     kdx::test::SilentFrontEnd frontEnd((machine / "report.txt").string());

@@ -58,6 +58,7 @@ TEST_F(SimStatedFilesTest, ListingShowsThemAmongTheHostFilesInNameOrder) {
   std::vector<FolderEntryData> entries;
   ASSERT_EQ(Files().ListFolder("C:\\DRV", entries), kErrorSuccess);
   std::vector<std::string> names;
+  names.reserve(entries.size());
   for (const FolderEntryData& entry : entries) names.push_back(entry.name);
   EXPECT_EQ(names, (std::vector<std::string>{".", "..", "a.ppd", "b.ini", "held.ppd", "old.ppd",
                                              "Stated.DLL"}));
