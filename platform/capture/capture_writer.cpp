@@ -95,6 +95,17 @@ std::string JsonText(const std::string& cp1252) {
   return out + "\"";
 }
 
+std::string HexText(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const char byte : bytes) {
+    text += kDigits[(byte >> 4) & 0xF];
+    text += kDigits[byte & 0xF];
+  }
+  return text;
+}
+
 namespace {
 
 // Members of one JSON object, written as they come.
@@ -417,17 +428,6 @@ std::string_view VersionResourceOf(std::string_view block) {
     if (!conversionMark && block[i] != '\0') return block;
   }
   return block.substr(0, resource);
-}
-
-std::string HexText(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const char byte : bytes) {
-    text += kDigits[(byte >> 4) & 0xF];
-    text += kDigits[byte & 0xF];
-  }
-  return text;
 }
 
 void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& json) {

@@ -28,6 +28,9 @@ std::string WriteCapture(const CaptureRecord& record, Platform& machine, const s
 /// A Windows-1252 text as a string of machine.json: UTF-8, quoted, with JSON's escapes.
 std::string JsonText(const std::string& cp1252);
 
+/// Bytes as pairs of lower-case hexadecimal digits, as machine.json's "versionInfo" holds them.
+std::string HexText(std::string_view bytes);
+
 /// A registry value as a line of the capture's REGEDIT4 file: REG_SZ as text where it ends in
 /// its only NUL and holds no line break, a four-byte REG_DWORD as dword:, anything else as
 /// hex bytes with its type. Nothing for a name with a line break, which REGEDIT4 cannot hold.

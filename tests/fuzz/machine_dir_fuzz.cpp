@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/run_report.h"
+#include "platform/capture/capture_writer.h"
 #include "platform/formats/machine_error.h"
 #include "platform/sim/sim_platform.h"
 #include "run/run_context.h"
@@ -79,16 +80,6 @@ fs::path TreePath(const std::string& text) {
   return path;
 }
 
-std::string Hex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (const char byte : bytes) {
-    text += kDigits[(byte >> 4) & 0xF];
-    text += kDigits[byte & 0xF];
-  }
-  return text;
-}
-
 /// Makes the script's tree below root (C:\Kelmo\DLP4); returns the members of machine.json's
 /// "files" for the files it states by their size.
 std::string BuildTree(const fs::path& root, std::string_view script, std::string_view contents) {
@@ -116,8 +107,8 @@ std::string BuildTree(const fs::path& root, std::string_view script, std::string
       for (const auto& name : path) windowsPath += "\\\\" + name.string();
       stated += (stated.empty() ? "\"" : ", \"") + windowsPath +
                 "\": {\"size\": " + std::to_string(contents.size() * 1000) +
-                ", \"lastWrite\": \"2024-01-01 00:00:00\", \"versionInfo\": \"" + Hex(contents) +
-                "\"}";
+                ", \"lastWrite\": \"2024-01-01 00:00:00\", \"versionInfo\": \"" +
+                kdx::HexText(contents) + "\"}";
     }
     if (line[0] == 'f') {
       fs::create_directories((root / path).parent_path(), ec);

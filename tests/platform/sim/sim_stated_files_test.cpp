@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/capture/capture_writer.h"
 #include "platform/error_codes.h"
 #include "platform/errors.h"
 #include "support/test_data.h"
@@ -14,16 +15,6 @@
 
 namespace kdx::test {
 namespace {
-
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (const char byte : bytes) {
-    text += kDigits[(byte >> 4) & 0xF];
-    text += kDigits[byte & 0xF];
-  }
-  return text;
-}
 
 class SimStatedFilesTest : public ::testing::Test {
  protected:
@@ -40,7 +31,7 @@ class SimStatedFilesTest : public ::testing::Test {
     machine_.SetJson(XpJsonWith(R"("files": {
         "C:\\DRV\\Stated.DLL": {"size": 5000000000, "lastWrite": "2024-03-01 10:20:30",
                                 "attributes": "AR", "versionInfo": ")" +
-                                Hex(block) + R"("},
+                                HexText(block) + R"("},
         "C:\\DRV\\a.ppd": {"size": 12, "lastWrite": "2023-01-02 03:04:05"},
         "C:\\DRV\\held.ppd": {"size": 7, "lastWrite": "2023-01-02 03:04:05", "openError": 32},
         "C:\\DRV\\b.ini": {"size": 99},
