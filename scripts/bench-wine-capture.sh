@@ -4,6 +4,8 @@
 # files in the driver folders (build/win32/bench-prefix-capture, made once). The two runs take
 # turns; each prints its wall time and peak memory, and the capture its size.
 #   bench-wine-capture.sh [ROUNDS]   (default 5)
+# KDX_CONSOLE_EXE=path/to/kdxinfo.exe times another build of the program (an older commit's,
+# say) on the same prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,11 +20,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 wine() { taskset -c 0 "$(type -P wine)" "$@"; }
 wineserver() { taskset -c 0 "$(type -P wineserver)" "$@"; }
 
-if ! log=$(cmake --preset win32 2>&1 && cmake --build build/win32 -j2 --target kdxinfo_console 2>&1); then
-  echo "$log" >&2
-  exit 1
+if [[ -z ${KDX_CONSOLE_EXE:-} ]]; then
+  if ! log=$(cmake --preset win32 2>&1 && cmake --build build/win32 -j2 --target kdxinfo_console 2>&1); then
+    echo "$log" >&2
+    exit 1
+  fi
 fi
-program=$PWD/$build/console/kdxinfo.exe
+program=${KDX_CONSOLE_EXE:-$PWD/$build/console/kdxinfo.exe}
 
 if [[ ! -f $base_prefix/system.reg ]]; then
   echo "making the Wine prefix $base_prefix (once)"
