@@ -87,8 +87,7 @@ const std::vector<FolderEntryData>& ScanListedFolder(RunContext& context, const 
     return listing.entries;
   }
   const std::string upperFilter = UpcaseAscii(filter);
-  const std::string prefix =
-      NormalFolderPath(FullPath(context.platform.Files(), folder)) + "\\";
+  const std::string prefix = NormalFolderPath(FullPath(context.platform.Files(), folder)) + "\\";
   for (const std::string& name : listing.fileNames) {
     if (Contains(name, upperFilter)) DescribeListedFile(context, prefix + name, withRows);
   }

@@ -36,13 +36,13 @@ TEST(RunReport, StatusLinesOfACompleteRunComeInOrder) {
   run.ui.savePath = (machine.OutputDir() / "r.txt").string();
   EXPECT_EQ(RunReport(run.context), RunOutcome::Written);
   EXPECT_EQ(run.ui.instructionsShown, 1);
-  EXPECT_EQ(run.ui.statuses, (std::vector<std::string>{
-                                 "Allgemeine Informationen", "Laufwerke", "Laufende Prozesse",
-                                 "USB Drucker", "Infos \374ber Dexta Label Software Konfiguration",
-                                 "Datei-Infos (KDX und Druckertreiber)", "INI-Dateien und Temp-Dir",
-                                 "Installierte Drucker", "Programm-Pfade", "System Event Log",
-                                 "Application Event Log", "Dateiname",
-                                 "Datei speichern", "Registry"}));
+  EXPECT_EQ(run.ui.statuses,
+            (std::vector<std::string>{
+                "Allgemeine Informationen", "Laufwerke", "Laufende Prozesse", "USB Drucker",
+                "Infos \374ber Dexta Label Software Konfiguration",
+                "Datei-Infos (KDX und Druckertreiber)", "INI-Dateien und Temp-Dir",
+                "Installierte Drucker", "Programm-Pfade", "System Event Log",
+                "Application Event Log", "Dateiname", "Datei speichern", "Registry"}));
   EXPECT_EQ(run.context.statusLog, run.ui.statuses);
   EXPECT_TRUE(run.ui.errors.empty());
 }
