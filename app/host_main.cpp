@@ -41,16 +41,7 @@ void PrintError(const std::string& utf8Message) {
 
 int RunHostProgram(const std::vector<std::string>& arguments) {
   kdx::CommandLine line = kdx::ParseCommandLine(arguments, {.machine = true});
-  switch (line.action) {
-    case kdx::CommandLine::Action::ShowHelp:
-      std::fputs(kUsage, stdout);
-      return kdx::kExitWritten;
-    case kdx::CommandLine::Action::Refuse:
-      PrintError(line.problem + " (--help lists the options)");
-      return kdx::kExitFailed;
-    case kdx::CommandLine::Action::Run:
-      break;
-  }
+  if (const auto exitStatus = kdx::AnswerWithoutRun(line, kUsage)) return *exitStatus;
   kdx::ConsoleOptions& options = line.options;
   if (options.machineDir.empty()) options.machineDir = KDX_DEFAULT_MACHINE;
   // The terminal speaks UTF-8; the program's own text is Windows-1252.

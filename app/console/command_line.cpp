@@ -1,7 +1,10 @@
 #include "app/console/command_line.h"
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
+
+#include "app/exit_codes.h"
 
 namespace kdx {
 
@@ -61,6 +64,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandL
     }
   }
   return line;
+}
+
+std::optional<int> AnswerWithoutRun(const CommandLine& line, const char* usage) {
+  switch (line.action) {
+    case CommandLine::Action::ShowHelp:
+      std::fputs(usage, stdout);
+      return kExitWritten;
+    case CommandLine::Action::Refuse:
+      std::fprintf(stderr, "kdxinfo: %s (--help lists the options)\n", line.problem.c_str());
+      return kExitFailed;
+    case CommandLine::Action::Run:
+      break;
+  }
+  return std::nullopt;
 }
 
 }  // namespace kdx

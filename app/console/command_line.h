@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,9 @@ struct CommandLineSyntax {
 /// Values are kept byte for byte; an unknown option, a missing value or an operand refuses
 /// the whole line.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandLineSyntax syntax);
+
+/// Answers a line that asks for no run: usage on standard output for --help, the problem on
+/// standard error for a refused line; the exit status then. Nothing for a line that runs.
+std::optional<int> AnswerWithoutRun(const CommandLine& line, const char* usage);
 
 }  // namespace kdx

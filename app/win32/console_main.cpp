@@ -83,16 +83,7 @@ void PrintError(const std::string& message) {
 // program's own code page, and there on every Windows, unlike the shell's UTF-16 splitter.
 int RunConsoleProgram(const std::vector<std::string>& arguments) {
   const kdx::CommandLine line = kdx::ParseCommandLine(arguments, {.capture = true});
-  switch (line.action) {
-    case kdx::CommandLine::Action::ShowHelp:
-      std::fputs(kUsage, stdout);
-      return kdx::kExitWritten;
-    case kdx::CommandLine::Action::Refuse:
-      PrintError(line.problem + " (--help lists the options)");
-      return kdx::kExitFailed;
-    case kdx::CommandLine::Action::Run:
-      break;
-  }
+  if (const auto exitStatus = kdx::AnswerWithoutRun(line, kUsage)) return *exitStatus;
   const ConsoleCodePages console;
   kdx::ConsoleStreams streams{
       stdin, stdout, stderr, &kdx::Cp1252ToUtf8, &kdx::Utf8ToCp1252, &IsWindowsFolder};
