@@ -14,6 +14,8 @@ build=build/win32
 out=$PWD/$build/bench-out/capture
 base_prefix=$PWD/$build/bench-prefix
 export WINEPREFIX=$PWD/$build/bench-prefix-capture
+# A 32-bit Windows, whichever Wine is installed.
+export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Every registry and file call is a round trip to wineserver; on one core the figures hold still.

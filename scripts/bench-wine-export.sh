@@ -12,6 +12,8 @@ build=build/win32
 out=$PWD/$build/bench-out
 bench_exe=$PWD/$build/kdx_export_bench.exe
 export WINEPREFIX=$PWD/$build/bench-prefix
+# A 32-bit Windows, whichever Wine is installed.
+export WINEARCH=win32
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts during wineboot.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -17,6 +17,8 @@ empty_prefix=$PWD/$build/bench-prefix
 printer_prefix=$PWD/$build/bench-prefix-printers
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# A 32-bit Windows, whichever Wine is installed.
+export WINEARCH=win32
 # Every registry call is a round trip between the program and wineserver; a wake-up on the
 # other core of this virtual machine costs up to 100 us, so everything runs on one core.
 wine() { taskset -c 0 "$(type -P wine)" "$@"; }

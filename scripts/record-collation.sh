@@ -14,7 +14,7 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target kdx_collation_dump -j2
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine takes the user locale from the Unix one.
 export LC_ALL=de_DE.UTF-8
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT

@@ -9,6 +9,7 @@
 set -euo pipefail
 
 export WINEPREFIX=$1
+export WINEARCH=win32
 kdxinfo=$2
 host=$3
 artifacts=$4/capture_round_trip

@@ -7,6 +7,7 @@
 set -euo pipefail
 
 export WINEPREFIX=$1
+export WINEARCH=win32
 kdxinfo=$2
 probe=$3
 artifacts=$4/end_to_end

@@ -6,6 +6,7 @@
 set -euo pipefail
 
 export WINEPREFIX=$1
+export WINEARCH=win32
 kdxinfo=$2
 out=$3/registry_block
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

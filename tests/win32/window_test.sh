@@ -14,6 +14,7 @@
 set -euo pipefail
 
 export WINEPREFIX=$1
+export WINEARCH=win32
 exe=$2
 artifacts=$3/window
 scripts=$(cd "$(dirname "$0")" && pwd)

@@ -7,6 +7,9 @@ set -euo pipefail
 
 command=$1
 export WINEPREFIX=$2
+# A 32-bit Windows, whichever Wine is installed (with wine64 beside wine32 a new prefix
+# would otherwise be 64-bit, and every program would run under WOW64).
+export WINEARCH=win32
 shift 2
 export WINEDEBUG=-all
 # The programs run as on the German Windows they are made for: Wine takes the user locale,
