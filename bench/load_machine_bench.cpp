@@ -150,7 +150,7 @@ void BM_ParseRegFile(benchmark::State& state, const fs::path& regFile) {
   for (auto _ : state) {
     const std::string bytes = ReadFileBytes(regFile);
     CountingSink sink;
-    ParseRegFile(bytes, regFile.string(), sink);
+    ParseRegFile(bytes, sink);
     constexpr std::size_t kKeys = static_cast<std::size_t>(kGroups) * kKeysPerGroup;
     if (sink.keys != kKeys || sink.values != 5 * kKeys) {
       state.SkipWithError("the parser saw another number of keys or values");

@@ -85,10 +85,10 @@ EventLogRead BackwardsEventLogReader::Read(std::size_t bufferSize) {
   return result;
 }
 
-std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, const std::string& fileName) {
+std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, std::string_view fileName) {
   const bool isEvt =
       fileName.size() >= 4 && UpcaseAscii(fileName.substr(fileName.size() - 4)) == ".EVT";
-  return isEvt ? ReadEvtFile(bytes, fileName) : ParseEventLogText(bytes, fileName);
+  return isEvt ? ReadEvtFile(bytes) : ParseEventLogText(bytes);
 }
 
 }  // namespace kdx

@@ -73,7 +73,7 @@ class BackwardsEventLogReader {
 
 /// Loads an event log of a machine directory by its file name: a name ending in ".evt" (any
 /// case) is read by ReadEvtFile, any other by ParseEventLogText. Records oldest first; throws
-/// their MachineError.
-std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, const std::string& fileName);
+/// their FormatError.
+std::vector<EventLogEntry> LoadEventLog(std::string_view bytes, std::string_view fileName);
 
 }  // namespace kdx

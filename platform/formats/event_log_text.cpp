@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 
@@ -112,8 +112,7 @@ std::optional<std::uint32_t> UtcSeconds(std::string_view text) {
 
 class EventLogTextParser {
  public:
-  EventLogTextParser(std::string_view text, const std::string& fileName)
-      : text_(text), fileName_(fileName) {}
+  explicit EventLogTextParser(std::string_view text) : text_(text) {}
 
   std::vector<EventLogEntry> Parse() {
     if (text_.substr(0, kUtf8Bom.size()) == kUtf8Bom) text_.remove_prefix(kUtf8Bom.size());
@@ -136,7 +135,7 @@ class EventLogTextParser {
 
  private:
   [[noreturn]] void Fail(int line, const std::string& expected) const {
-    throw MachineError(fileName_, line, "expected " + expected);
+    throw FormatError(line, "expected " + expected);
   }
 
   // A NUL would end the text early in the record, where ReadEventLogA's reader looks for it.
@@ -215,7 +214,6 @@ class EventLogTextParser {
   }
 
   std::string_view text_;
-  const std::string& fileName_;
   int lineNumber_ = 0;
   std::vector<EventLogEntry> entries_;
   std::optional<EventLogEntry> record_;
@@ -225,8 +223,8 @@ class EventLogTextParser {
 
 }  // namespace
 
-std::vector<EventLogEntry> ParseEventLogText(std::string_view bytes, const std::string& fileName) {
-  return EventLogTextParser(bytes, fileName).Parse();
+std::vector<EventLogEntry> ParseEventLogText(std::string_view bytes) {
+  return EventLogTextParser(bytes).Parse();
 }
 
 }  // namespace kdx

@@ -25,8 +25,8 @@ namespace kdx {
 ///
 /// Records are numbered 1, 2, ... in file order, TimeWritten is the time; there is no SID,
 /// category or data. Texts become Windows-1252 ('?' for characters it lacks).
-/// Throws MachineError(fileName, line, "expected ...") at the first fault; a missing key is
+/// Throws FormatError(line, "expected ...") at the first fault; a missing key is
 /// reported on the record's first line.
-std::vector<EventLogEntry> ParseEventLogText(std::string_view bytes, const std::string& fileName);
+std::vector<EventLogEntry> ParseEventLogText(std::string_view bytes);
 
 }  // namespace kdx

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 #include "platform/little_endian.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
@@ -12,13 +12,12 @@ namespace kdx {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 0x30;
-constexpr std::uint32_t kSignature = 0x654C664C;  // "LfLe"
+using evt::kEofMarker;
+using evt::kEofRecordSize;
+using evt::kFixedPartSize;
+using evt::kHeaderSize;
+using evt::kSignature;
 constexpr std::uint32_t kDirtyFlag = 0x1;
-constexpr std::size_t kEofRecordSize = 0x28;
-constexpr std::string_view kEofMarker(
-    "\x11\x11\x11\x11\x22\x22\x22\x22\x33\x33\x33\x33\x44\x44\x44\x44", 16);
-constexpr std::size_t kFixedPartSize = 56;
 // Two empty UTF-16 names and the closing size after the fixed part.
 constexpr std::size_t kMinRecordSize = kFixedPartSize + 2 + 2 + 4;
 // The service fills a tail of the file too short for a record's fixed part with this value
@@ -73,8 +72,8 @@ struct LogExtent {
 /// Reads one stored record, each field checked to lie inside it, texts converted to 8 bits.
 class RecordDecoder {
  public:
-  RecordDecoder(std::string_view record, std::size_t offset, const std::string& fileName)
-      : record_(record), limit_(record.size() - 4), offset_(offset), fileName_(fileName) {}
+  RecordDecoder(std::string_view record, std::size_t offset)
+      : record_(record), limit_(record.size() - 4), offset_(offset) {}
 
   EventLogEntry Decode() const {
     if (ReadLe32(record_, limit_) != record_.size()) Fail("its size again at its end");
@@ -102,8 +101,7 @@ class RecordDecoder {
 
  private:
   [[noreturn]] void Fail(const std::string& part) const {
-    throw MachineError(fileName_, 0,
-                       "expected the event record at " + Hex(offset_) + " to hold " + part);
+    throw FormatError(0, "expected the event record at " + Hex(offset_) + " to hold " + part);
   }
 
   /// The NUL-terminated UTF-16 text at pos, which moves past its NUL.
@@ -125,13 +123,11 @@ class RecordDecoder {
   std::string_view record_;
   std::size_t limit_;
   std::size_t offset_;
-  const std::string& fileName_;
 };
 
 class EvtFileReader {
  public:
-  EvtFileReader(std::string_view bytes, const std::string& fileName)
-      : bytes_(bytes), ring_(bytes), fileName_(fileName) {}
+  explicit EvtFileReader(std::string_view bytes) : bytes_(bytes), ring_(bytes) {}
 
   std::vector<EventLogEntry> Read() const {
     CheckHeader();
@@ -149,7 +145,7 @@ class EvtFileReader {
       }
       const std::size_t length = RecordLength(offset, extent.end);
       const std::string record = ring_.Read(offset, length);
-      entries.push_back(RecordDecoder(record, offset, fileName_).Decode());
+      entries.push_back(RecordDecoder(record, offset).Decode());
       offset = ring_.Advance(offset, length);
     }
     return entries;
@@ -157,7 +153,7 @@ class EvtFileReader {
 
  private:
   [[noreturn]] void Fail(const std::string& expected) const {
-    throw MachineError(fileName_, 0, "expected " + expected);
+    throw FormatError(0, "expected " + expected);
   }
 
   void CheckHeader() const {
@@ -232,13 +228,12 @@ class EvtFileReader {
 
   std::string_view bytes_;
   RecordRing ring_;
-  const std::string& fileName_;
 };
 
 }  // namespace
 
-std::vector<EventLogEntry> ReadEvtFile(std::string_view bytes, const std::string& fileName) {
-  return EvtFileReader(bytes, fileName).Read();
+std::vector<EventLogEntry> ReadEvtFile(std::string_view bytes) {
+  return EvtFileReader(bytes).Read();
 }
 
 }  // namespace kdx

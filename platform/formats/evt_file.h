@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +9,17 @@
 #include "platform/formats/event_log.h"
 
 namespace kdx {
+
+/// The fixed parts of an event log file, shared by its reader and its writer.
+namespace evt {
+inline constexpr std::size_t kHeaderSize = 0x30;
+inline constexpr std::uint32_t kSignature = 0x654C664C;  // "LfLe"
+inline constexpr std::size_t kEofRecordSize = 0x28;
+inline constexpr std::string_view kEofMarker(
+    "\x11\x11\x11\x11\x22\x22\x22\x22\x33\x33\x33\x33\x44\x44\x44\x44", 16);
+/// An EVENTLOGRECORD up to its names.
+inline constexpr std::size_t kFixedPartSize = 56;
+}  // namespace evt
 
 /// Reads an event log file in the format of Windows NT to Server 2003 (".evt": a 48-byte
 /// header with signature "LfLe", the records in a ring buffer after it, and an end-of-file
@@ -22,8 +35,8 @@ namespace kdx {
 /// file that begin with the fill value 0x27 are skipped. Records overwritten by the ring (in
 /// the space between the end-of-file record and the oldest record) are not returned.
 ///
-/// Throws MachineError(fileName, 0, "expected ...") for a file that is not such a log (the
-/// message names the header it expected) and for a record that is damaged (naming its offset).
-std::vector<EventLogEntry> ReadEvtFile(std::string_view bytes, const std::string& fileName);
+/// Throws FormatError(0, "expected ...") for a file that is not such a log (the message names
+/// the header it expected) and for a record that is damaged (naming its offset).
+std::vector<EventLogEntry> ReadEvtFile(std::string_view bytes);
 
 }  // namespace kdx

@@ -28,11 +28,6 @@ class RegFileSink {
   virtual void OnValue(std::string_view name, std::uint32_t type, std::string_view data) = 0;
 };
 
-/// The root key a .reg file names: HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT,
-/// HKEY_USERS, HKEY_CURRENT_CONFIG or their short forms HKLM, HKCU, HKCR, HKU, HKCC, in any
-/// case. Nothing for any other name.
-std::optional<RegKey> RootKeyNamed(std::string_view name);
-
 /// Splits "ROOT\path\below" into root and path. Nothing when the root is unknown or a name
 /// on the path is empty (a doubled, leading or trailing backslash).
 std::optional<RegKeyPath> SplitKeyPath(std::string_view fullPath);
@@ -49,8 +44,8 @@ std::string RegFileText(std::string_view bytes);
 /// kept), dword:1 to 8 hex digits (REG_DWORD), hex:bytes (REG_BINARY) or hex(type):bytes
 /// (any type code), where bytes are comma-separated hex pairs that may continue on the
 /// next line after a trailing backslash. Deletions ([-key], "name"=-) are refused.
-/// Throws MachineError(fileName, line, "expected ...") at the first fault; sink may have
-/// received the items before it.
-void ParseRegFile(std::string_view bytes, const std::string& fileName, RegFileSink& sink);
+/// Throws FormatError(line, "expected ...") at the first fault; sink may have received the
+/// items before it.
+void ParseRegFile(std::string_view bytes, RegFileSink& sink);
 
 }  // namespace kdx

@@ -27,15 +27,15 @@ class SimEventLogs final : public EventLogs {
   /// Windows 95 to ME fail with kErrorCallNotImplemented. On NT a name matches its file
   /// without regard to case; a log without a file opens as an empty log.
   std::unique_ptr<EventLog> OpenEventLogA(const std::string& logName, long& error) override;
-  /// Maps the file through the simulated file system (its open errors included); messages
+  /// Loads the file through the simulated file system (its open errors included); messages
   /// come from its RT_MESSAGETABLE (FindMessage), the system's from machine.json's messages,
   /// formatted by ApplyMessageInserts.
   std::unique_ptr<MessageModule> LoadLibraryExA(const std::string& path, long& error) override;
 
  private:
   /// The file of a path as the loader finds it (a bare name in the system folder, then the
-  /// Windows folder), mapped.
-  long ViewModuleFile(const std::string& path, std::optional<HostFileView>& view);
+  /// Windows folder).
+  long ModuleFile(const std::string& path, std::optional<FileBytes>& image);
 
   const MachineConfig& config_;
   SimFiles& files_;

@@ -8,8 +8,8 @@
 #include <optional>
 #include <unordered_map>
 
-#include "platform/formats/machine_error.h"
 #include "platform/formats/reg_file.h"
+#include "platform/machine/machine_error.h"
 #include "platform/upcase.h"
 
 namespace kdx {
@@ -374,7 +374,11 @@ SimRegistry::~SimRegistry() = default;
 
 void SimRegistry::LoadRegFile(std::string_view bytes, const std::string& fileName) {
   Impl::Loader loader(*impl_);
-  ParseRegFile(bytes, fileName, loader);
+  try {
+    ParseRegFile(bytes, loader);
+  } catch (const FormatError& error) {
+    throw MachineError(fileName, error);
+  }
 }
 
 void SimRegistry::RestrictAccess(const std::string& keyPath,

@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the text form of an event log. A fault must be a MachineError; every
+// Feeds arbitrary bytes to the text form of an event log. A fault must be a FormatError; every
 // record that loads must lay out as a record the export's walker reads back.
 #include <cstddef>
 #include <cstdint>
@@ -8,12 +8,12 @@
 #include "platform/event_records.h"
 #include "platform/formats/event_log.h"
 #include "platform/formats/event_log_text.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
-    for (const kdx::EventLogEntry& entry : kdx::ParseEventLogText(bytes, "fuzz.txt")) {
+    for (const kdx::EventLogEntry& entry : kdx::ParseEventLogText(bytes)) {
       const std::string record = kdx::AnsiEventRecord(entry);
       kdx::EventRecordWalker walker(record);
       const auto read = walker.Next();
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
       }
     }
-  } catch (const kdx::MachineError&) {
+  } catch (const kdx::FormatError&) {
   }
   return 0;
 }

@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the .evt reader. A fault must be a MachineError; a log that loads
+// Feeds arbitrary bytes to the .evt reader. A fault must be a FormatError; a log that loads
 // must serve buffers that the event log export's walker reads without fault.
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "platform/event_records.h"
 #include "platform/formats/event_log.h"
 #include "platform/formats/evt_file.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ void ReadLikeTheExport(const std::vector<kdx::EventLogEntry>& log, std::size_t b
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
-    const std::vector<kdx::EventLogEntry> log = kdx::ReadEvtFile(bytes, "fuzz.evt");
+    const std::vector<kdx::EventLogEntry> log = kdx::ReadEvtFile(bytes);
     ReadLikeTheExport(log, 2048);
     ReadLikeTheExport(log, 200);
-  } catch (const kdx::MachineError&) {
+  } catch (const kdx::FormatError&) {
   }
   return 0;
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/formats/machine_error.h"
 #include "platform/machine/machine_config.h"
+#include "platform/machine/machine_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -7,7 +7,8 @@
 
 #include "platform/event_records.h"
 #include "platform/formats/evt_file.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
+#include "platform/machine/machine_error.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -16,10 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<EventLogEntry>& WrappedXpLog() {
-  static const std::vector<EventLogEntry> log =
-      ReadEvtFile(test::ReadFileBytes(fs::path(KDX_SOURCE_DIR) / "tests" / "data" / "evt" /
-                                      "plaso_SysEvent.Evt"),
-                  "SysEvent.Evt");
+  static const std::vector<EventLogEntry> log = ReadEvtFile(test::ReadFileBytes(
+      fs::path(KDX_SOURCE_DIR) / "tests" / "data" / "evt" / "plaso_SysEvent.Evt"));
   return log;
 }
 
@@ -89,8 +88,8 @@ TEST(LoadEventLogTest, ChoosesTheReaderByExtension) {
   try {
     LoadEventLog(text, "System.EVT");
     FAIL() << "no error";
-  } catch (const MachineError& error) {
-    EXPECT_EQ(std::string(error.what()),
+  } catch (const FormatError& error) {
+    EXPECT_EQ(std::string(MachineError("System.EVT", error).what()),
               "System.EVT: expected an event log file (.evt): a 48-byte header with signature "
               "\"LfLe\" and version 1.1");
   }

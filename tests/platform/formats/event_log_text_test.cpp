@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "platform/formats/evt_file.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
+#include "platform/machine/machine_error.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -15,9 +16,9 @@ namespace {
 
 std::string ErrorOf(const std::string& text) {
   try {
-    ParseEventLogText(text, "System.txt");
-  } catch (const MachineError& error) {
-    return error.what();
+    ParseEventLogText(text);
+  } catch (const FormatError& error) {
+    return MachineError("System.txt", error).what();
   }
   return "no error";
 }
@@ -43,8 +44,7 @@ TEST(EventLogTextTest, ReadsRecordsInFileOrder) {
       "type: 4\n"
       "id: 8000177d\n"
       "time: 1970-01-01 00:00:00\n"
-      "computer: BUERO-PC07\n",
-      "System.txt");
+      "computer: BUERO-PC07\n");
   ASSERT_EQ(log.size(), 2U);
   EXPECT_EQ(log[0].recordNumber, 1U);
   EXPECT_EQ(log[0].sourceName, "Service Control Manager");
@@ -69,9 +69,7 @@ TEST(EventLogTextTest, ReadsTypesByNameOrNumber) {
       {"success", 0},       {"ERROR", 1},          {"Warning", 2},  {"information", 4},
       {"audit success", 8}, {"Audit Failure", 16}, {"65535", 65535}};
   for (const auto& [name, type] : cases) {
-    EXPECT_EQ(ParseEventLogText(WithLine(std::string("type: ") + name), "System.txt")[0].eventType,
-              type)
-        << name;
+    EXPECT_EQ(ParseEventLogText(WithLine(std::string("type: ") + name))[0].eventType, type) << name;
   }
 }
 
@@ -82,21 +80,18 @@ TEST(EventLogTextTest, ReadsUtcTimesAcrossTheirRange) {
   for (const auto& [time, seconds] : cases) {
     const std::string text =
         "source: S\ntype: error\nid: 1\ntime: " + std::string(time) + "\ncomputer: PC\n";
-    EXPECT_EQ(ParseEventLogText(text, "System.txt")[0].timeGenerated, seconds) << time;
+    EXPECT_EQ(ParseEventLogText(text)[0].timeGenerated, seconds) << time;
   }
 }
 
 // A record written in the text form gives the same EVENTLOGRECORD as the one Windows stored.
 TEST(EventLogTextTest, YieldsTheRecordOfTheStoredLog) {
-  const std::vector<EventLogEntry> stored =
-      ReadEvtFile(test::ReadFileBytes(std::filesystem::path(KDX_SOURCE_DIR) / "tests" / "data" /
-                                      "evt" / "evtparser_System.evt"),
-                  "System.evt");
+  const std::vector<EventLogEntry> stored = ReadEvtFile(test::ReadFileBytes(
+      std::filesystem::path(KDX_SOURCE_DIR) / "tests" / "data" / "evt" / "evtparser_System.evt"));
   const std::vector<EventLogEntry> text = ParseEventLogText(
       "source: EventLog\ntype: information\nid: 80001779\ntime: 2026-01-11 13:35:50\n"
       "computer: MACHINENAME\nstring: 5.02.\nstring: 3790\nstring: Service Pack 2\n"
-      "string: Multiprocessor Free\n",
-      "System.txt");
+      "string: Multiprocessor Free\n");
   ASSERT_EQ(text.size(), 1U);
   EXPECT_EQ(AnsiEventRecord(text[0]), AnsiEventRecord(stored[0]));
 }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 #include "platform/little_endian.h"
+#include "platform/machine/machine_error.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -103,7 +104,7 @@ std::vector<EventLogEntry> ReadCorpus(const std::string& name) {
   const fs::path path = fs::path(KDX_SOURCE_DIR) / "tests" / "data" / "evt" / name;
   const std::string bytes = test::ReadFileBytes(path);
   EXPECT_FALSE(bytes.empty()) << path;
-  return ReadEvtFile(bytes, name);
+  return ReadEvtFile(bytes);
 }
 
 /// "number source|string|string..." of an entry.
@@ -115,9 +116,9 @@ std::string Summary(const EventLogEntry& entry) {
 
 std::string ErrorOf(const std::string& bytes) {
   try {
-    ReadEvtFile(bytes, "System.evt");
-  } catch (const MachineError& error) {
-    return error.what();
+    ReadEvtFile(bytes);
+  } catch (const FormatError& error) {
+    return MachineError("System.evt", error).what();
   }
   return "no error";
 }
@@ -184,14 +185,14 @@ TEST(EvtFileTest, WrappedLogStartsAtTheOldestRecordAndLeavesOverwrittenOnesOut) 
 TEST(EvtFileTest, ConvertsTextsTo1252) {
   const std::string file = EvtFile(
       0x400, kHeaderSize, {StoredRecord(1, u"Gr\u00FC\u00DF", {u"\u20AC 5", u"\u4E2D\U0001F600"})});
-  const std::vector<EventLogEntry> log = ReadEvtFile(file, "System.evt");
+  const std::vector<EventLogEntry> log = ReadEvtFile(file);
   ASSERT_EQ(log.size(), 1U);
   // the euro sign has a 1252 byte; a CJK character and a surrogate pair do not
   EXPECT_EQ(Summary(log[0]), "1 Gr\xFC\xDF|\x80 5|??");
 }
 
 TEST(EvtFileTest, EmptyLogHasNoRecords) {
-  EXPECT_TRUE(ReadEvtFile(EvtFile(0x100, kHeaderSize, {}), "System.evt").empty());
+  EXPECT_TRUE(ReadEvtFile(EvtFile(0x100, kHeaderSize, {})).empty());
 }
 
 TEST(EvtFileTest, SkipsTheFillAtTheEndOfTheRingAndGoesOnAfterTheHeader) {
@@ -201,7 +202,7 @@ TEST(EvtFileTest, SkipsTheFillAtTheEndOfTheRingAndGoesOnAfterTheHeader) {
   // the first record leaves 32 bytes before the end of the file, too few for a record
   const std::string file =
       EvtFile(0x200, 0x200 - fill.size() - first.size(), {first, fill, StoredRecord(2, u"B", {})});
-  const std::vector<EventLogEntry> log = ReadEvtFile(file, "System.evt");
+  const std::vector<EventLogEntry> log = ReadEvtFile(file);
   ASSERT_EQ(log.size(), 2U);
   EXPECT_EQ(Summary(log[0]), "1 A|x");
   EXPECT_EQ(Summary(log[1]), "2 B");
@@ -213,7 +214,7 @@ TEST(EvtFileTest, DirtyHeaderFindsTheEndOfFileRecordAfterWhereItPoints) {
   // the header was last written after the first record
   SetLe32(file, 20, static_cast<std::uint32_t>(kHeaderSize + records[0].size()));
   SetLe32(file, 36, kDirty);
-  EXPECT_EQ(ReadEvtFile(file, "System.evt").size(), 2U);
+  EXPECT_EQ(ReadEvtFile(file).size(), 2U);
   // without the dirty flag the header's word is taken and found wrong
   SetLe32(file, 36, 0);
   EXPECT_EQ(ErrorOf(file),
@@ -228,7 +229,7 @@ TEST(EvtFileTest, DirtyHeaderFindsAnEndOfFileRecordThatWraps) {
   std::string file = EvtFile(fileSize, first, {record});
   SetLe32(file, 20, static_cast<std::uint32_t>(first));
   SetLe32(file, 36, kDirty);
-  const std::vector<EventLogEntry> log = ReadEvtFile(file, "System.evt");
+  const std::vector<EventLogEntry> log = ReadEvtFile(file);
   ASSERT_EQ(log.size(), 1U);
   EXPECT_EQ(Summary(log[0]), "1 A|wrapped");
 }
@@ -239,7 +240,7 @@ TEST(EvtFileTest, GivesTheAnsiLayoutOfAStoredRecord) {
   const fs::path path =
       fs::path(KDX_SOURCE_DIR) / "tests" / "data" / "evt" / "libevt_event_record.1";
   const std::string file = EvtFile(0x200, kHeaderSize, {test::ReadFileBytes(path)});
-  const std::vector<EventLogEntry> log = ReadEvtFile(file, "System.evt");
+  const std::vector<EventLogEntry> log = ReadEvtFile(file);
   ASSERT_EQ(log.size(), 1U);
   const std::string expected(
       "\x6C\0\0\0LfLe\x01\0\0\0\x79\x42\xDB\x4C\x79\x42\xDB\x4C\xE8\x03\0\x40"

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
+#include "platform/machine/machine_error.h"
 
 namespace kdx {
 namespace {
@@ -37,7 +38,7 @@ class RecordingSink : public RegFileSink {
 
 std::vector<std::string> Parse(std::string_view bytes) {
   RecordingSink sink;
-  ParseRegFile(bytes, "test.reg", sink);
+  ParseRegFile(bytes, sink);
   return sink.items;
 }
 
@@ -48,17 +49,17 @@ std::vector<std::string> ValuesOf(const std::string& valueLines) {
   return items;
 }
 
-/// The MachineError text for a file, or "no error".
+/// The error text for a file, naming it as a machine directory does, or "no error".
 std::string ErrorOf(std::string_view bytes) {
   try {
     Parse(bytes);
-  } catch (const MachineError& error) {
-    return error.what();
+  } catch (const FormatError& error) {
+    return MachineError("test.reg", error).what();
   }
   return "no error";
 }
 
-/// The MachineError text for value lines after "REGEDIT4", "[HKCU\K]" (they start on line 3).
+/// The error text for value lines after "REGEDIT4", "[HKCU\K]" (they start on line 3).
 std::string ValueErrorOf(const std::string& valueLines) {
   return ErrorOf("REGEDIT4\n[HKCU\\K]\n" + valueLines);
 }
@@ -312,9 +313,9 @@ TEST(RegFileTest, RefusesOtherLines) {
 
 TEST(RegFileTest, HandsOverItemsInFileOrderUntilTheFault) {
   RecordingSink sink;
-  EXPECT_THROW(ParseRegFile("REGEDIT4\n[HKLM\\A]\n\"z\"=dword:1\n[HKCU\\B]\n\"a\"=hex:1\nbad\n",
-                            "f.reg", sink),
-               MachineError);
+  EXPECT_THROW(
+      ParseRegFile("REGEDIT4\n[HKLM\\A]\n\"z\"=dword:1\n[HKCU\\B]\n\"a\"=hex:1\nbad\n", sink),
+      FormatError);
   EXPECT_EQ(sink.items, (Items{"[80000002]A", "z|4|01 00 00 00", "[80000001]B", "a|3|01"}));
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/formats/machine_error.h"
+#include "platform/machine/machine_error.h"
 
 namespace kdx {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/formats/machine_error.h"
 #include "platform/machine/machine_config.h"
+#include "platform/machine/machine_error.h"
 
 namespace kdx {
 namespace {

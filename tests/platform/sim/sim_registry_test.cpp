@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/formats/machine_error.h"
+#include "platform/machine/machine_error.h"
 #include "platform/registry_store_contract.h"
 
 namespace kdx {
