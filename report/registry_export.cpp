@@ -10,6 +10,7 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "platform/registry_roots.h"
 #include "platform/upcase.h"
 
 namespace kdx {
@@ -524,23 +525,6 @@ void RegistryExporter::WriteCharacterView(std::string_view bytes) {
 }
 
 }  // namespace
-
-std::string_view RootKeyName(RegKey root) {
-  switch (root) {
-    case kHKeyLocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    case kHKeyCurrentConfig:
-      return "HKEY_CURRENT_CONFIG";
-    case kHKeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    case kHKeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kHKeyUsers:
-      return "HKEY_USERS";
-    default:
-      return "";
-  }
-}
 
 void ExportRegistryKey(RunContext& context, ReportWriter& writer, RegKey root,
                        const std::string& path, const std::string& filter) {

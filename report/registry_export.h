@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "report/report_writer.h"
 #include "run/run_context.h"
@@ -16,8 +15,5 @@ void ExportRegistryKey(RunContext& context, ReportWriter& writer, RegKey root,
 
 /// The registry block's body: every key of the report's export table, in table order.
 void ExportReportKeys(RunContext& context, ReportWriter& writer);
-
-/// The name a root key has in header lines; empty for an unknown root.
-std::string_view RootKeyName(RegKey root);
 
 }  // namespace kdx

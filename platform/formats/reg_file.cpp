@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
+#include "platform/registry_roots.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
 
@@ -16,20 +17,6 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // dword: data and hex(type) codes are 32-bit numbers.
 constexpr std::size_t kMaxHexDigits = 8;
-
-struct RootName {
-  std::string_view longName;
-  std::string_view shortName;
-  RegKey key;
-};
-
-constexpr std::array<RootName, 5> kRootNames = {{
-    {"HKEY_LOCAL_MACHINE", "HKLM", kHKeyLocalMachine},
-    {"HKEY_CURRENT_USER", "HKCU", kHKeyCurrentUser},
-    {"HKEY_CLASSES_ROOT", "HKCR", kHKeyClassesRoot},
-    {"HKEY_USERS", "HKU", kHKeyUsers},
-    {"HKEY_CURRENT_CONFIG", "HKCC", kHKeyCurrentConfig},
-}};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -101,8 +88,7 @@ class LineReader {
 
 class RegFileParser {
  public:
-  RegFileParser(std::string_view text, const std::string& fileName, RegFileSink& sink)
-      : reader_(text), fileName_(fileName), sink_(sink) {}
+  RegFileParser(std::string_view text, RegFileSink& sink) : reader_(text), sink_(sink) {}
 
   void Parse() {
     ExpectHeader();
@@ -112,7 +98,7 @@ class RegFileParser {
 
  private:
   [[noreturn]] void Fail(const std::string& expected) const {
-    throw MachineError(fileName_, reader_.Number(), "expected " + expected);
+    throw FormatError(reader_.Number(), "expected " + expected);
   }
 
   void ExpectHeader() {
@@ -120,8 +106,7 @@ class RegFileParser {
     const bool read = reader_.Next(line);
     line = TrimRight(line);
     if (!read || (line != kHeader4 && line != kHeader5)) {
-      throw MachineError(fileName_, 1,
-                         "expected the header REGEDIT4 or Windows Registry Editor Version 5.00");
+      throw FormatError(1, "expected the header REGEDIT4 or Windows Registry Editor Version 5.00");
     }
     wideStringData_ = line == kHeader5;
   }
@@ -283,7 +268,6 @@ class RegFileParser {
   void EmitValue(std::uint32_t type) { sink_.OnValue(name_, type, data_); }
 
   LineReader reader_;
-  const std::string& fileName_;
   RegFileSink& sink_;
   bool haveKey_ = false;
   bool wideStringData_ = false;
@@ -293,13 +277,6 @@ class RegFileParser {
 };
 
 }  // namespace
-
-std::optional<RegKey> RootKeyNamed(std::string_view name) {
-  for (const RootName& root : kRootNames) {
-    if (EqualUpcased(name, root.longName) || EqualUpcased(name, root.shortName)) return root.key;
-  }
-  return std::nullopt;
-}
 
 std::optional<RegKeyPath> SplitKeyPath(std::string_view fullPath) {
   const std::size_t slash = fullPath.find('\\');
@@ -319,13 +296,13 @@ std::string RegFileText(std::string_view bytes) {
   return std::string(bytes);
 }
 
-void ParseRegFile(std::string_view bytes, const std::string& fileName, RegFileSink& sink) {
+void ParseRegFile(std::string_view bytes, RegFileSink& sink) {
   if (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf8Bom)) {
     const std::string text = RegFileText(bytes);
-    RegFileParser(text, fileName, sink).Parse();
+    RegFileParser(text, sink).Parse();
   } else {
     // 1252 bytes are parsed where they lie; a copy of a large file would only cost time.
-    RegFileParser(bytes, fileName, sink).Parse();
+    RegFileParser(bytes, sink).Parse();
   }
 }
 

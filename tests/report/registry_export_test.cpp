@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors.h"
+#include "platform/registry_roots.h"
 #include "report/registry_export_contract.h"
 #include "report/report_writer.h"
 #include "support/memory_file.h"
