@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/forwarding.h"
 #include "platform/upcase.h"
 
 namespace kdx::bench {
@@ -74,9 +75,10 @@ T* Find(std::map<std::string, std::unique_ptr<T>>& objects, const std::string& i
 
 // --- Registry: a key's identity is its parent's and its upper-cased name. ---
 
-class RecordingRegistry final : public RegistryStore {
+class RecordingRegistry final : public ForwardingRegistryStore {
  public:
-  RecordingRegistry(RegistryStore& store, QuestionLog& log) : store_(store), log_(log) {}
+  RecordingRegistry(RegistryStore& store, QuestionLog& log)
+      : ForwardingRegistryStore(store), log_(log) {}
 
   long RegOpenKeyExA(RegKey parent, const std::string& subKey, std::uint32_t access,
                      RegKey& result) override {
@@ -91,13 +93,13 @@ class RecordingRegistry final : public RegistryStore {
       }
       if (!r.keys.emplace(id, opened).second) r.machine.Registry().RegCloseKey(opened);
     });
-    const long error = store_.RegOpenKeyExA(parent, subKey, access, result);
+    const long error = Inner().RegOpenKeyExA(parent, subKey, access, result);
     if (error == kErrorSuccess) ids_[result] = id;
     return error;
   }
   long RegCloseKey(RegKey key) override {
     ids_.erase(key);
-    return store_.RegCloseKey(key);
+    return Inner().RegCloseKey(key);
   }
   long RegQueryInfoKeyA(RegKey key, RegKeyInfo& info) override {
     const std::string id = Identity(key);
@@ -108,7 +110,7 @@ class RecordingRegistry final : public RegistryStore {
       r.machine.Registry().RegQueryInfoKeyA(live, answer);
       r.Walk(answer.subKeys + answer.values);
     });
-    return store_.RegQueryInfoKeyA(key, info);
+    return Inner().RegQueryInfoKeyA(key, info);
   }
   long RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
                      std::uint32_t& nameSize) override {
@@ -124,7 +126,7 @@ class RecordingRegistry final : public RegistryStore {
         r.Walk(buffer.data(), size);
       }
     });
-    return store_.RegEnumKeyExA(key, index, name, nameSize);
+    return Inner().RegEnumKeyExA(key, index, name, nameSize);
   }
   long RegEnumValueA(RegKey key, std::uint32_t index, char* name, std::uint32_t& nameSize,
                      std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override {
@@ -153,7 +155,7 @@ class RecordingRegistry final : public RegistryStore {
                r.Walk(nameBuffer.data(), size);
                if (wantsData) r.Walk(reinterpret_cast<const char*>(bytes.data()), bytesSize);
              });
-    return store_.RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
+    return Inner().RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
   }
   long RegQueryValueExA(RegKey key, const std::string& valueName, std::uint32_t* type,
                         std::uint8_t* data, std::uint32_t* dataSize) override {
@@ -179,7 +181,7 @@ class RecordingRegistry final : public RegistryStore {
           r.Walk(kind + bytesSize);
           if (wantsData) r.Walk(reinterpret_cast<const char*>(bytes.data()), bytesSize);
         });
-    return store_.RegQueryValueExA(key, valueName, type, data, dataSize);
+    return Inner().RegQueryValueExA(key, valueName, type, data, dataSize);
   }
 
  private:
@@ -200,61 +202,60 @@ class RecordingRegistry final : public RegistryStore {
     return true;
   }
 
-  RegistryStore& store_;
   QuestionLog& log_;
   std::map<RegKey, std::string> ids_;
 };
 
 // --- System facts ---
 
-class RecordingToken final : public AccessToken {
+class RecordingToken final : public ForwardingAccessToken {
  public:
   RecordingToken(std::unique_ptr<AccessToken> token, std::string id, QuestionLog& log)
-      : token_(std::move(token)), id_(std::move(id)), log_(log) {}
+      : ForwardingAccessToken(std::move(token)), id_(std::move(id)), log_(log) {}
   std::optional<std::vector<Sid>> Groups(std::size_t bufferSize) override {
     log_.Add("groups|" + id_ + "|" + Number(bufferSize), [id = id_, bufferSize](Replay& r) {
       if (AccessToken* token = Find(r.accessTokens, id)) {
         if (const auto groups = token->Groups(bufferSize)) r.Walk(groups->size());
       }
     });
-    return token_->Groups(bufferSize);
+    return Inner().Groups(bufferSize);
   }
 
  private:
-  std::unique_ptr<AccessToken> token_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingSystem final : public SystemFacts {
+class RecordingSystem final : public ForwardingSystemFacts {
  public:
-  RecordingSystem(SystemFacts& system, QuestionLog& log) : system_(system), log_(log) {}
+  RecordingSystem(SystemFacts& system, QuestionLog& log)
+      : ForwardingSystemFacts(system), log_(log) {}
 
   std::optional<std::string> GetWindowsDirectoryA() override {
     Ask("windir", [](SystemFacts& s, Replay& r) { r.Walk(s.GetWindowsDirectoryA().value_or("")); });
-    return system_.GetWindowsDirectoryA();
+    return Inner().GetWindowsDirectoryA();
   }
   std::optional<std::string> GetSystemDirectoryA() override {
     Ask("sysdir", [](SystemFacts& s, Replay& r) { r.Walk(s.GetSystemDirectoryA().value_or("")); });
-    return system_.GetSystemDirectoryA();
+    return Inner().GetSystemDirectoryA();
   }
   std::optional<OsVersionInfo> GetVersionExA() override {
     Ask("version", [](SystemFacts& s, Replay& r) {
       if (const auto v = s.GetVersionExA()) r.Walk(v->buildNumber);
     });
-    return system_.GetVersionExA();
+    return Inner().GetVersionExA();
   }
   SystemTime GetLocalTime() override {
     Ask("time", [](SystemFacts& s, Replay& r) { r.Walk(s.GetLocalTime().second); });
-    return system_.GetLocalTime();
+    return Inner().GetLocalTime();
   }
   LocaleFormats GetLocaleFormats() override {
     Ask("locale", [](SystemFacts& s, Replay& r) { r.Walk(s.GetLocaleFormats().shortDate); });
-    return system_.GetLocaleFormats();
+    return Inner().GetLocaleFormats();
   }
   std::optional<std::string> GetUserNameA() override {
     Ask("user", [](SystemFacts& s, Replay& r) { r.Walk(s.GetUserNameA().value_or("")); });
-    return system_.GetUserNameA();
+    return Inner().GetUserNameA();
   }
   std::unique_ptr<AccessToken> OpenThreadToken(long& error) override {
     return Token("threadtoken", error,
@@ -268,61 +269,60 @@ class RecordingSystem final : public SystemFacts {
     Ask("env|" + name, [name](SystemFacts& s, Replay& r) {
       r.Walk(s.GetEnvironmentVariableA(name).value_or(""));
     });
-    return system_.GetEnvironmentVariableA(name);
+    return Inner().GetEnvironmentVariableA(name);
   }
   std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override {
     Ask("expand|" + text, [text](SystemFacts& s, Replay& r) {
       r.Walk(s.ExpandEnvironmentStringsA(text).value_or(""));
     });
-    return system_.ExpandEnvironmentStringsA(text);
+    return Inner().ExpandEnvironmentStringsA(text);
   }
   std::string FormatMessageA(std::uint32_t code) override {
     Ask("message|" + Number(code),
         [code](SystemFacts& s, Replay& r) { r.Walk(s.FormatMessageA(code)); });
-    return system_.FormatMessageA(code);
+    return Inner().FormatMessageA(code);
   }
   int CompareStringA(const std::string& a, const std::string& b) override {
     Ask("compare|" + a + "|" + b, [a, b](SystemFacts& s, Replay& r) {
       r.Walk(static_cast<std::uint64_t>(s.CompareStringA(a, b)));
     });
-    return system_.CompareStringA(a, b);
+    return Inner().CompareStringA(a, b);
   }
   std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override {
     Ask("localtime|" + Number(fileTime), [fileTime](SystemFacts& s, Replay& r) {
       if (const auto t = s.FileTimeToLocalTime(fileTime)) r.Walk(t->second);
     });
-    return system_.FileTimeToLocalTime(fileTime);
+    return Inner().FileTimeToLocalTime(fileTime);
   }
   MemoryStatus GlobalMemoryStatus() override {
     Ask("memory", [](SystemFacts& s, Replay& r) { r.Walk(s.GlobalMemoryStatus().availPhys); });
-    return system_.GlobalMemoryStatus();
+    return Inner().GlobalMemoryStatus();
   }
   std::uint32_t GetLogicalDrives() override {
     Ask("drives", [](SystemFacts& s, Replay& r) { r.Walk(s.GetLogicalDrives()); });
-    return system_.GetLogicalDrives();
+    return Inner().GetLogicalDrives();
   }
   std::uint32_t GetDriveTypeA(const std::string& root) override {
     Ask("drivetype|" + root, [root](SystemFacts& s, Replay& r) { r.Walk(s.GetDriveTypeA(root)); });
-    return system_.GetDriveTypeA(root);
+    return Inner().GetDriveTypeA(root);
   }
-  bool HasGetDiskFreeSpaceExA() override { return system_.HasGetDiskFreeSpaceExA(); }
   std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string& root) override {
     Ask("freeex|" + root, [root](SystemFacts& s, Replay& r) {
       if (const auto f = s.GetDiskFreeSpaceExA(root)) r.Walk(static_cast<std::uint64_t>(f->total));
     });
-    return system_.GetDiskFreeSpaceExA(root);
+    return Inner().GetDiskFreeSpaceExA(root);
   }
   std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) override {
     Ask("free|" + root, [root](SystemFacts& s, Replay& r) {
       if (const auto f = s.GetDiskFreeSpaceA(root)) r.Walk(f->totalClusters);
     });
-    return system_.GetDiskFreeSpaceA(root);
+    return Inner().GetDiskFreeSpaceA(root);
   }
   std::uint32_t SetErrorMode(std::uint32_t mode) override {
     // Not a question: each change of the mode happens again.
     Ask("errormode|" + Number(++errorModes_),
         [mode](SystemFacts& s, Replay& r) { r.Walk(s.SetErrorMode(mode)); });
-    return system_.SetErrorMode(mode);
+    return Inner().SetErrorMode(mode);
   }
 
  private:
@@ -336,22 +336,21 @@ class RecordingSystem final : public SystemFacts {
       long e = 0;
       if (auto token = open(r.machine.System(), e)) r.accessTokens[id] = std::move(token);
     });
-    auto token = open(system_, error);
+    auto token = open(Inner(), error);
     if (!token) return token;
     return std::make_unique<RecordingToken>(std::move(token), id, log_);
   }
 
-  SystemFacts& system_;
   QuestionLog& log_;
   std::uint64_t errorModes_ = 0;
 };
 
 // --- Files ---
 
-class RecordingInput final : public InputFile {
+class RecordingInput final : public ForwardingInputFile {
  public:
   RecordingInput(std::unique_ptr<InputFile> file, std::string id, QuestionLog& log)
-      : file_(std::move(file)), id_(std::move(id)), log_(log) {}
+      : ForwardingInputFile(std::move(file)), id_(std::move(id)), log_(log) {}
   long Read(char* buffer, std::size_t size, std::size_t& count) override {
     log_.Add("read|" + id_ + "|" + Number(position_) + "|" + Number(size),
              [id = id_, size](Replay& r) {
@@ -361,7 +360,7 @@ class RecordingInput final : public InputFile {
                std::size_t got = 0;
                if (file->Read(bytes.data(), size, got) == kErrorSuccess) r.Walk(bytes.data(), got);
              });
-    const long error = file_->Read(buffer, size, count);
+    const long error = Inner().Read(buffer, size, count);
     if (error == kErrorSuccess) position_ += count;
     return error;
   }
@@ -370,7 +369,7 @@ class RecordingInput final : public InputFile {
       if (InputFile* file = Find(r.inputs, id)) file->Seek(offset);
     });
     position_ = offset;
-    return file_->Seek(offset);
+    return Inner().Seek(offset);
   }
   long GetInformation(FileInformation& information) override {
     log_.Add("fileinfo|" + id_, [id = id_](Replay& r) {
@@ -380,50 +379,48 @@ class RecordingInput final : public InputFile {
         r.Walk(answer.size + answer.lastWriteTime + answer.attributes);
       }
     });
-    return file_->GetInformation(information);
+    return Inner().GetInformation(information);
   }
 
  private:
-  std::unique_ptr<InputFile> file_;
   std::string id_;
   QuestionLog& log_;
   std::uint64_t position_ = 0;
 };
 
-class RecordingOutput final : public OutputFile {
+class RecordingOutput final : public ForwardingOutputFile {
  public:
   RecordingOutput(std::unique_ptr<OutputFile> file, std::string id, QuestionLog& log)
-      : file_(std::move(file)), id_(std::move(id)), log_(log) {}
+      : ForwardingOutputFile(std::move(file)), id_(std::move(id)), log_(log) {}
   long Write(const char* data, std::size_t size) override {
     // Writes are no questions: every one happens again, with as many bytes.
     log_.Add("write|" + id_ + "|" + Number(++writes_), [id = id_, size](Replay& r) {
       if (OutputFile* file = Find(r.outputs, id)) file->Write(std::string(size, 'x').data(), size);
     });
-    return file_->Write(data, size);
+    return Inner().Write(data, size);
   }
   long Close() override {
     log_.Add("close|" + id_, [id = id_](Replay& r) {
       if (OutputFile* file = Find(r.outputs, id)) file->Close();
     });
-    return file_->Close();
+    return Inner().Close();
   }
 
  private:
-  std::unique_ptr<OutputFile> file_;
   std::string id_;
   QuestionLog& log_;
   std::uint64_t writes_ = 0;
 };
 
-class RecordingFiles final : public FileSystem {
+class RecordingFiles final : public ForwardingFileSystem {
  public:
-  RecordingFiles(FileSystem& files, QuestionLog& log) : files_(files), log_(log) {}
+  RecordingFiles(FileSystem& files, QuestionLog& log) : ForwardingFileSystem(files), log_(log) {}
 
   bool FileExists(const std::string& path) override {
     log_.Add("exists|" + path, [path](Replay& r) {
       r.Walk(static_cast<std::uint64_t>(r.machine.Files().FileExists(path)));
     });
-    return files_.FileExists(path);
+    return Inner().FileExists(path);
   }
   long OpenInputFile(const std::string& path, std::unique_ptr<InputFile>& file) override {
     // A path opened again is the same question, and so are the reads and queries of the file
@@ -434,7 +431,7 @@ class RecordingFiles final : public FileSystem {
         r.inputs[path] = std::move(opened);
       }
     });
-    const long error = files_.OpenInputFile(path, file);
+    const long error = Inner().OpenInputFile(path, file);
     if (error == kErrorSuccess)
       file = std::make_unique<RecordingInput>(std::move(file), path, log_);
     return error;
@@ -445,7 +442,7 @@ class RecordingFiles final : public FileSystem {
       r.machine.Files().GetFileAttributesA(path, answer);
       r.Walk(answer);
     });
-    return files_.GetFileAttributesA(path, attributes);
+    return Inner().GetFileAttributesA(path, attributes);
   }
   long ListFolder(const std::string& folder, std::vector<FolderEntryData>& entries) override {
     log_.Add("list|" + folder, [folder](Replay& r) {
@@ -453,7 +450,7 @@ class RecordingFiles final : public FileSystem {
       r.machine.Files().ListFolder(folder, answer);
       for (const FolderEntryData& entry : answer) r.Walk(entry.name);
     });
-    return files_.ListFolder(folder, entries);
+    return Inner().ListFolder(folder, entries);
   }
   long GetFileVersionInfoA(const std::string& path, std::string& block) override {
     log_.Add("versioninfo|" + path, [path](Replay& r) {
@@ -462,7 +459,7 @@ class RecordingFiles final : public FileSystem {
         r.versionBlocks[path] = std::move(answer);
       }
     });
-    const long error = files_.GetFileVersionInfoA(path, block);
+    const long error = Inner().GetFileVersionInfoA(path, block);
     if (error == kErrorSuccess) blocks_[block.data()] = path;
     return error;
   }
@@ -475,7 +472,7 @@ class RecordingFiles final : public FileSystem {
       if (it == r.versionBlocks.end()) return;
       r.Walk(r.machine.Files().VerQueryValueA(it->second, subBlock).value_or(""));
     });
-    return files_.VerQueryValueA(block, subBlock);
+    return Inner().VerQueryValueA(block, subBlock);
   }
   std::string GetPrivateProfileStringA(const std::optional<std::string>& section,
                                        const std::optional<std::string>& key,
@@ -487,13 +484,13 @@ class RecordingFiles final : public FileSystem {
         [=](Replay& r) {
           r.Walk(r.machine.Files().GetPrivateProfileStringA(section, key, defaultText, size, path));
         });
-    return files_.GetPrivateProfileStringA(section, key, defaultText, size, path);
+    return Inner().GetPrivateProfileStringA(section, key, defaultText, size, path);
   }
   ShellLinkAnswers ReadShellLink(const std::string& path) override {
     log_.Add("shelllink|" + path, [path](Replay& r) {
       r.Walk(r.machine.Files().ReadShellLink(path).path.value_or(""));
     });
-    return files_.ReadShellLink(path);
+    return Inner().ReadShellLink(path);
   }
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override {
     const std::string id = path + "#" + Number(outputs_++);
@@ -504,7 +501,7 @@ class RecordingFiles final : public FileSystem {
         r.outputs[id] = std::move(made);
       }
     });
-    const long error = files_.CreateOutputFile(path, file);
+    const long error = Inner().CreateOutputFile(path, file);
     if (error == kErrorSuccess) file = std::make_unique<RecordingOutput>(std::move(file), id, log_);
     return error;
   }
@@ -514,11 +511,10 @@ class RecordingFiles final : public FileSystem {
       r.machine.Files().GetFullPathNameA(path, answer);
       r.Walk(answer);
     });
-    return files_.GetFullPathNameA(path, fullPath);
+    return Inner().GetFullPathNameA(path, fullPath);
   }
 
  private:
-  FileSystem& files_;
   QuestionLog& log_;
   std::map<const char*, std::string> blocks_;
   std::uint64_t outputs_ = 0;
@@ -526,29 +522,28 @@ class RecordingFiles final : public FileSystem {
 
 // --- Services and processes ---
 
-class RecordingService final : public ServiceHandle {
+class RecordingService final : public ForwardingServiceHandle {
  public:
   RecordingService(std::unique_ptr<ServiceHandle> service, std::string id, QuestionLog& log)
-      : service_(std::move(service)), id_(std::move(id)), log_(log) {}
+      : ForwardingServiceHandle(std::move(service)), id_(std::move(id)), log_(log) {}
   long QueryServiceStatus(std::uint32_t& state) override {
     log_.Add("status|" + id_, [id = id_](Replay& r) {
       std::uint32_t answer = 0;
       if (ServiceHandle* service = Find(r.services, id)) service->QueryServiceStatus(answer);
       r.Walk(answer);
     });
-    return service_->QueryServiceStatus(state);
+    return Inner().QueryServiceStatus(state);
   }
 
  private:
-  std::unique_ptr<ServiceHandle> service_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingManager final : public ServiceManager {
+class RecordingManager final : public ForwardingServiceManager {
  public:
   RecordingManager(std::unique_ptr<ServiceManager> manager, std::string id, QuestionLog& log)
-      : manager_(std::move(manager)), id_(std::move(id)), log_(log) {}
+      : ForwardingServiceManager(std::move(manager)), id_(std::move(id)), log_(log) {}
   std::unique_ptr<ServiceHandle> OpenServiceA(const std::string& name, std::uint32_t access,
                                               long& error) override {
     const std::string id = id_ + "|" + name + "|" + Number(access);
@@ -558,7 +553,7 @@ class RecordingManager final : public ServiceManager {
       if (live == nullptr) return;
       if (auto service = live->OpenServiceA(name, access, e)) r.services[id] = std::move(service);
     });
-    auto service = manager_->OpenServiceA(name, access, error);
+    auto service = Inner().OpenServiceA(name, access, error);
     if (!service) return service;
     return std::make_unique<RecordingService>(std::move(service), id, log_);
   }
@@ -578,26 +573,25 @@ class RecordingManager final : public ServiceManager {
                  r.Walk(entry.displayName);
                }
              });
-    return manager_->EnumServicesStatusA(serviceType, serviceState, bufferSize, error);
+    return Inner().EnumServicesStatusA(serviceType, serviceState, bufferSize, error);
   }
 
  private:
-  std::unique_ptr<ServiceManager> manager_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingProcess final : public ProcessHandle {
+class RecordingProcess final : public ForwardingProcessHandle {
  public:
   RecordingProcess(std::unique_ptr<ProcessHandle> process, std::string id, QuestionLog& log)
-      : process_(std::move(process)), id_(std::move(id)), log_(log) {}
+      : ForwardingProcessHandle(std::move(process)), id_(std::move(id)), log_(log) {}
   std::optional<std::uintptr_t> EnumProcessModules(std::uint32_t bufferSize) override {
     log_.Add("modules|" + id_ + "|" + Number(bufferSize), [id = id_, bufferSize](Replay& r) {
       ProcessHandle* process = Find(r.processes, id);
       if (process == nullptr) return;
       if (const auto module = process->EnumProcessModules(bufferSize)) r.firstModules[id] = *module;
     });
-    return process_->EnumProcessModules(bufferSize);
+    return Inner().EnumProcessModules(bufferSize);
   }
   std::optional<std::string> GetModuleFileNameExA(std::uintptr_t module,
                                                   std::uint32_t size) override {
@@ -608,19 +602,18 @@ class RecordingProcess final : public ProcessHandle {
                if (process == nullptr || first == r.firstModules.end()) return;
                r.Walk(process->GetModuleFileNameExA(first->second, size).value_or(""));
              });
-    return process_->GetModuleFileNameExA(module, size);
+    return Inner().GetModuleFileNameExA(module, size);
   }
 
  private:
-  std::unique_ptr<ProcessHandle> process_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingSnapshot final : public ProcessSnapshot {
+class RecordingSnapshot final : public ForwardingProcessSnapshot {
  public:
   RecordingSnapshot(std::unique_ptr<ProcessSnapshot> snapshot, std::string id, QuestionLog& log)
-      : snapshot_(std::move(snapshot)), id_(std::move(id)), log_(log) {}
+      : ForwardingProcessSnapshot(std::move(snapshot)), id_(std::move(id)), log_(log) {}
   std::optional<std::string> Process32First() override { return Next(true); }
   std::optional<std::string> Process32Next() override { return Next(false); }
 
@@ -631,19 +624,18 @@ class RecordingSnapshot final : public ProcessSnapshot {
       if (snapshot == nullptr) return;
       r.Walk((first ? snapshot->Process32First() : snapshot->Process32Next()).value_or(""));
     });
-    return first ? snapshot_->Process32First() : snapshot_->Process32Next();
+    return first ? Inner().Process32First() : Inner().Process32Next();
   }
 
-  std::unique_ptr<ProcessSnapshot> snapshot_;
   std::string id_;
   QuestionLog& log_;
   std::uint64_t step_ = 0;
 };
 
-class RecordingPrivileges final : public PrivilegeToken {
+class RecordingPrivileges final : public ForwardingPrivilegeToken {
  public:
   RecordingPrivileges(std::unique_ptr<PrivilegeToken> token, std::string id, QuestionLog& log)
-      : token_(std::move(token)), id_(std::move(id)), log_(log) {}
+      : ForwardingPrivilegeToken(std::move(token)), id_(std::move(id)), log_(log) {}
   long AdjustTokenPrivileges(std::uint64_t luid, std::uint32_t attributes) override {
     log_.Add("adjust|" + id_ + "|" + Number(luid) + "|" + Number(attributes),
              [id = id_, luid, attributes](Replay& r) {
@@ -651,19 +643,18 @@ class RecordingPrivileges final : public PrivilegeToken {
                  token->AdjustTokenPrivileges(luid, attributes);
                }
              });
-    return token_->AdjustTokenPrivileges(luid, attributes);
+    return Inner().AdjustTokenPrivileges(luid, attributes);
   }
 
  private:
-  std::unique_ptr<PrivilegeToken> token_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingServices final : public ServicesProcesses {
+class RecordingServices final : public ForwardingServicesProcesses {
  public:
   RecordingServices(ServicesProcesses& services, QuestionLog& log)
-      : services_(services), log_(log) {}
+      : ForwardingServicesProcesses(services), log_(log) {}
 
   std::unique_ptr<ServiceManager> OpenSCManagerA(const std::string& machine, std::uint32_t access,
                                                  long& error) override {
@@ -674,7 +665,7 @@ class RecordingServices final : public ServicesProcesses {
         r.managers[id] = std::move(manager);
       }
     });
-    auto manager = services_.OpenSCManagerA(machine, access, error);
+    auto manager = Inner().OpenSCManagerA(machine, access, error);
     if (!manager) return manager;
     return std::make_unique<RecordingManager>(std::move(manager), id, log_);
   }
@@ -682,7 +673,7 @@ class RecordingServices final : public ServicesProcesses {
     log_.Add("processes|" + Number(bufferSize), [bufferSize](Replay& r) {
       if (const auto ids = r.machine.Services().EnumProcesses(bufferSize)) r.Walk(ids->size());
     });
-    return services_.EnumProcesses(bufferSize);
+    return Inner().EnumProcesses(bufferSize);
   }
   std::unique_ptr<ProcessHandle> OpenProcess(std::uint32_t access, std::uint32_t processId,
                                              long& error) override {
@@ -693,7 +684,7 @@ class RecordingServices final : public ServicesProcesses {
         r.processes[id] = std::move(process);
       }
     });
-    auto process = services_.OpenProcess(access, processId, error);
+    auto process = Inner().OpenProcess(access, processId, error);
     if (!process) return process;
     return std::make_unique<RecordingProcess>(std::move(process), id, log_);
   }
@@ -705,7 +696,7 @@ class RecordingServices final : public ServicesProcesses {
         r.snapshots[id] = std::move(snapshot);
       }
     });
-    auto snapshot = services_.CreateToolhelp32Snapshot(error);
+    auto snapshot = Inner().CreateToolhelp32Snapshot(error);
     if (!snapshot) return snapshot;
     return std::make_unique<RecordingSnapshot>(std::move(snapshot), id, log_);
   }
@@ -713,7 +704,7 @@ class RecordingServices final : public ServicesProcesses {
     log_.Add("mutex|" + Number(access) + "|" + name, [access, name](Replay& r) {
       r.Walk(static_cast<std::uint64_t>(r.machine.Services().OpenMutexA(access, name)));
     });
-    return services_.OpenMutexA(access, name);
+    return Inner().OpenMutexA(access, name);
   }
   std::unique_ptr<PrivilegeToken> OpenProcessToken(std::uint32_t access, long& error) override {
     const std::string id = Number(access);
@@ -723,7 +714,7 @@ class RecordingServices final : public ServicesProcesses {
         r.privilegeTokens[id] = std::move(token);
       }
     });
-    auto token = services_.OpenProcessToken(access, error);
+    auto token = Inner().OpenProcessToken(access, error);
     if (!token) return token;
     return std::make_unique<RecordingPrivileges>(std::move(token), id, log_);
   }
@@ -733,20 +724,20 @@ class RecordingServices final : public ServicesProcesses {
       long e = 0;
       r.Walk(r.machine.Services().LookupPrivilegeValueA(name, e).value_or(0));
     });
-    return services_.LookupPrivilegeValueA(name, error);
+    return Inner().LookupPrivilegeValueA(name, error);
   }
 
  private:
-  ServicesProcesses& services_;
   QuestionLog& log_;
   std::uint64_t snapshots_ = 0;
 };
 
 // --- Spooler and event logs ---
 
-class RecordingSpooler final : public PrintSpooler {
+class RecordingSpooler final : public ForwardingPrintSpooler {
  public:
-  RecordingSpooler(PrintSpooler& spooler, QuestionLog& log) : spooler_(spooler), log_(log) {}
+  RecordingSpooler(PrintSpooler& spooler, QuestionLog& log)
+      : ForwardingPrintSpooler(spooler), log_(log) {}
   long EnumPortsA(std::uint32_t bufferSize, std::uint32_t& needed,
                   std::vector<PortInfo2>& ports) override {
     log_.Add("ports|" + Number(bufferSize), [bufferSize](Replay& r) {
@@ -755,7 +746,7 @@ class RecordingSpooler final : public PrintSpooler {
       r.machine.Spooler().EnumPortsA(bufferSize, size, answer);
       for (const PortInfo2& port : answer) r.Walk(port.portName);
     });
-    return spooler_.EnumPortsA(bufferSize, needed, ports);
+    return Inner().EnumPortsA(bufferSize, needed, ports);
   }
   long EnumPrintersA(std::uint32_t flags, std::uint32_t level,
                      std::vector<PrinterEntry>& printers) override {
@@ -764,18 +755,17 @@ class RecordingSpooler final : public PrintSpooler {
       r.machine.Spooler().EnumPrintersA(flags, level, answer);
       for (const PrinterEntry& printer : answer) r.Walk(printer.printerName);
     });
-    return spooler_.EnumPrintersA(flags, level, printers);
+    return Inner().EnumPrintersA(flags, level, printers);
   }
 
  private:
-  PrintSpooler& spooler_;
   QuestionLog& log_;
 };
 
-class RecordingEventLog final : public EventLog {
+class RecordingEventLog final : public ForwardingEventLog {
  public:
   RecordingEventLog(std::unique_ptr<EventLog> log, std::string id, QuestionLog& questions)
-      : log_(std::move(log)), id_(std::move(id)), questions_(questions) {}
+      : ForwardingEventLog(std::move(log)), id_(std::move(id)), questions_(questions) {}
   long ReadEventLogA(std::span<char> buffer, std::uint32_t& bytesRead,
                      std::uint32_t& bytesNeeded) override {
     const std::size_t size = buffer.size();
@@ -787,20 +777,19 @@ class RecordingEventLog final : public EventLog {
       std::uint32_t needed = 0;
       if (log->ReadEventLogA(bytes, got, needed) == kErrorSuccess) r.Walk(bytes.data(), got);
     });
-    return log_->ReadEventLogA(buffer, bytesRead, bytesNeeded);
+    return Inner().ReadEventLogA(buffer, bytesRead, bytesNeeded);
   }
 
  private:
-  std::unique_ptr<EventLog> log_;
   std::string id_;
   QuestionLog& questions_;
   std::uint64_t reads_ = 0;
 };
 
-class RecordingModule final : public MessageModule {
+class RecordingModule final : public ForwardingMessageModule {
  public:
   RecordingModule(std::unique_ptr<MessageModule> module, std::string id, QuestionLog& log)
-      : module_(std::move(module)), id_(std::move(id)), log_(log) {}
+      : ForwardingMessageModule(std::move(module)), id_(std::move(id)), log_(log) {}
   long FormatMessageA(std::uint32_t messageId, const std::vector<std::string>& strings,
                       std::string& text) override {
     std::string key = "format|" + id_ + "|" + Number(messageId);
@@ -813,18 +802,17 @@ class RecordingModule final : public MessageModule {
         r.Walk(answer);
       }
     });
-    return module_->FormatMessageA(messageId, strings, text);
+    return Inner().FormatMessageA(messageId, strings, text);
   }
 
  private:
-  std::unique_ptr<MessageModule> module_;
   std::string id_;
   QuestionLog& log_;
 };
 
-class RecordingEventLogs final : public EventLogs {
+class RecordingEventLogs final : public ForwardingEventLogs {
  public:
-  RecordingEventLogs(EventLogs& logs, QuestionLog& log) : logs_(logs), log_(log) {}
+  RecordingEventLogs(EventLogs& logs, QuestionLog& log) : ForwardingEventLogs(logs), log_(log) {}
   std::unique_ptr<EventLog> OpenEventLogA(const std::string& logName, long& error) override {
     const std::string id = logName + "#" + Number(opens_++);
     log_.Add("openlog|" + id, [logName, id](Replay& r) {
@@ -832,7 +820,7 @@ class RecordingEventLogs final : public EventLogs {
       if (auto log = r.machine.EventLogs().OpenEventLogA(logName, e))
         r.eventLogs[id] = std::move(log);
     });
-    auto log = logs_.OpenEventLogA(logName, error);
+    auto log = Inner().OpenEventLogA(logName, error);
     if (!log) return log;
     return std::make_unique<RecordingEventLog>(std::move(log), id, log_);
   }
@@ -843,41 +831,26 @@ class RecordingEventLogs final : public EventLogs {
         r.modules.emplace(path, std::move(module));
       }
     });
-    auto module = logs_.LoadLibraryExA(path, error);
+    auto module = Inner().LoadLibraryExA(path, error);
     if (!module) return module;
     return std::make_unique<RecordingModule>(std::move(module), path, log_);
   }
 
  private:
-  EventLogs& logs_;
   QuestionLog& log_;
   std::uint64_t opens_ = 0;
 };
 
-class RecordingMachine final : public Platform {
+class RecordingMachine final : public LayeredPlatform {
  public:
-  RecordingMachine(Platform& machine, QuestionLog& log)
-      : registry_(machine.Registry(), log),
-        system_(machine.System(), log),
-        files_(machine.Files(), log),
-        services_(machine.Services(), log),
-        spooler_(machine.Spooler(), log),
-        eventLogs_(machine.EventLogs(), log) {}
-
-  RegistryStore& Registry() override { return registry_; }
-  SystemFacts& System() override { return system_; }
-  FileSystem& Files() override { return files_; }
-  ServicesProcesses& Services() override { return services_; }
-  PrintSpooler& Spooler() override { return spooler_; }
-  kdx::EventLogs& EventLogs() override { return eventLogs_; }
-
- private:
-  RecordingRegistry registry_;
-  RecordingSystem system_;
-  RecordingFiles files_;
-  RecordingServices services_;
-  RecordingSpooler spooler_;
-  RecordingEventLogs eventLogs_;
+  RecordingMachine(Platform& machine, QuestionLog& log) : LayeredPlatform(machine) {
+    Layer(std::make_unique<RecordingRegistry>(machine.Registry(), log));
+    Layer(std::make_unique<RecordingSystem>(machine.System(), log));
+    Layer(std::make_unique<RecordingFiles>(machine.Files(), log));
+    Layer(std::make_unique<RecordingServices>(machine.Services(), log));
+    Layer(std::make_unique<RecordingSpooler>(machine.Spooler(), log));
+    Layer(std::make_unique<RecordingEventLogs>(machine.EventLogs(), log));
+  }
 };
 
 double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {

@@ -126,8 +126,7 @@ std::uint32_t SimSystem::GetLogicalDrives() {
   return mask;
 }
 
-const SimDrive* SimSystem::QueryDrive(const std::string& root) {
-  driveQueryModes_.push_back(errorMode_);
+const SimDrive* SimSystem::QueryDrive(const std::string& root) const {
   if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return nullptr;
   const auto found = config_.drives.roots.find(UpcaseAscii(root.substr(0, 1))[0]);
   return found == config_.drives.roots.end() ? nullptr : &found->second;

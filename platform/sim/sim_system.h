@@ -38,17 +38,12 @@ class SimSystem final : public SystemFacts {
   std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
 
-  /// The error mode in force at each drive query (type and space calls), in call order.
-  const std::vector<std::uint32_t>& ErrorModesOfDriveQueries() const { return driveQueryModes_; }
-  std::uint32_t ErrorMode() const { return errorMode_; }
-
  private:
-  /// The drive of a root path, noting the query; null when the root names no drive.
-  const SimDrive* QueryDrive(const std::string& root);
+  /// The drive of a root path; null when the root names no drive.
+  const SimDrive* QueryDrive(const std::string& root) const;
 
   const MachineConfig& config_;
   std::uint32_t errorMode_ = 0;
-  std::vector<std::uint32_t> driveQueryModes_;
 };
 
 }  // namespace kdx

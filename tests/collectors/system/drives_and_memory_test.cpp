@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/forwarding.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -97,14 +98,53 @@ TEST(CollectDrives, ClusterFallbackWhereKernel32LacksTheExCall) {
                               "E:\\\tLokale Festplatte"}));
 }
 
+/// A machine that notes the process's error mode at every query of a drive.
+class ErrorModeWatch final : public LayeredPlatform {
+ public:
+  explicit ErrorModeWatch(Platform& machine) : LayeredPlatform(machine) {
+    auto system = std::make_unique<System>(machine.System());
+    system_ = system.get();
+    Layer(std::move(system));
+  }
+  const std::vector<std::uint32_t>& ModesOfDriveQueries() const { return system_->queries; }
+  std::uint32_t Mode() const { return system_->mode; }
+
+ private:
+  struct System final : ForwardingSystemFacts {
+    using ForwardingSystemFacts::ForwardingSystemFacts;
+    std::uint32_t SetErrorMode(std::uint32_t newMode) override {
+      mode = newMode;
+      return ForwardingSystemFacts::SetErrorMode(newMode);
+    }
+    std::uint32_t GetDriveTypeA(const std::string& root) override {
+      queries.push_back(mode);
+      return ForwardingSystemFacts::GetDriveTypeA(root);
+    }
+    std::optional<DiskFreeSpace> GetDiskFreeSpaceExA(const std::string& root) override {
+      queries.push_back(mode);
+      return ForwardingSystemFacts::GetDiskFreeSpaceExA(root);
+    }
+    std::optional<DiskClusters> GetDiskFreeSpaceA(const std::string& root) override {
+      queries.push_back(mode);
+      return ForwardingSystemFacts::GetDiskFreeSpaceA(root);
+    }
+    std::uint32_t mode = 0;
+    std::vector<std::uint32_t> queries;
+  };
+  System* system_;
+};
+
 // Every query of a drive runs without critical-error dialogs; the mode is restored after it.
 TEST(CollectDrives, ErrorModeSetAroundEveryDrive) {
-  CollectorRun run(XpJsonWith(R"("drives": {"roots": {"A:\\": {"type": 2},
-                                                      "C:\\": {"space": {}}}})"));
-  CollectDrives(run.context);
-  EXPECT_EQ(run.platform->System().ErrorModesOfDriveQueries(),
-            (std::vector<std::uint32_t>{1, 1, 1, 1}));
-  EXPECT_EQ(run.platform->System().ErrorMode(), 0u);
+  test::TestMachine machine(XpJsonWith(R"("drives": {"roots": {"A:\\": {"type": 2},
+                                                              "C:\\": {"space": {}}}})"));
+  const auto platform = machine.Load();
+  ErrorModeWatch watch(*platform);
+  test::RecordingFrontEnd ui;
+  RunContext context(watch, ui);
+  CollectDrives(context);
+  EXPECT_EQ(watch.ModesOfDriveQueries(), (std::vector<std::uint32_t>{1, 1, 1, 1}));
+  EXPECT_EQ(watch.Mode(), 0u);
 }
 
 }  // namespace
