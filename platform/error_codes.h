@@ -22,6 +22,7 @@ inline constexpr long kErrorInvalidName = 123;
 inline constexpr long kErrorInvalidLevel = 124;
 inline constexpr long kErrorModNotFound = 126;
 inline constexpr long kErrorBadPathname = 161;
+inline constexpr long kErrorAlreadyExists = 183;
 inline constexpr long kErrorBadExeFormat = 193;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;

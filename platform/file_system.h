@@ -112,6 +112,9 @@ class FileSystem {
   virtual ShellLinkAnswers ReadShellLink(const std::string& path) = 0;
   /// Creates (or replaces) the report file at the path the user chose.
   virtual long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
+  /// CreateDirectoryA: makes a folder for files the user chose to have written there (a
+  /// capture's); kErrorAlreadyExists when the path names a file or folder already.
+  virtual long CreateDirectoryA(const std::string& path) = 0;
 };
 
 }  // namespace kdx

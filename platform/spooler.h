@@ -17,6 +17,7 @@ struct PortInfo2 {
   std::string portName;
   std::string monitorName;
   std::string description;
+  bool operator==(const PortInfo2&) const = default;
 };
 
 /// A printer as EnumPrintersA lists it: PRINTER_INFO_4 gives its name, PRINTER_INFO_5 its
@@ -24,6 +25,7 @@ struct PortInfo2 {
 struct PrinterEntry {
   std::string printerName;
   std::string portName;  ///< level 5 only
+  bool operator==(const PrinterEntry&) const = default;
 };
 
 /// The print spooler's lists of ports and printers.

@@ -16,6 +16,7 @@ struct OsVersionInfo {
   std::uint32_t buildNumber = 0;
   std::uint32_t platformId = 0;
   std::string servicePack;  ///< at most 127 bytes
+  bool operator==(const OsVersionInfo&) const = default;
 };
 
 /// The SYSTEMTIME record.
@@ -28,6 +29,7 @@ struct SystemTime {
   std::uint16_t minute = 0;
   std::uint16_t second = 0;
   std::uint16_t milliseconds = 0;
+  bool operator==(const SystemTime&) const = default;
 };
 
 /// A security identifier: identifier authority and sub-authorities.
@@ -42,6 +44,7 @@ struct LocaleFormats {
   std::string shortDate = "dd.MM.yyyy";
   std::string longTime = "HH:mm:ss";
   std::string timeSeparator = ":";
+  bool operator==(const LocaleFormats&) const = default;
 };
 
 /// The figures of the MEMORYSTATUS record that the report shows, in bytes.
@@ -50,6 +53,7 @@ struct MemoryStatus {
   std::uint32_t availPhys = 0;
   std::uint32_t totalPageFile = 0;
   std::uint32_t availPageFile = 0;
+  bool operator==(const MemoryStatus&) const = default;
 };
 
 /// What GetDiskFreeSpaceExA tells about a drive, in bytes.
@@ -57,6 +61,7 @@ struct DiskFreeSpace {
   std::int64_t freeAvailable = 0;  ///< free to the calling user
   std::int64_t total = 0;
   std::int64_t totalFree = 0;
+  bool operator==(const DiskFreeSpace&) const = default;
 };
 
 /// What GetDiskFreeSpaceA tells about a drive.
@@ -65,6 +70,7 @@ struct DiskClusters {
   std::uint32_t bytesPerSector = 0;
   std::uint32_t freeClusters = 0;
   std::uint32_t totalClusters = 0;
+  bool operator==(const DiskClusters&) const = default;
 };
 
 /// GetDriveTypeA's answer for a root that names no drive.

@@ -6,8 +6,8 @@
 #include "app/console/console_front_end.h"
 #include "app/exit_codes.h"
 #include "app/run_report.h"
+#include "platform/capture/capture_directory.h"
 #include "platform/capture/capture_platform.h"
-#include "platform/capture/capture_writer.h"
 
 namespace kdx {
 

@@ -7,8 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/file_system.h"
-#include "platform/formats/machine_error.h"
 #include "platform/machine/json_lines.h"
+#include "platform/machine/machine_error.h"
+#include "platform/machine/machine_json_members.h"
 #include "platform/machine/machine_json_reader.h"
 #include "platform/text_encoding.h"
 #include "platform/upcase.h"
@@ -22,6 +23,7 @@ using nlohmann::json;
 using machine_json::Child;
 using machine_json::Path;
 using machine_json::Reader;
+namespace m = machine_json::members;
 
 std::optional<std::string> OptionalText(const Reader& r, const json& doc, const char* name) {
   const json& value = doc.at(name);
@@ -30,42 +32,49 @@ std::optional<std::string> OptionalText(const Reader& r, const json& doc, const 
 }
 
 OsVersionInfo ReadVersion(const Reader& r, const json& v, const Path& path) {
-  r.CheckMembers(v, path, {"major", "minor", "build", "platformId", "servicePack"});
+  r.CheckMembers(v, path, m::version::kAll);
   // Defaults are unsigned like every whole number nlohmann reads from the file; a signed
   // json(0) would be refused by Unsigned().
+  const auto number = [&](const char* name, unsigned fallback) {
+    return r.Unsigned(v.value(name, json(fallback)), Child(path, name));
+  };
   OsVersionInfo info;
-  info.majorVersion = r.Unsigned(v.value("major", json(0u)), Child(path, "major"));
-  info.minorVersion = r.Unsigned(v.value("minor", json(0u)), Child(path, "minor"));
-  info.buildNumber = r.Unsigned(v.value("build", json(0u)), Child(path, "build"));
-  info.platformId = r.Unsigned(v.value("platformId", json(2u)), Child(path, "platformId"));
-  info.servicePack = r.Text(v.value("servicePack", json("")), Child(path, "servicePack"));
-  if (info.servicePack.size() > 127) r.Fail(Child(path, "servicePack"), "at most 127 bytes");
+  info.majorVersion = number(m::version::kMajor, 0);
+  info.minorVersion = number(m::version::kMinor, 0);
+  info.buildNumber = number(m::version::kBuild, 0);
+  info.platformId = number(m::version::kPlatformId, 2);
+  const Path servicePack = Child(path, m::version::kServicePack);
+  info.servicePack = r.Text(v.value(m::version::kServicePack, json("")), servicePack);
+  if (info.servicePack.size() > 127) r.Fail(servicePack, "at most 127 bytes");
   return info;
 }
 
 SimToken ReadToken(const Reader& r, const json& t, const Path& path) {
-  r.CheckMembers(t, path, {"groups", "error", "groupQueryFails"});
+  r.CheckMembers(t, path, m::token::kAll);
   SimToken token;
-  if (t.contains("error")) {
-    token.openError = static_cast<long>(r.Unsigned(t["error"], Child(path, "error")));
-    if (token.openError == kErrorSuccess) r.Fail(Child(path, "error"), "a non-zero error code");
+  if (t.contains(m::token::kError)) {
+    const Path error = Child(path, m::token::kError);
+    token.openError = static_cast<long>(r.Unsigned(t[m::token::kError], error));
+    if (token.openError == kErrorSuccess) r.Fail(error, "a non-zero error code");
   }
-  if (t.contains("groupQueryFails")) {
-    const json& queryFails = t["groupQueryFails"];
-    if (!queryFails.is_boolean()) r.Fail(Child(path, "groupQueryFails"), "true or false");
-    if (queryFails.get<bool>()) return token;
+  if (t.contains(m::token::kGroupQueryFails) &&
+      r.Flag(t[m::token::kGroupQueryFails], Child(path, m::token::kGroupQueryFails))) {
+    return token;
   }
   std::vector<Sid> groups;
-  const json& list = t.value("groups", json::array());
-  if (!list.is_array()) r.Fail(Child(path, "groups"), "a list of SIDs");
+  const Path groupsPath = Child(path, m::token::kGroups);
+  const json& list = t.value(m::token::kGroups, json::array());
+  if (!list.is_array()) r.Fail(groupsPath, "a list of SIDs");
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto sid = list[i].is_string() ? ParseSid(list[i].get<std::string>()) : std::nullopt;
-    if (!sid) r.Fail(Child(Child(path, "groups"), std::to_string(i)), "a SID such as S-1-5-32-544");
+    if (!sid) r.Fail(Child(groupsPath, std::to_string(i)), "a SID such as S-1-5-32-544");
     groups.push_back(*sid);
   }
   token.groups = std::move(groups);
   return token;
 }
+
+constexpr std::int64_t kWidestUtcOffset = 840;  // fourteen hours
 
 // Sakamoto's method; 0 is Sunday as in SYSTEMTIME.
 std::uint16_t DayOfWeek(int year, int month, int day) {
@@ -103,13 +112,14 @@ SystemTime ReadLocalTime(const Reader& r, const json& value, const Path& path) {
 }
 
 LocaleFormats ReadLocale(const Reader& r, const json& l, const Path& path) {
-  r.CheckMembers(l, path, {"shortDate", "longTime", "timeSeparator"});
+  r.CheckMembers(l, path, m::locale::kAll);
   LocaleFormats formats;
-  if (l.contains("shortDate")) formats.shortDate = r.Text(l["shortDate"], Child(path, "shortDate"));
-  if (l.contains("longTime")) formats.longTime = r.Text(l["longTime"], Child(path, "longTime"));
-  if (l.contains("timeSeparator")) {
-    formats.timeSeparator = r.Text(l["timeSeparator"], Child(path, "timeSeparator"));
-  }
+  const auto text = [&](const char* name, std::string& field) {
+    if (l.contains(name)) field = r.Text(l[name], Child(path, name));
+  };
+  text(m::locale::kShortDate, formats.shortDate);
+  text(m::locale::kLongTime, formats.longTime);
+  text(m::locale::kTimeSeparator, formats.timeSeparator);
   return formats;
 }
 
@@ -159,28 +169,30 @@ std::optional<std::string> HexBytes(const std::string& text) {
 }
 
 SimFileFacts ReadFileFacts(const Reader& r, const json& f, const Path& path) {
-  r.CheckMembers(f, path, {"lastWrite", "attributes", "openError", "size", "versionInfo"});
+  r.CheckMembers(f, path, m::file::kAll);
   SimFileFacts facts;
-  if (f.contains("lastWrite"))
-    facts.lastWrite = ReadLocalTime(r, f["lastWrite"], Child(path, "lastWrite"));
-  if (f.contains("attributes")) {
-    const Path attributesPath = Child(path, "attributes");
-    facts.attributes = ParseAttributeLetters(r.Text(f["attributes"], attributesPath));
+  if (f.contains(m::file::kLastWrite)) {
+    facts.lastWrite = ReadLocalTime(r, f[m::file::kLastWrite], Child(path, m::file::kLastWrite));
+  }
+  if (f.contains(m::file::kAttributes)) {
+    const Path attributesPath = Child(path, m::file::kAttributes);
+    facts.attributes = ParseAttributeLetters(r.Text(f[m::file::kAttributes], attributesPath));
     if (!facts.attributes)
       r.Fail(attributesPath, "attribute letters from A, C, D, H, L, R, S, T or N");
   }
-  if (f.contains("openError")) {
-    facts.openError = static_cast<long>(r.Unsigned(f["openError"], Child(path, "openError")));
+  if (f.contains(m::file::kOpenError)) {
+    facts.openError =
+        static_cast<long>(r.Unsigned(f[m::file::kOpenError], Child(path, m::file::kOpenError)));
   }
-  if (f.contains("size")) {
-    facts.size =
-        r.Unsigned64(f["size"], Child(path, "size"), std::numeric_limits<std::uint64_t>::max());
+  if (f.contains(m::file::kSize)) {
+    facts.size = r.Unsigned64(f[m::file::kSize], Child(path, m::file::kSize),
+                              std::numeric_limits<std::uint64_t>::max());
   }
-  if (f.contains("versionInfo")) {
-    const Path versionPath = Child(path, "versionInfo");
+  if (f.contains(m::file::kVersionInfo)) {
+    const Path versionPath = Child(path, m::file::kVersionInfo);
     if (!facts.size)
       r.Fail(versionPath, "a size beside it: only a file stated by its size has one");
-    facts.versionInfo = HexBytes(r.Text(f["versionInfo"], versionPath));
+    facts.versionInfo = HexBytes(r.Text(f[m::file::kVersionInfo], versionPath));
     if (!facts.versionInfo) r.Fail(versionPath, "the version resource in pairs of hex digits");
   }
   return facts;
@@ -199,15 +211,17 @@ std::map<std::string, SimFileFacts> ReadFiles(const Reader& r, const json& files
 }
 
 ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& path) {
-  r.CheckMembers(f, path, {"failAfterBytes", "errorCode", "failures"});
+  namespace names = m::report_file;
+  r.CheckMembers(f, path, names::kAll);
   ReportFileFault fault;
   fault.failAfterBytes =
-      r.Unsigned(f.value("failAfterBytes", json(0u)), Child(path, "failAfterBytes"));
+      r.Unsigned(f.value(names::kFailAfterBytes, json(0u)), Child(path, names::kFailAfterBytes));
   fault.errorCode = static_cast<long>(
-      r.Unsigned(f.value("errorCode", json(static_cast<unsigned>(kErrorDiskFull))),
-                 Child(path, "errorCode"), 0xFFFF));
-  if (f.contains("failures")) {
-    fault.failures = static_cast<int>(r.Unsigned(f["failures"], Child(path, "failures"), 1000000));
+      r.Unsigned(f.value(names::kErrorCode, json(static_cast<unsigned>(kErrorDiskFull))),
+                 Child(path, names::kErrorCode), 0xFFFF));
+  if (f.contains(names::kFailures)) {
+    fault.failures =
+        static_cast<int>(r.Unsigned(f[names::kFailures], Child(path, names::kFailures), 1000000));
   }
   return fault;
 }
@@ -226,21 +240,35 @@ std::string NormalWindowsPath(std::string_view path) {
   return normal;
 }
 
+namespace {
+
+// The letters machine.json spells attributes with, in the order its writer puts them.
+constexpr std::pair<char, std::uint32_t> kAttributeLetters[] = {
+    {'A', kFileAttributeArchive},     {'C', kFileAttributeCompressed},
+    {'D', kFileAttributeDirectory},   {'H', kFileAttributeHidden},
+    {'R', kFileAttributeReadOnly},    {'S', kFileAttributeSystem},
+    {'T', kFileAttributeTemporary},   {'N', kFileAttributeNormal},
+    {'L', kFileAttributeReparsePoint}};
+
+}  // namespace
+
 std::optional<std::uint32_t> ParseAttributeLetters(std::string_view letters) {
-  static constexpr std::pair<char, std::uint32_t> kLetters[] = {
-      {'A', kFileAttributeArchive},     {'C', kFileAttributeCompressed},
-      {'D', kFileAttributeDirectory},   {'H', kFileAttributeHidden},
-      {'R', kFileAttributeReadOnly},    {'S', kFileAttributeSystem},
-      {'T', kFileAttributeTemporary},   {'N', kFileAttributeNormal},
-      {'L', kFileAttributeReparsePoint}};
   std::uint32_t attributes = 0;
   for (const char c : letters) {
-    const auto* found = std::find_if(std::begin(kLetters), std::end(kLetters),
+    const auto* found = std::find_if(std::begin(kAttributeLetters), std::end(kAttributeLetters),
                                      [&](const auto& letter) { return letter.first == c; });
-    if (found == std::end(kLetters)) return std::nullopt;
+    if (found == std::end(kAttributeLetters)) return std::nullopt;
     attributes |= found->second;
   }
   return attributes;
+}
+
+std::string AttributeLettersOf(std::uint32_t attributes) {
+  std::string letters;
+  for (const auto& [letter, bit] : kAttributeLetters) {
+    if ((attributes & bit) != 0) letters += letter;
+  }
+  return letters.empty() ? "N" : letters;
 }
 
 std::optional<Sid> ParseSid(std::string_view text) {
@@ -302,66 +330,63 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
-  r.CheckMembers(doc, {}, {"windowsDirectory", "systemDirectory",
-                           "version",          "userName",
-                           "threadToken",      "processToken",
-                           "environment",      "localTime",
-                           "locale",           "utcOffsetMinutes",
-                           "userLanguage",     "messages",
-                           "registryAccess",   "reportFile",
-                           "memory",           "drives",
-                           "services",         "processes",
-                           "mutexes",          "shutdownPrivilege",
-                           "spooler",          "files"});
-  for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
+  namespace names = m::machine;
+  r.CheckMembers(doc, {}, names::kAll);
+  for (const char* required : names::kRequired) {
     if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
   }
   MachineConfig config;
-  config.windowsDirectory = OptionalText(r, doc, "windowsDirectory");
-  config.systemDirectory = OptionalText(r, doc, "systemDirectory");
-  if (!doc["version"].is_null()) config.version = ReadVersion(r, doc["version"], {"version"});
-  if (doc.contains("userName")) config.userName = OptionalText(r, doc, "userName");
-  if (doc.contains("threadToken") && !doc["threadToken"].is_null()) {
-    config.threadToken = ReadToken(r, doc["threadToken"], {"threadToken"});
+  config.windowsDirectory = OptionalText(r, doc, names::kWindowsDirectory);
+  config.systemDirectory = OptionalText(r, doc, names::kSystemDirectory);
+  if (!doc[names::kVersion].is_null()) {
+    config.version = ReadVersion(r, doc[names::kVersion], {names::kVersion});
   }
-  if (doc.contains("processToken")) {
-    config.processToken = ReadToken(r, doc["processToken"], {"processToken"});
+  if (doc.contains(names::kUserName)) config.userName = OptionalText(r, doc, names::kUserName);
+  if (doc.contains(names::kThreadToken) && !doc[names::kThreadToken].is_null()) {
+    config.threadToken = ReadToken(r, doc[names::kThreadToken], {names::kThreadToken});
+  }
+  if (doc.contains(names::kProcessToken)) {
+    config.processToken = ReadToken(r, doc[names::kProcessToken], {names::kProcessToken});
   } else {
     config.processToken.groups = std::vector<Sid>{};
   }
-  if (doc.contains("environment")) {
-    const json& env = doc["environment"];
-    if (!env.is_object()) r.Fail({"environment"}, "an object of variable names and values");
+  if (doc.contains(names::kEnvironment)) {
+    const json& env = doc[names::kEnvironment];
+    if (!env.is_object()) r.Fail({names::kEnvironment}, "an object of variable names and values");
     for (const auto& [name, value] : env.items()) {
-      config.environment.emplace_back(Utf8ToCp1252(name), r.Text(value, {"environment", name}));
+      config.environment.emplace_back(Utf8ToCp1252(name),
+                                      r.Text(value, {names::kEnvironment, name}));
     }
   }
-  if (doc.contains("localTime")) {
-    config.localTime = ReadLocalTime(r, doc["localTime"], {"localTime"});
+  if (doc.contains(names::kLocalTime)) {
+    config.localTime = ReadLocalTime(r, doc[names::kLocalTime], {names::kLocalTime});
   }
-  if (doc.contains("locale")) config.locale = ReadLocale(r, doc["locale"], {"locale"});
-  if (doc.contains("utcOffsetMinutes")) {
-    const json& offset = doc["utcOffsetMinutes"];
-    constexpr std::int64_t kWidestOffset = 840;  // fourteen hours
-    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -kWidestOffset ||
-        offset.get<std::int64_t>() > kWidestOffset) {
-      r.Fail({"utcOffsetMinutes"}, "whole minutes from -840 to 840");
+  if (doc.contains(names::kLocale)) {
+    config.locale = ReadLocale(r, doc[names::kLocale], {names::kLocale});
+  }
+  if (doc.contains(names::kUtcOffsetMinutes)) {
+    const json& offset = doc[names::kUtcOffsetMinutes];
+    if (!offset.is_number_integer() || offset.get<std::int64_t>() < -kWidestUtcOffset ||
+        offset.get<std::int64_t>() > kWidestUtcOffset) {
+      r.Fail({names::kUtcOffsetMinutes}, "whole minutes from -840 to 840");
     }
     config.utcOffsetMinutes = static_cast<int>(offset.get<std::int64_t>());
   }
-  if (doc.contains("userLanguage")) {
-    config.userLanguage =
-        static_cast<std::uint16_t>(r.Unsigned(doc["userLanguage"], {"userLanguage"}, 0xFFFF));
+  if (doc.contains(names::kUserLanguage)) {
+    config.userLanguage = static_cast<std::uint16_t>(
+        r.Unsigned(doc[names::kUserLanguage], {names::kUserLanguage}, 0xFFFF));
   }
-  config.messages = doc.contains("messages") ? ReadMessages(r, doc["messages"], {"messages"})
-                                             : GermanSystemMessages();
-  if (doc.contains("registryAccess")) {
-    config.registryAccess = ReadRegistryAccess(r, doc["registryAccess"], {"registryAccess"});
+  config.messages = doc.contains(names::kMessages)
+                        ? ReadMessages(r, doc[names::kMessages], {names::kMessages})
+                        : GermanSystemMessages();
+  if (doc.contains(names::kRegistryAccess)) {
+    config.registryAccess =
+        ReadRegistryAccess(r, doc[names::kRegistryAccess], {names::kRegistryAccess});
   }
-  if (doc.contains("reportFile")) {
-    config.reportFileFault = ReadReportFileFault(r, doc["reportFile"], {"reportFile"});
+  if (doc.contains(names::kReportFile)) {
+    config.reportFileFault = ReadReportFileFault(r, doc[names::kReportFile], {names::kReportFile});
   }
-  if (doc.contains("files")) config.files = ReadFiles(r, doc["files"], {"files"});
+  if (doc.contains(names::kFiles)) config.files = ReadFiles(r, doc[names::kFiles], {names::kFiles});
   machine_json::ReadMachineFacts(r, doc, config);
   return config;
 }

@@ -17,6 +17,7 @@ namespace kdx {
 struct SimToken {
   long openError = kErrorSuccess;          ///< not kErrorSuccess: opening fails with this code
   std::optional<std::vector<Sid>> groups;  ///< nothing: the group query fails
+  bool operator==(const SimToken&) const = default;
 };
 
 /// How the report file misbehaves, for tests of failures while writing.
@@ -24,6 +25,7 @@ struct ReportFileFault {
   std::uint64_t failAfterBytes = 0;
   long errorCode = kErrorDiskFull;  ///< the Win32 error code of the failing writes
   int failures = -1;  ///< how many writes fail before the file recovers; -1: all of them
+  bool operator==(const ReportFileFault&) const = default;
 };
 
 /// What machine.json states of a file or folder on a simulated drive.
@@ -37,6 +39,7 @@ struct SimFileFacts {
   std::optional<std::uint64_t> size;
   /// The version resource of a file stated by its size alone, as GetFileVersionInfoA gives it.
   std::optional<std::string> versionInfo;
+  bool operator==(const SimFileFacts&) const = default;
 };
 
 /// Everything of a simulated machine that is neither registry nor files (machine.json).
@@ -65,6 +68,7 @@ struct MachineConfig {
   std::vector<SimMutex> mutexes;
   SimShutdownPrivilege shutdownPrivilege;
   SimSpoolerLists spooler;
+  bool operator==(const MachineConfig&) const = default;
 };
 
 /// Parses machine.json (UTF-8). Throws MachineError naming fileName, the line and what was
@@ -75,8 +79,11 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
 /// consecutive backslashes as one, no trailing backslash.
 std::string NormalWindowsPath(std::string_view path);
 
-/// The attribute bits of letters as the report writes them ("AHR"; "N" for normal).
+/// The attribute bits of letters as machine.json writes them ("AHR"; "N" for normal).
 std::optional<std::uint32_t> ParseAttributeLetters(std::string_view letters);
+
+/// The letters of attribute bits as machine.json writes them; "N" when none has a letter.
+std::string AttributeLettersOf(std::uint32_t attributes);
 
 /// Parses a SID in its text form "S-1-5-32-544"; nothing when malformed.
 std::optional<Sid> ParseSid(std::string_view text);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/machine/machine_config.h"
+#include "platform/machine/machine_json_members.h"
 #include "platform/machine/machine_json_reader.h"
 
 namespace kdx::machine_json {
@@ -11,6 +12,7 @@ namespace kdx::machine_json {
 namespace {
 
 using nlohmann::json;
+namespace m = members;
 
 constexpr std::uint64_t kMaxByteCount = std::numeric_limits<std::int64_t>::max();
 constexpr std::uint64_t kMaxErrorCode = 0xFFFF;
@@ -58,34 +60,44 @@ std::string OptionalText(const Reader& r, const json& object, const Path& path, 
   return object.contains(name) ? r.Text(object.at(name), Child(path, name)) : std::string();
 }
 
-MemoryStatus ReadMemory(const Reader& r, const json& m, const Path& path) {
-  r.CheckMembers(m, path, {"totalPhys", "availPhys", "totalPageFile", "availPageFile"});
-  return MemoryStatus{Figure(r, m, path, "totalPhys"), Figure(r, m, path, "availPhys"),
-                      Figure(r, m, path, "totalPageFile"), Figure(r, m, path, "availPageFile")};
+MemoryStatus ReadMemory(const Reader& r, const json& memory, const Path& path) {
+  namespace names = m::memory;
+  r.CheckMembers(memory, path, names::kAll);
+  return MemoryStatus{Figure(r, memory, path, names::kTotalPhys),
+                      Figure(r, memory, path, names::kAvailPhys),
+                      Figure(r, memory, path, names::kTotalPageFile),
+                      Figure(r, memory, path, names::kAvailPageFile)};
 }
 
 DiskFreeSpace ReadSpace(const Reader& r, const json& s, const Path& path) {
-  r.CheckMembers(s, path, {"freeAvailable", "total", "totalFree"});
+  namespace names = m::space;
+  r.CheckMembers(s, path, names::kAll);
   const auto bytes = [&](const char* name) {
     return static_cast<std::int64_t>(
         r.Unsigned64(s.value(name, json(0u)), Child(path, name), kMaxByteCount));
   };
-  return DiskFreeSpace{bytes("freeAvailable"), bytes("total"), bytes("totalFree")};
+  return DiskFreeSpace{bytes(names::kFreeAvailable), bytes(names::kTotal),
+                       bytes(names::kTotalFree)};
 }
 
 DiskClusters ReadClusters(const Reader& r, const json& c, const Path& path) {
-  r.CheckMembers(c, path, {"sectorsPerCluster", "bytesPerSector", "freeClusters", "totalClusters"});
-  return DiskClusters{Figure(r, c, path, "sectorsPerCluster"), Figure(r, c, path, "bytesPerSector"),
-                      Figure(r, c, path, "freeClusters"), Figure(r, c, path, "totalClusters")};
+  namespace names = m::clusters;
+  r.CheckMembers(c, path, names::kAll);
+  return DiskClusters{
+      Figure(r, c, path, names::kSectorsPerCluster), Figure(r, c, path, names::kBytesPerSector),
+      Figure(r, c, path, names::kFreeClusters), Figure(r, c, path, names::kTotalClusters)};
 }
 
 SimDrive ReadDrive(const Reader& r, const json& d, const Path& path) {
-  r.CheckMembers(d, path, {"type", "space", "clusters"});
+  namespace names = m::drive;
+  r.CheckMembers(d, path, names::kAll);
   SimDrive drive;
-  drive.type = r.Unsigned(d.value("type", json(3u)), Child(path, "type"));
-  if (d.contains("space")) drive.space = ReadSpace(r, d.at("space"), Child(path, "space"));
-  if (d.contains("clusters")) {
-    drive.clusters = ReadClusters(r, d.at("clusters"), Child(path, "clusters"));
+  drive.type = r.Unsigned(d.value(names::kType, json(3u)), Child(path, names::kType));
+  if (d.contains(names::kSpace)) {
+    drive.space = ReadSpace(r, d.at(names::kSpace), Child(path, names::kSpace));
+  }
+  if (d.contains(names::kClusters)) {
+    drive.clusters = ReadClusters(r, d.at(names::kClusters), Child(path, names::kClusters));
   }
   return drive;
 }
@@ -98,90 +110,108 @@ char DriveLetterOf(const std::string& root) {
 }
 
 SimDrives ReadDrives(const Reader& r, const json& d, const Path& path) {
-  r.CheckMembers(d, path, {"roots", "mask", "diskFreeSpaceEx"});
+  namespace names = m::drives;
+  r.CheckMembers(d, path, names::kAll);
   SimDrives drives;
-  const json& roots = d.value("roots", json::object());
-  if (!roots.is_object()) r.Fail(Child(path, "roots"), "an object of roots such as \"C:\\\\\"");
+  const Path rootsPath = Child(path, names::kRoots);
+  const json& roots = d.value(names::kRoots, json::object());
+  if (!roots.is_object()) r.Fail(rootsPath, "an object of roots such as \"C:\\\\\"");
   for (const auto& [root, drive] : roots.items()) {
-    const Path rootPath = Child(Child(path, "roots"), root);
+    const Path rootPath = Child(rootsPath, root);
     const char letter = DriveLetterOf(root);
     if (letter == 0) r.Fail(rootPath, "a root such as \"C:\\\\\" as member name");
     drives.roots[letter] = ReadDrive(r, drive, rootPath);
   }
-  if (d.contains("mask")) drives.mask = r.Unsigned(d.at("mask"), Child(path, "mask"));
-  if (d.contains("diskFreeSpaceEx")) {
-    drives.hasDiskFreeSpaceEx = r.Flag(d.at("diskFreeSpaceEx"), Child(path, "diskFreeSpaceEx"));
+  if (d.contains(names::kMask)) {
+    drives.mask = r.Unsigned(d.at(names::kMask), Child(path, names::kMask));
+  }
+  if (d.contains(names::kDiskFreeSpaceEx)) {
+    drives.hasDiskFreeSpaceEx =
+        r.Flag(d.at(names::kDiskFreeSpaceEx), Child(path, names::kDiskFreeSpaceEx));
   }
   return drives;
 }
 
 SimService ReadService(const Reader& r, const json& s, const Path& path) {
-  r.CheckMembers(s, path, {"name", "displayName", "state", "access", "queryError"});
+  namespace names = m::service;
+  r.CheckMembers(s, path, names::kAll);
   SimService service;
-  service.name = r.Text(Required(r, s, path, "name"), Child(path, "name"));
-  service.displayName = OptionalText(r, s, path, "displayName");
-  service.state = r.Unsigned(s.value("state", json(1u)), Child(path, "state"));
-  service.access = OptionalMasks(r, s, path, "access");
-  service.queryError = OptionalErrorCode(r, s, path, "queryError");
+  service.name = r.Text(Required(r, s, path, names::kName), Child(path, names::kName));
+  service.displayName = OptionalText(r, s, path, names::kDisplayName);
+  service.state = r.Unsigned(s.value(names::kState, json(1u)), Child(path, names::kState));
+  service.access = OptionalMasks(r, s, path, names::kAccess);
+  service.queryError = OptionalErrorCode(r, s, path, names::kQueryError);
   return service;
 }
 
 SimServices ReadServices(const Reader& r, const json& s, const Path& path) {
-  r.CheckMembers(s, path, {"managerAccess", "enumError", "list"});
+  namespace names = m::services;
+  r.CheckMembers(s, path, names::kAll);
   SimServices services;
-  services.managerAccess = OptionalMasks(r, s, path, "managerAccess");
-  services.enumError = OptionalErrorCode(r, s, path, "enumError");
-  services.list = ReadList<SimService>(r, s.value("list", json::array()), Child(path, "list"),
-                                       "a list of services", ReadService);
+  services.managerAccess = OptionalMasks(r, s, path, names::kManagerAccess);
+  services.enumError = OptionalErrorCode(r, s, path, names::kEnumError);
+  services.list =
+      ReadList<SimService>(r, s.value(names::kList, json::array()), Child(path, names::kList),
+                           "a list of services", ReadService);
   return services;
 }
 
 SimProcess ReadProcess(const Reader& r, const json& p, const Path& path) {
-  r.CheckMembers(p, path, {"id", "path", "openError", "modulesError", "pathError"});
+  namespace names = m::process;
+  r.CheckMembers(p, path, names::kAll);
   SimProcess process;
-  process.id = r.Unsigned(Required(r, p, path, "id"), Child(path, "id"));
-  process.path = OptionalText(r, p, path, "path");
-  process.openError = OptionalErrorCode(r, p, path, "openError");
-  process.modulesError = OptionalErrorCode(r, p, path, "modulesError");
-  process.pathError = OptionalErrorCode(r, p, path, "pathError");
+  process.id = r.Unsigned(Required(r, p, path, names::kId), Child(path, names::kId));
+  process.path = OptionalText(r, p, path, names::kPath);
+  process.openError = OptionalErrorCode(r, p, path, names::kOpenError);
+  process.modulesError = OptionalErrorCode(r, p, path, names::kModulesError);
+  process.pathError = OptionalErrorCode(r, p, path, names::kPathError);
   return process;
 }
 
 SimProcesses ReadProcesses(const Reader& r, const json& p, const Path& path) {
-  r.CheckMembers(p, path, {"list", "enumError", "snapshotError"});
+  namespace names = m::processes;
+  r.CheckMembers(p, path, names::kAll);
   SimProcesses processes;
-  processes.list = ReadList<SimProcess>(r, p.value("list", json::array()), Child(path, "list"),
-                                        "a list of processes", ReadProcess);
-  processes.enumError = OptionalErrorCode(r, p, path, "enumError");
-  processes.snapshotError = OptionalErrorCode(r, p, path, "snapshotError");
+  processes.list =
+      ReadList<SimProcess>(r, p.value(names::kList, json::array()), Child(path, names::kList),
+                           "a list of processes", ReadProcess);
+  processes.enumError = OptionalErrorCode(r, p, path, names::kEnumError);
+  processes.snapshotError = OptionalErrorCode(r, p, path, names::kSnapshotError);
   return processes;
 }
 
-SimMutex ReadMutex(const Reader& r, const json& m, const Path& path) {
-  r.CheckMembers(m, path, {"name", "access"});
-  return SimMutex{r.Text(Required(r, m, path, "name"), Child(path, "name")),
-                  OptionalMasks(r, m, path, "access")};
+SimMutex ReadMutex(const Reader& r, const json& mutex, const Path& path) {
+  namespace names = m::mutex;
+  r.CheckMembers(mutex, path, names::kAll);
+  return SimMutex{r.Text(Required(r, mutex, path, names::kName), Child(path, names::kName)),
+                  OptionalMasks(r, mutex, path, names::kAccess)};
 }
 
 SimShutdownPrivilege ReadShutdownPrivilege(const Reader& r, const json& p, const Path& path) {
-  r.CheckMembers(p, path, {"tokenError", "lookupError", "held"});
+  namespace names = m::privilege;
+  r.CheckMembers(p, path, names::kAll);
   SimShutdownPrivilege privilege;
-  privilege.tokenError = OptionalErrorCode(r, p, path, "tokenError");
-  privilege.lookupError = OptionalErrorCode(r, p, path, "lookupError");
-  if (p.contains("held")) privilege.held = r.Flag(p.at("held"), Child(path, "held"));
+  privilege.tokenError = OptionalErrorCode(r, p, path, names::kTokenError);
+  privilege.lookupError = OptionalErrorCode(r, p, path, names::kLookupError);
+  if (p.contains(names::kHeld)) {
+    privilege.held = r.Flag(p.at(names::kHeld), Child(path, names::kHeld));
+  }
   return privilege;
 }
 
 PortInfo2 ReadPort(const Reader& r, const json& p, const Path& path) {
-  r.CheckMembers(p, path, {"name", "monitor", "description"});
-  return PortInfo2{r.Text(Required(r, p, path, "name"), Child(path, "name")),
-                   OptionalText(r, p, path, "monitor"), OptionalText(r, p, path, "description")};
+  namespace names = m::port;
+  r.CheckMembers(p, path, names::kAll);
+  return PortInfo2{r.Text(Required(r, p, path, names::kName), Child(path, names::kName)),
+                   OptionalText(r, p, path, names::kMonitor),
+                   OptionalText(r, p, path, names::kDescription)};
 }
 
 PrinterEntry ReadPrinter(const Reader& r, const json& p, const Path& path) {
-  r.CheckMembers(p, path, {"name", "port"});
-  return PrinterEntry{r.Text(Required(r, p, path, "name"), Child(path, "name")),
-                      OptionalText(r, p, path, "port")};
+  namespace names = m::printer;
+  r.CheckMembers(p, path, names::kAll);
+  return PrinterEntry{r.Text(Required(r, p, path, names::kName), Child(path, names::kName)),
+                      OptionalText(r, p, path, names::kPort)};
 }
 
 long ReadCallError(const Reader& r, const json& value, const Path& path) {
@@ -189,40 +219,51 @@ long ReadCallError(const Reader& r, const json& value, const Path& path) {
 }
 
 SimSpoolerLists ReadSpooler(const Reader& r, const json& s, const Path& path) {
-  r.CheckMembers(s, path, {"ports", "printers", "enumPortsErrors", "enumPrintersError"});
+  namespace names = m::spooler;
+  r.CheckMembers(s, path, names::kAll);
+  const auto list = [&](const char* name) {
+    return std::pair(s.value(name, json::array()), Child(path, name));
+  };
   SimSpoolerLists spooler;
-  spooler.ports = ReadList<PortInfo2>(r, s.value("ports", json::array()), Child(path, "ports"),
-                                      "a list of ports", ReadPort);
+  const auto [ports, portsPath] = list(names::kPorts);
+  spooler.ports = ReadList<PortInfo2>(r, ports, portsPath, "a list of ports", ReadPort);
+  const auto [printers, printersPath] = list(names::kPrinters);
   spooler.printers =
-      ReadList<PrinterEntry>(r, s.value("printers", json::array()), Child(path, "printers"),
-                             "a list of printers", ReadPrinter);
-  spooler.enumPortsErrors =
-      ReadList<long>(r, s.value("enumPortsErrors", json::array()), Child(path, "enumPortsErrors"),
-                     "a list of error codes, 0 where the call answers", ReadCallError);
-  spooler.enumPrintersError = OptionalErrorCode(r, s, path, "enumPrintersError");
+      ReadList<PrinterEntry>(r, printers, printersPath, "a list of printers", ReadPrinter);
+  const auto [errors, errorsPath] = list(names::kEnumPortsErrors);
+  spooler.enumPortsErrors = ReadList<long>(
+      r, errors, errorsPath, "a list of error codes, 0 where the call answers", ReadCallError);
+  spooler.enumPrintersError = OptionalErrorCode(r, s, path, names::kEnumPrintersError);
   return spooler;
 }
 
 }  // namespace
 
 void ReadMachineFacts(const Reader& r, const json& doc, MachineConfig& config) {
-  if (doc.contains("memory")) config.memory = ReadMemory(r, doc.at("memory"), {"memory"});
-  if (doc.contains("drives")) config.drives = ReadDrives(r, doc.at("drives"), {"drives"});
-  if (doc.contains("services")) {
-    config.services = ReadServices(r, doc.at("services"), {"services"});
+  namespace names = m::machine;
+  if (doc.contains(names::kMemory)) {
+    config.memory = ReadMemory(r, doc.at(names::kMemory), {names::kMemory});
   }
-  if (doc.contains("processes")) {
-    config.processes = ReadProcesses(r, doc.at("processes"), {"processes"});
+  if (doc.contains(names::kDrives)) {
+    config.drives = ReadDrives(r, doc.at(names::kDrives), {names::kDrives});
   }
-  if (doc.contains("mutexes")) {
-    config.mutexes =
-        ReadList<SimMutex>(r, doc.at("mutexes"), {"mutexes"}, "a list of mutexes", ReadMutex);
+  if (doc.contains(names::kServices)) {
+    config.services = ReadServices(r, doc.at(names::kServices), {names::kServices});
   }
-  if (doc.contains("shutdownPrivilege")) {
+  if (doc.contains(names::kProcesses)) {
+    config.processes = ReadProcesses(r, doc.at(names::kProcesses), {names::kProcesses});
+  }
+  if (doc.contains(names::kMutexes)) {
+    config.mutexes = ReadList<SimMutex>(r, doc.at(names::kMutexes), {names::kMutexes},
+                                        "a list of mutexes", ReadMutex);
+  }
+  if (doc.contains(names::kShutdownPrivilege)) {
     config.shutdownPrivilege =
-        ReadShutdownPrivilege(r, doc.at("shutdownPrivilege"), {"shutdownPrivilege"});
+        ReadShutdownPrivilege(r, doc.at(names::kShutdownPrivilege), {names::kShutdownPrivilege});
   }
-  if (doc.contains("spooler")) config.spooler = ReadSpooler(r, doc.at("spooler"), {"spooler"});
+  if (doc.contains(names::kSpooler)) {
+    config.spooler = ReadSpooler(r, doc.at(names::kSpooler), {names::kSpooler});
+  }
 }
 
 }  // namespace kdx::machine_json

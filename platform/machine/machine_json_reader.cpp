@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "platform/formats/machine_error.h"
 #include "platform/machine/json_lines.h"
+#include "platform/machine/machine_error.h"
 #include "platform/text_encoding.h"
 
 namespace kdx::machine_json {
@@ -32,7 +32,7 @@ void Reader::Fail(const Path& path, const std::string& expected) const {
 }
 
 void Reader::CheckMembers(const json& object, const Path& path,
-                          std::initializer_list<const char*> known) const {
+                          std::span<const char* const> known) const {
   if (!object.is_object()) Fail(path, "an object");
   for (const auto& [name, value] : object.items()) {
     bool found = false;

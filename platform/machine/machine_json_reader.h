@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +29,7 @@ class Reader {
   [[noreturn]] void Fail(const Path& path, const std::string& expected) const;
   /// Refuses a value that is no object, or an object with a member not in known.
   void CheckMembers(const nlohmann::json& object, const Path& path,
-                    std::initializer_list<const char*> known) const;
+                    std::span<const char* const> known) const;
   /// A text, converted to Windows-1252.
   std::string Text(const nlohmann::json& value, const Path& path) const;
   /// A whole number up to max, written as a number or as "0x..." text.

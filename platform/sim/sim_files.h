@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/formats/file_bytes.h"
 #include "platform/formats/ini_file.h"
 #include "platform/machine/machine_config.h"
-#include "platform/sim/host_file_view.h"
 
 namespace kdx {
 
@@ -40,10 +40,11 @@ class SimFiles final : public FileSystem {
                                        const std::string& path) override;
   ShellLinkAnswers ReadShellLink(const std::string& path) override;
   long CreateOutputFile(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+  long CreateDirectoryA(const std::string& path) override;
 
   /// The bytes of a file of the machine, as a module is mapped: opened as OpenInputFile opens
-  /// it (its error when that fails), then mapped rather than read.
-  long ViewFile(const std::string& path, std::optional<HostFileView>& view);
+  /// it (its error when that fails), then read only where its readers look.
+  long ModuleBytes(const std::string& path, std::optional<FileBytes>& bytes);
 
   /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
   /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as

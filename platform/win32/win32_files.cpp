@@ -295,6 +295,10 @@ class Win32Files final : public FileSystem {
     return ERROR_SUCCESS;
   }
 
+  long CreateDirectoryA(const std::string& path) override {
+    return ::CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : LastError();
+  }
+
  private:
   GetFileAttributesExCall attributesEx_;
 };

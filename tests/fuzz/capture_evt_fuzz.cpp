@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/capture/capture_writer.h"
 #include "platform/formats/evt_file.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/evt_file_writer.h"
+#include "platform/formats/format_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string file = kdx::EvtFileOfRecords(records);
   try {
-    if (kdx::ReadEvtFile(file, "capture.evt").size() > records.size()) __builtin_trap();
-  } catch (const kdx::MachineError& error) {
+    if (kdx::ReadEvtFile(file).size() > records.size()) __builtin_trap();
+  } catch (const kdx::FormatError& error) {
     std::fprintf(stderr, "refused: %s\n", error.what());
     __builtin_trap();
   }

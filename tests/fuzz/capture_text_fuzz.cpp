@@ -1,18 +1,17 @@
-// Writes arbitrary registry values as the capture's REGEDIT4 lines and arbitrary texts as its
-// machine.json strings, and reads them back with the replay's readers: each must come back
-// byte for byte, or the replay would answer other values than the captured PC did.
-#include <nlohmann/json.hpp>
-
+// Writes arbitrary registry values as the capture's REGEDIT4 lines and arbitrary texts into
+// its machine.json, and reads them back with the replay's readers: each must come back byte
+// for byte, or the replay would answer other values than the captured PC did.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "platform/capture/capture_writer.h"
-#include "platform/formats/machine_error.h"
+#include "platform/formats/format_error.h"
 #include "platform/formats/reg_file.h"
-#include "platform/text_encoding.h"
+#include "platform/formats/reg_file_writer.h"
+#include "platform/machine/machine_error.h"
+#include "platform/machine/machine_json_writer.h"
 
 namespace {
 
@@ -50,8 +49,8 @@ void CheckRegValue(const Value& written) {
       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Kelmo]\r\n" + *line + "\r\n\r\n";
   OneValue read;
   try {
-    kdx::ParseRegFile(file, "capture.reg", read);
-  } catch (const kdx::MachineError& error) {
+    kdx::ParseRegFile(file, read);
+  } catch (const kdx::FormatError& error) {
     std::fprintf(stderr, "refused: %s\n", error.what());
     Fail("the reader refused a line the writer wrote");
   }
@@ -61,10 +60,26 @@ void CheckRegValue(const Value& written) {
   if (read.value.data != written.data) Fail("data changed");
 }
 
+// The text as a file's path, a variable and a user name of machine.json.
 void CheckJsonText(const std::string& text) {
-  const auto parsed = nlohmann::json::parse(kdx::JsonText(text), nullptr, false);
-  if (!parsed.is_string()) Fail("not a JSON string");
-  if (kdx::Utf8ToCp1252(parsed.get<std::string>()) != text) Fail("text changed");
+  kdx::MachineConfig config;
+  config.windowsDirectory = "C:\\WINDOWS";
+  config.systemDirectory = "C:\\WINDOWS\\SYSTEM32";
+  config.userName = text;
+  config.environment.emplace_back("TEMP", text);
+  config.messages[5] = text;
+  config.files[kdx::NormalWindowsPath("C:\\" + text)] = {"C:\\" + text, {}, 0x20, 0, 4, text};
+  kdx::MachineConfig read;
+  try {
+    read = kdx::ParseMachineJson(kdx::MachineJsonText(config), "machine.json");
+  } catch (const kdx::MachineError& error) {
+    std::fprintf(stderr, "refused: %s\n", error.what());
+    Fail("the reader refused the machine.json the writer wrote");
+  }
+  if (read.userName != config.userName) Fail("user name changed");
+  if (read.environment != config.environment) Fail("variable changed");
+  if (read.messages.at(5) != text) Fail("message changed");
+  if (read.files != config.files) Fail("file changed");
 }
 
 }  // namespace

@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "app/run_report.h"
-#include "platform/capture/capture_writer.h"
-#include "platform/formats/machine_error.h"
+#include "platform/machine/machine_error.h"
+#include "platform/machine/machine_json_writer.h"
 #include "platform/sim/sim_platform.h"
 #include "run/run_context.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/machine/machine_error.h"
+#include "platform/machine/machine_json_writer.h"
 
 namespace kdx {
 namespace {
@@ -370,6 +371,56 @@ TEST(MachineConfigTest, ReadsLocaleAndReportFileFault) {
   EXPECT_EQ(config.reportFileFault->errorCode, kErrorDiskFull);
   // no reportFile: no fault
   EXPECT_FALSE(Parse(Json()).reportFileFault.has_value());
+}
+
+}  // namespace
+}  // namespace kdx
+
+namespace kdx {
+namespace {
+
+/// A machine with every member of machine.json set to something but its default.
+MachineConfig EveryMemberSet() {
+  MachineConfig config;
+  config.windowsDirectory = "C:\\WINDOWS";
+  config.systemDirectory = std::nullopt;
+  config.version = OsVersionInfo{5, 1, 2600, 2, "Service Pack 3"};
+  config.userName = "Müller";
+  config.threadToken = {kErrorAccessDenied, std::nullopt};
+  config.processToken = {kErrorSuccess, std::vector<Sid>{*ParseSid("S-1-5-32-544")}};
+  config.environment = {{"SessionName", "Console"}, {"TEMP", "C:\\Temp"}};  // as JSON orders them
+  config.localTime = SystemTime{2026, 12, 2, 8, 15, 5, 9, 0};
+  config.locale = {"d/M/yy", "h:mm", "."};
+  config.utcOffsetMinutes = -300;
+  config.userLanguage = 0x0409;
+  config.messages = GermanSystemMessages();
+  config.messages[1813] = "Ressource fehlt.\r\n";
+  config.registryAccess = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kelmo", {}}};
+  config.reportFileFault = ReportFileFault{100, kErrorDiskFull, 2};
+  config.files["C:\\KDX\\KDX.INI"] = {"C:\\KDX\\kdx.ini", config.localTime, 0x21, 32, 7, "\x01"};
+  config.memory = {1, 2, 3, 4};
+  config.drives.roots['C'] = {3, DiskFreeSpace{5, 6, 7}, DiskClusters{8, 512, 9, 10}};
+  config.drives.mask = 4;
+  config.drives.hasDiskFreeSpaceEx = false;
+  config.services = {std::vector<std::uint32_t>{}, 5, {{"KDXMONX", "Monitor", 4, {{1}}, 6}}};
+  config.processes = {{{8, "C:\\KDX\\kdx.exe", 5, 6, 87}}, 5, 120};
+  config.mutexes = {{"KdxPmMutex", std::vector<std::uint32_t>{}}};
+  config.shutdownPrivilege = {5, 1313, false};
+  config.spooler = {{{"COM1:", "Local Port", "Lokaler Anschluss"}},
+                    {{"Dexta KD-410", "USB001"}},
+                    {0, 1722},
+                    1722};
+  return config;
+}
+
+// The writer states every member by the names the reader takes: what it writes reads back
+// as it was.
+TEST(MachineJsonWriterTest, WritesWhatTheReaderReadsBack) {
+  const MachineConfig config = EveryMemberSet();
+  EXPECT_EQ(Parse(MachineJsonText(config)), config);
+  // A machine of the reader's defaults stays so.
+  const MachineConfig defaults = Parse(Json());
+  EXPECT_EQ(Parse(MachineJsonText(defaults)), defaults);
 }
 
 }  // namespace

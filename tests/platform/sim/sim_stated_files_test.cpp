@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/capture/capture_writer.h"
 #include "platform/error_codes.h"
 #include "platform/errors.h"
+#include "platform/machine/machine_json_writer.h"
 #include "support/test_data.h"
 #include "support/test_machine.h"
 
