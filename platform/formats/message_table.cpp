@@ -53,7 +53,7 @@ std::string UnicodeText(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> FindMessage(std::string_view image, std::uint32_t messageId,
+std::optional<std::string> FindMessage(const FileBytes& image, std::uint32_t messageId,
                                        std::uint16_t userLanguage) {
   if (!IsX86Image(image)) return std::nullopt;
   const std::optional<std::string> table =

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/formats/file_bytes.h"
+
 namespace kdx {
 
 /// The text of message messageId in the message table of a PE image (the file's bytes), as
@@ -22,7 +24,7 @@ namespace kdx {
 /// Nothing when the image is no x86 PE32 image (the only kind the 32-bit program can load, see
 /// IsX86Image), has no such table, or the table does not hold the id within its data (where
 /// Windows reads on through memory).
-std::optional<std::string> FindMessage(std::string_view image, std::uint32_t messageId,
+std::optional<std::string> FindMessage(const FileBytes& image, std::uint32_t messageId,
                                        std::uint16_t userLanguage);
 
 }  // namespace kdx

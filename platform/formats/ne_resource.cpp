@@ -64,20 +64,19 @@ std::optional<Extent> FindVersionEntry(std::string_view table) {
   }
 }
 
-std::optional<Extent> FindVersionResource(std::string_view file) {
-  const std::optional<std::uint32_t> header = ReadLe32(file, kNewHeaderOffsetField);
-  if (ReadLe16(file, 0) != kDosMagic || !header || ReadLe16(file, *header) != kNeMagic ||
+std::optional<Extent> FindVersionResource(const FileBytes& file) {
+  const std::optional<std::uint32_t> header = file.Le32(kNewHeaderOffsetField);
+  if (file.Le16(0) != kDosMagic || !header || file.Le16(*header) != kNeMagic ||
       file.size() - *header < kNeHeaderSize) {
     return std::nullopt;
   }
-  const std::uint16_t tableStart = *ReadLe16(file, *header + kResourceTableField);
-  const std::uint16_t tableEnd = *ReadLe16(file, *header + kResidentNameTableField);
+  const std::uint16_t tableStart = *file.Le16(*header + kResourceTableField);
+  const std::uint16_t tableEnd = *file.Le16(*header + kResidentNameTableField);
   const std::uint64_t table = std::uint64_t{*header} + tableStart;
-  if (tableEnd <= tableStart || table > file.size() ||
-      file.size() - table < std::uint64_t{tableEnd} - tableStart) {
-    return std::nullopt;
-  }
-  return FindVersionEntry(file.substr(static_cast<std::size_t>(table), tableEnd - tableStart));
+  const std::optional<std::string> entries =
+      tableEnd <= tableStart ? std::nullopt : file.Read(table, tableEnd - tableStart);
+  if (!entries) return std::nullopt;
+  return FindVersionEntry(*entries);
 }
 
 /// A node of a 16-bit block: length, value length, then the key's bytes.
@@ -134,7 +133,7 @@ std::optional<Node> FindChild(std::string_view buffer, const Node& parent, std::
 
 }  // namespace
 
-std::optional<std::string> NeVersionInfoBuffer(std::string_view file) {
+std::optional<std::string> NeVersionInfoBuffer(const FileBytes& file) {
   const std::optional<Extent> resource = FindVersionResource(file);
   if (!resource || resource->length <= kFixedFileInfoSize) return std::nullopt;
   const std::uint64_t fullSize = (resource->length - kFixedFileInfoSize) * 4;
@@ -144,8 +143,10 @@ std::optional<std::string> NeVersionInfoBuffer(std::string_view file) {
   std::string buffer;
   buffer.reserve(static_cast<std::size_t>(size));
   if (resource->offset < file.size()) {
-    buffer.assign(
-        file.substr(static_cast<std::size_t>(resource->offset), static_cast<std::size_t>(wanted)));
+    const std::optional<std::string> present =
+        file.Read(resource->offset, std::min(wanted, file.size() - resource->offset));
+    if (!present) return std::nullopt;
+    buffer.assign(*present);
   }
   buffer.resize(static_cast<std::size_t>(size), '\0');
   return buffer;

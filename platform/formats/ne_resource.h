@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/formats/file_bytes.h"
+
 namespace kdx {
 
 /// The buffer GetFileVersionInfoA fills for a 16-bit (NE) file, as GetFileVersionInfoSizeA
@@ -13,7 +15,7 @@ namespace kdx {
 /// zeros (only the first 128 KiB are held: no query reads further). Nothing when the file is
 /// no NE file, the table lacks the resource, L is 52 bytes or less (the size would be 0 or
 /// wrap) or the buffer would take 2 GiB or more, which a 32-bit program cannot allocate.
-std::optional<std::string> NeVersionInfoBuffer(std::string_view file);
+std::optional<std::string> NeVersionInfoBuffer(const FileBytes& file);
 
 /// VerQueryValueA on a 16-bit version block (VS_VERSION_INFO of 8-bit keys: length, value
 /// length, key, value and children each aligned to 4 bytes). subBlock's parts (empty ones

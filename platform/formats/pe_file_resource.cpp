@@ -110,22 +110,24 @@ std::optional<std::uint32_t> LanguageEntry(const SectionDirectory& tree, std::ui
 }
 
 /// The bytes at rva for size bytes, from the file through the sections; zeros past its end.
-std::optional<std::string> FileData(std::string_view file, const PeHeaders& headers,
+std::optional<std::string> FileData(const FileBytes& file, const PeHeaders& headers,
                                     std::uint32_t rva, std::uint32_t size) {
   const PeSection* section = SectionHolding(headers, rva);
   if (section == nullptr || size > file.size()) return std::nullopt;
   const std::uint64_t offset = std::uint64_t{section->rawOffset} + (rva - section->address);
   std::string data(size, '\0');
   if (offset < file.size()) {
-    const std::string_view present = file.substr(static_cast<std::size_t>(offset), size);
-    data.replace(0, present.size(), present);
+    const std::optional<std::string> present =
+        file.Read(offset, std::min<std::uint64_t>(size, file.size() - offset));
+    if (!present) return std::nullopt;
+    data.replace(0, present->size(), *present);
   }
   return data;
 }
 
 }  // namespace
 
-std::optional<std::string> FindPeResourceInFile(std::string_view file, std::uint16_t type,
+std::optional<std::string> FindPeResourceInFile(const FileBytes& file, std::uint16_t type,
                                                 std::uint16_t id, std::uint16_t userLanguage) {
   const std::optional<PeHeaders> headers = ReadPeHeaders(file);
   if (!headers || (headers->magic != kPe32Magic && headers->magic != kPe32PlusMagic) ||
@@ -140,8 +142,10 @@ std::optional<std::string> FindPeResourceInFile(std::string_view file, std::uint
   // The section's raw data lies inside the file (checked above), so its offsets fit size_t.
   const auto start = static_cast<std::size_t>(headers->resourceRva - section->address);
   const std::uint64_t size = std::max(section->rawSize, section->virtualSize);
-  const SectionDirectory tree(file.substr(section->rawOffset + start, section->rawSize - start),
-                              size - start);
+  const std::optional<std::string> directory =
+      file.Read(section->rawOffset + start, section->rawSize - start);
+  if (!directory) return std::nullopt;
+  const SectionDirectory tree(*directory, size - start);
   std::optional<std::uint32_t> entry = tree.FindById(0, type);
   if (entry) entry = tree.FindById(*entry, id);
   if (entry) entry = LanguageEntry(tree, *entry, userLanguage);

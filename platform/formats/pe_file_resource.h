@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/formats/file_bytes.h"
+
 namespace kdx {
 
 /// The data of resource (type, id) as the version functions read it from the file itself when
@@ -16,7 +18,7 @@ namespace kdx {
 /// default sublanguage, English (US) 0x0409, then the first entry. The data comes from the
 /// file through the section whose raw data holds its address, zero-filled where the file ends.
 /// Nothing when the file is no PE32 or PE32+ image or one of these steps fails.
-std::optional<std::string> FindPeResourceInFile(std::string_view file, std::uint16_t type,
+std::optional<std::string> FindPeResourceInFile(const FileBytes& file, std::uint16_t type,
                                                 std::uint16_t id, std::uint16_t userLanguage);
 
 }  // namespace kdx

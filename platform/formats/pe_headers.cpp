@@ -18,14 +18,14 @@ constexpr std::uint64_t kPe32DirectoryCountField = 92;
 constexpr std::uint64_t kPe32PlusDirectoryCountField = 108;
 constexpr std::uint64_t kResourceDirectoryIndex = 2;
 
-std::vector<PeSection> ReadSections(std::string_view file, std::uint64_t table,
+std::vector<PeSection> ReadSections(const FileBytes& file, std::uint64_t table,
                                     std::uint16_t count) {
   std::vector<PeSection> sections;
   for (std::uint64_t header = table; sections.size() < count; header += kSectionHeaderSize) {
-    const std::optional<std::uint32_t> rawOffset = ReadLe32(file, header + 20);
+    const std::optional<std::uint32_t> rawOffset = file.Le32(header + 20);
     if (!rawOffset) break;
-    sections.push_back({*ReadLe32(file, header + 8), *ReadLe32(file, header + 12),
-                        *ReadLe32(file, header + 16), *rawOffset});
+    sections.push_back(
+        {*file.Le32(header + 8), *file.Le32(header + 12), *file.Le32(header + 16), *rawOffset});
   }
   return sections;
 }
@@ -48,16 +48,16 @@ std::optional<std::uint32_t> ReadLe32(std::string_view bytes, std::uint64_t offs
   return static_cast<std::uint32_t>(*low | (std::uint32_t{*high} << 16));
 }
 
-std::optional<PeHeaders> ReadPeHeaders(std::string_view file) {
-  const std::optional<std::uint32_t> ntHeaders = ReadLe32(file, kNewHeaderOffsetField);
-  if (ReadLe16(file, 0) != kDosMagic || !ntHeaders || ReadLe32(file, *ntHeaders) != kNtSignature ||
+std::optional<PeHeaders> ReadPeHeaders(const FileBytes& file) {
+  const std::optional<std::uint32_t> ntHeaders = file.Le32(kNewHeaderOffsetField);
+  if (file.Le16(0) != kDosMagic || !ntHeaders || file.Le32(*ntHeaders) != kNtSignature ||
       file.size() - *ntHeaders < 4 + kFileHeaderSize) {
     return std::nullopt;
   }
   const std::uint64_t fileHeader = std::uint64_t{*ntHeaders} + 4;
   const std::uint64_t optional = fileHeader + kFileHeaderSize;
-  const auto field16 = [&](std::uint64_t offset) { return ReadLe16(file, offset).value_or(0); };
-  const auto field32 = [&](std::uint64_t offset) { return ReadLe32(file, offset).value_or(0); };
+  const auto field16 = [&](std::uint64_t offset) { return file.Le16(offset).value_or(0); };
+  const auto field32 = [&](std::uint64_t offset) { return file.Le32(offset).value_or(0); };
   PeHeaders headers;
   headers.ntHeaders = *ntHeaders;
   headers.machine = field16(fileHeader);

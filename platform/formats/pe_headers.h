@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+
 #include <vector>
+#include "platform/formats/file_bytes.h"
 
 namespace kdx {
 
@@ -47,6 +49,6 @@ struct PeHeaders {
 
 /// The headers of file, or nothing when it has no "MZ" header pointing at a "PE\0\0"
 /// signature followed by a whole file header.
-std::optional<PeHeaders> ReadPeHeaders(std::string_view file);
+std::optional<PeHeaders> ReadPeHeaders(const FileBytes& file);
 
 }  // namespace kdx

@@ -27,10 +27,10 @@ constexpr std::uint16_t kPrimaryLanguageMask = 0x03FF;
 std::uint64_t RoundUp(std::uint64_t value, std::uint64_t mask) { return (value + mask) & ~mask; }
 
 /// The little-endian number of 2 or 4 bytes at offset.
-std::optional<std::uint32_t> LittleEndian(std::string_view bytes, std::uint64_t offset,
+std::optional<std::uint32_t> LittleEndian(const FileBytes& bytes, std::uint64_t offset,
                                           std::size_t size) {
-  if (size == 2) return ReadLe16(bytes, offset);
-  return ReadLe32(bytes, offset);
+  if (size == 2) return bytes.Le16(offset);
+  return bytes.Le32(offset);
 }
 
 bool IsKnownMachine(const PeHeaders& headers) {
@@ -53,11 +53,11 @@ struct MappedSection {
 /// address, what the file does not fill reads as zeros.
 class MappedImage {
  public:
-  static std::optional<MappedImage> Map(std::string_view file) {
+  static std::optional<MappedImage> Map(const FileBytes& file) {
     const std::optional<PeHeaders> headers = ReadPeHeaders(file);
     if (!headers || !IsKnownMachine(*headers)) return std::nullopt;
     MappedImage image;
-    image.file_ = file;
+    image.file_ = &file;
     image.resourceRva_ =
         headers->directoryCount > kResourceDirectoryIndex ? headers->resourceRva : 0;
     const std::uint64_t alignMask =
@@ -85,14 +85,16 @@ class MappedImage {
   /// size bytes from rva; nothing when they leave the image or outgrow the file, which no
   /// real resource does.
   std::optional<std::string> Read(std::uint64_t rva, std::uint64_t size) const {
-    if (size > file_.size() || rva > size_ || size_ - rva < size) return std::nullopt;
+    if (size > file_->size() || rva > size_ || size_ - rva < size) return std::nullopt;
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(size));
     while (bytes.size() < size) {
       const Run run = RunAt(rva + bytes.size());
       const auto length = static_cast<std::size_t>(std::min(run.length, size - bytes.size()));
       if (run.fromFile) {
-        bytes.append(file_.substr(static_cast<std::size_t>(run.position), length));
+        const std::optional<std::string> read = file_->Read(run.position, length);
+        if (!read) return std::nullopt;
+        bytes.append(*read);
       } else {
         bytes.append(length, '\0');
       }
@@ -129,7 +131,7 @@ class MappedImage {
   std::optional<std::uint32_t> Number(std::uint64_t rva, std::size_t bytes) const {
     if (rva >= size_ || size_ - rva < bytes) return std::nullopt;
     const Run run = RunAt(rva);
-    if (run.length >= bytes) return run.fromFile ? LittleEndian(file_, run.position, bytes) : 0;
+    if (run.length >= bytes) return run.fromFile ? LittleEndian(*file_, run.position, bytes) : 0;
     const std::optional<std::string> copy = Read(rva, bytes);
     if (!copy) return std::nullopt;
     return LittleEndian(*copy, 0, bytes);
@@ -138,7 +140,7 @@ class MappedImage {
   /// The run at rva, which lies inside the view. Later sections are mapped over earlier ones
   /// and the headers, so each run ends where a section mapped after its source begins.
   Run RunAt(std::uint64_t rva) const {
-    if (flat_) return rva < file_.size() ? FileRun(rva, file_.size() - rva) : Zeros(size_ - rva);
+    if (flat_) return rva < file_->size() ? FileRun(rva, file_->size() - rva) : Zeros(size_ - rva);
     std::size_t later = sections_.size();
     while (later > 0 && !sections_[later - 1].Holds(rva)) --later;
     Run run = later > 0           ? SectionRun(sections_[later - 1], rva)
@@ -153,8 +155,8 @@ class MappedImage {
   Run SectionRun(const MappedSection& section, std::uint64_t rva) const {
     const std::uint64_t offset = rva - section.address;
     const std::uint64_t position = section.fileStart + offset;
-    if (offset < section.fileSize && position < file_.size()) {
-      return FileRun(position, std::min(section.fileSize - offset, file_.size() - position));
+    if (offset < section.fileSize && position < file_->size()) {
+      return FileRun(position, std::min(section.fileSize - offset, file_->size() - position));
     }
     return Zeros(section.size - offset);
   }
@@ -167,7 +169,7 @@ class MappedImage {
 
   // The loader refuses a section that leaves the image or whose raw data leaves the file.
   bool MapSections(const PeHeaders& headers) {
-    const std::uint64_t fileEnd = RoundUp(file_.size(), kSectorMask);
+    const std::uint64_t fileEnd = RoundUp(file_->size(), kSectorMask);
     for (const PeSection& header : headers.sections) {
       MappedSection section;
       section.address = header.address;
@@ -183,7 +185,7 @@ class MappedImage {
       }
       if (header.rawOffset == 0) section.fileSize = 0;
       if (section.fileSize != 0 &&
-          (header.rawOffset >= file_.size() || section.fileStart + section.fileSize > fileEnd)) {
+          (header.rawOffset >= file_->size() || section.fileStart + section.fileSize > fileEnd)) {
         return false;
       }
       sections_.push_back(section);
@@ -191,7 +193,7 @@ class MappedImage {
     return true;
   }
 
-  std::string_view file_;
+  const FileBytes* file_ = nullptr;
   std::uint64_t size_ = 0;
   std::uint64_t headerSize_ = 0;
   bool flat_ = false;
@@ -220,7 +222,7 @@ struct Directory {
 /// The resource directory of a mapped image; offsets inside it count from its root.
 class ResourceTree {
  public:
-  static std::optional<ResourceTree> Open(std::string_view file) {
+  static std::optional<ResourceTree> Open(const FileBytes& file) {
     std::optional<MappedImage> image = MappedImage::Map(file);
     if (!image || image->ResourceRva() == 0) return std::nullopt;
     return ResourceTree(std::move(*image));
@@ -356,12 +358,12 @@ std::vector<std::uint16_t> LanguageOrder(std::uint16_t userLanguage) {
 
 }  // namespace
 
-bool IsX86Image(std::string_view file) {
+bool IsX86Image(const FileBytes& file) {
   const std::optional<PeHeaders> headers = ReadPeHeaders(file);
   return headers && headers->magic == kPe32Magic && MappedImage::Map(file).has_value();
 }
 
-std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t type) {
+std::vector<PeResource> FindPeResources(const FileBytes& file, std::uint16_t type) {
   const std::optional<ResourceTree> tree = ResourceTree::Open(file);
   if (!tree) return {};
   const std::optional<Directory> names = TypeDirectory(*tree, type);
@@ -379,7 +381,7 @@ std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t typ
   return listing.Take();
 }
 
-std::optional<std::string> FindPeResource(std::string_view file, std::uint16_t type,
+std::optional<std::string> FindPeResource(const FileBytes& file, std::uint16_t type,
                                           std::uint16_t id, std::uint16_t userLanguage) {
   const std::optional<ResourceTree> tree = ResourceTree::Open(file);
   if (!tree) return std::nullopt;

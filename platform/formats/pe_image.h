@@ -30,14 +30,14 @@ struct PeResource {
 /// True when file is a PE32 image for x86 that maps as above: the only kind a 32-bit program
 /// loads as a module (LoadLibraryExA with DONT_RESOLVE_DLL_REFERENCES fails with
 /// ERROR_BAD_EXE_FORMAT for a PE32+ image or another machine).
-bool IsX86Image(std::string_view file);
+bool IsX86Image(const FileBytes& file);
 
 /// Lists every resource of one type, in directory order: each integer-id name, and in it each
 /// language. Named entries are passed over, and so is a resource whose data leaves the image
 /// or is larger than the file. The type is looked up as the loader does (a binary search over
 /// the integer ids). The walk has three fixed levels and stops after 4,096 resources, 16 MiB of
 /// data or 16,384 directory entries, so directories that point back at themselves end it too.
-std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t type);
+std::vector<PeResource> FindPeResources(const FileBytes& file, std::uint16_t type);
 
 /// The data of resource (type, id) as FindResourceA(module, id, type) finds it, i.e. with the
 /// neutral language, which is also how GetFileVersionInfoA and FormatMessageA with language 0
@@ -47,7 +47,7 @@ std::vector<PeResource> FindPeResources(std::string_view file, std::uint16_t typ
 /// language in turn: all three are taken to be userLanguage. Each id is looked up by binary
 /// search over the directory's integer ids, as the loader does, so an unsorted directory can
 /// hide an entry. Nothing when there is no such resource or its data cannot be read.
-std::optional<std::string> FindPeResource(std::string_view file, std::uint16_t type,
+std::optional<std::string> FindPeResource(const FileBytes& file, std::uint16_t type,
                                           std::uint16_t id, std::uint16_t userLanguage);
 
 }  // namespace kdx

@@ -148,7 +148,7 @@ std::string ConvertedText(std::string& buffer, std::uint64_t value, std::uint16_
 
 }  // namespace
 
-std::optional<std::string> VersionInfoBlock(std::string_view image, std::uint16_t userLanguage) {
+std::optional<std::string> VersionInfoBlock(const FileBytes& image, std::uint16_t userLanguage) {
   // The version functions read the file themselves when the loader finds no resource.
   if (std::optional<std::string> data =
           FindPeResource(image, kResourceTypeVersion, kVersionInfoId, userLanguage)) {

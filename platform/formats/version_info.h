@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/formats/file_bytes.h"
+
 namespace kdx {
 
 /// The version resource (type 16, id 1) of a file as GetFileVersionInfoA copies it: the
@@ -13,7 +15,7 @@ namespace kdx {
 /// GetFileVersionInfoSizeA gives twice the block's size plus 4, also for an empty block. Of a
 /// 16-bit (NE) file, the whole buffer as NeVersionInfoBuffer fills it. Nothing when none is
 /// found (GetFileVersionInfoSizeA gives 0).
-std::optional<std::string> VersionInfoBlock(std::string_view image, std::uint16_t userLanguage);
+std::optional<std::string> VersionInfoBlock(const FileBytes& image, std::uint16_t userLanguage);
 
 /// VerQueryValueA on a block from VersionInfoBlock, copied by GetFileVersionInfoA into a
 /// zero-filled buffer of the size GetFileVersionInfoSizeA gave. subBlock is a path such as

@@ -5,9 +5,9 @@
 #include <span>
 
 #include "platform/formats/format_message.h"
-#include "platform/formats/machine_error.h"
 #include "platform/formats/message_table.h"
 #include "platform/formats/pe_image.h"
+#include "platform/machine/machine_error.h"
 #include "platform/upcase.h"
 
 namespace kdx {
@@ -49,13 +49,14 @@ class SimEventLog final : public EventLog {
 
 class SimMessageModule final : public MessageModule {
  public:
-  SimMessageModule(HostFileView image, const MachineConfig& config)
+  SimMessageModule(FileBytes image, const MachineConfig& config)
       : image_(std::move(image)), config_(config) {}
 
   long FormatMessageA(std::uint32_t messageId, const std::vector<std::string>& strings,
                       std::string& text) override {
-    std::optional<std::string> message =
-        FindMessage(image_.Bytes(), messageId, config_.userLanguage);
+    std::optional<std::string> message = FindMessage(image_, messageId, config_.userLanguage);
+    // Windows keeps a loaded module's file from changing; a host file that did is no module.
+    if (image_.ReadFailed()) return kErrorReadFault;
     if (!message) {
       // FORMAT_MESSAGE_FROM_SYSTEM: the system's table is searched after the module's.
       const auto system = config_.messages.find(messageId);
@@ -69,7 +70,7 @@ class SimMessageModule final : public MessageModule {
   }
 
  private:
-  HostFileView image_;
+  FileBytes image_;
   const MachineConfig& config_;
 };
 
@@ -87,7 +88,11 @@ SimEventLogs::SimEventLogs(const fs::path& machineDir, const MachineConfig& conf
     if (logs_.contains(name)) {
       throw MachineError(entry.path().string(), 0, "the only file of the log " + name);
     }
-    logs_[name] = LoadEventLog(ReadHostFile(entry.path()), entry.path().string());
+    try {
+      logs_[name] = LoadEventLog(ReadHostFile(entry.path()), fileName);
+    } catch (const FormatError& error) {
+      throw MachineError(entry.path().string(), error);
+    }
   }
 }
 
@@ -101,24 +106,24 @@ std::unique_ptr<EventLog> SimEventLogs::OpenEventLogA(const std::string& logName
   return std::make_unique<SimEventLog>(found->second);
 }
 
-long SimEventLogs::ViewModuleFile(const std::string& path, std::optional<HostFileView>& view) {
-  if (path.find_first_of("\\/:") != std::string::npos) return files_.ViewFile(path, view);
+long SimEventLogs::ModuleFile(const std::string& path, std::optional<FileBytes>& image) {
+  if (path.find_first_of("\\/:") != std::string::npos) return files_.ModuleBytes(path, image);
   long error = kErrorFileNotFound;
   for (const auto& folder : {config_.systemDirectory, config_.windowsDirectory}) {
     if (!folder || path.empty()) continue;
-    error = files_.ViewFile(*folder + "\\" + path, view);
+    error = files_.ModuleBytes(*folder + "\\" + path, image);
     if (error != kErrorFileNotFound && error != kErrorPathNotFound) return error;
   }
   return error;
 }
 
 std::unique_ptr<MessageModule> SimEventLogs::LoadLibraryExA(const std::string& path, long& error) {
-  std::optional<HostFileView> image;
-  error = ViewModuleFile(path, image);
+  std::optional<FileBytes> image;
+  error = ModuleFile(path, image);
   if (error == kErrorFileNotFound || error == kErrorPathNotFound) error = kErrorModNotFound;
   if (error != kErrorSuccess) return nullptr;
-  if (!IsX86Image(image->Bytes())) {
-    error = kErrorBadExeFormat;
+  if (!IsX86Image(*image)) {
+    error = image->ReadFailed() ? kErrorReadFault : kErrorBadExeFormat;
     return nullptr;
   }
   return std::make_unique<SimMessageModule>(std::move(*image), config_);

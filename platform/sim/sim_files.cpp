@@ -11,10 +11,6 @@
 #include <unordered_set>
 #include <utility>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include "platform/error_codes.h"
 #include "platform/file_paths.h"
 #include "platform/formats/ini_file.h"
@@ -22,7 +18,7 @@
 #include "platform/formats/version_info.h"
 #include "platform/registry.h"
 #include "platform/sim/file_time.h"
-#include "platform/sim/host_file_view.h"
+#include "platform/sim/host_paths.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "platform/text_encoding.h"
@@ -37,8 +33,9 @@ namespace {
 constexpr std::uint32_t kPlatformNt = 2;
 // The program reads a handful of INI files; a machine that makes it read more costs a parse.
 constexpr std::size_t kCachedIniFiles = 16;
-// Files up to this size are read whole for their version resource; larger ones are mapped.
-constexpr std::uint64_t kWholeReadLimit = 1 << 20;
+// The shell's link object reads no more of a file than its parts name, and no real
+// shortcut's parts take this much.
+constexpr std::size_t kShortcutReadLimit = 1 << 20;
 constexpr char kIniFileMappingKey[] =
     "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\";
 
@@ -59,60 +56,6 @@ long Win32ErrorOfErrno(int error) {
     default:
       return error;
   }
-}
-
-/// What one look at a host file or folder tells; nothing when it is not there.
-struct HostFacts {
-  bool folder = false;
-  bool link = false;  ///< a host symbolic link, which the machine shows as a reparse point
-  std::uint64_t size = 0;
-  fs::file_time_type lastWrite;
-};
-
-#ifdef _WIN32
-std::optional<HostFacts> LookAt(const fs::path& host) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(host, ec);
-  if (ec || !fs::exists(status)) return std::nullopt;
-  HostFacts facts;
-  facts.folder = fs::is_directory(status);
-  facts.link = fs::is_symlink(fs::symlink_status(host, ec));
-  if (!facts.folder) facts.size = static_cast<std::uint64_t>(fs::file_size(host, ec));
-  facts.lastWrite = fs::last_write_time(host, ec);
-  return facts;
-}
-#else
-// Type, size and time in one call: std::filesystem would ask the host once for each.
-std::optional<HostFacts> LookAt(const fs::path& host) {
-  struct stat status {};
-  if (::lstat(host.c_str(), &status) != 0) return std::nullopt;
-  HostFacts facts;
-  facts.link = S_ISLNK(status.st_mode);
-  // A link shows what it leads to; one that leads nowhere is a link and nothing more.
-  if (facts.link && ::stat(host.c_str(), &status) != 0) return facts;
-  facts.folder = S_ISDIR(status.st_mode);
-  facts.size = facts.folder ? 0 : static_cast<std::uint64_t>(status.st_size);
-  facts.lastWrite =
-      std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::nanoseconds>(
-          std::chrono::seconds(status.st_mtim.tv_sec) +
-          std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
-  return facts;
-}
-#endif
-
-/// The host's own spelling of a path, links followed; empty when it cannot be resolved.
-std::string ResolvedHostPath(const fs::path& host) {
-#ifdef _WIN32
-  std::error_code ec;
-  const fs::path resolved = fs::canonical(host, ec);
-  return ec ? std::string() : resolved.string();
-#else
-  char* resolved = ::realpath(host.c_str(), nullptr);
-  if (resolved == nullptr) return {};
-  std::string text(resolved);
-  std::free(resolved);
-  return text;
-#endif
 }
 
 }  // namespace
@@ -188,6 +131,29 @@ std::string ListedFolderPath(const std::string& folder) {
   }
   while (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
+}
+
+/// A host file read a page at a time as a reader of its format asks: what the reader does not
+/// look at is never read, and a file that shrinks meanwhile fails the read it cuts short.
+std::optional<FileBytes> HostFileBytes(const fs::path& host) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(host, ec);
+  auto in = std::make_shared<std::ifstream>(host, std::ios::binary);
+  if (ec || !*in) return std::nullopt;
+  return FileBytes(size, [in](std::uint64_t offset, char* buffer, std::size_t count) {
+    in->clear();
+    in->seekg(static_cast<std::streamoff>(offset));
+    return static_cast<bool>(in->read(buffer, static_cast<std::streamsize>(count)));
+  });
+}
+
+/// At most the first limit bytes of a host file; empty when it cannot be read.
+std::string HostFileStart(const fs::path& host, std::size_t limit) {
+  std::ifstream in(host, std::ios::binary);
+  std::string bytes(limit, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(limit));
+  bytes.resize(in.bad() ? 0 : static_cast<std::size_t>(in.gcount()));
+  return bytes;
 }
 
 /// All bytes of an open file, read without moving the position its holder reads from.
@@ -320,7 +286,7 @@ std::string SimFiles::WindowsPathOf(const fs::path& host) const {
 
 SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
   Facts facts;
-  const std::optional<HostFacts> seen = LookAt(host);
+  const std::optional<HostFacts> seen = LookAtHostPath(host);
   const bool folder = seen && seen->folder;
   facts.attributes = folder ? kFileAttributeDirectory : kFileAttributeArchive;
   if (seen && seen->link) facts.attributes |= kFileAttributeReparsePoint;
@@ -590,37 +556,30 @@ std::optional<std::string> SimFiles::ReadBytes(const std::string& path) const {
   return bytes;
 }
 
-long SimFiles::ViewFile(const std::string& path, std::optional<HostFileView>& view) {
+long SimFiles::ModuleBytes(const std::string& path, std::optional<FileBytes>& bytes) {
   // Opened first, so that a file that refuses opens refuses this as well.
   std::unique_ptr<InputFile> file;
   if (const long error = OpenInputFile(path, file); error != kErrorSuccess) return error;
   const auto host = HostPathOf(path);
-  view = host ? HostFileView::Open(*host) : std::nullopt;
-  return view ? kErrorSuccess : kErrorReadFault;
+  bytes = host ? HostFileBytes(*host) : std::nullopt;
+  return bytes ? kErrorSuccess : kErrorReadFault;
 }
 
 long SimFiles::GetFileVersionInfoA(const std::string& path, std::string& block) {
-  // A small file the program holds open right now is read through its handle, cheaper than a
-  // mapping; any other is mapped, so that only the parts the readers touch are read.
+  // The file the program holds open right now needs no looking up.
   const auto open = lastOpened_.lock();
   const bool held = open && open->windowsPath == path;
-  std::optional<std::string> bytes;
-  if (held && open->information.size <= kWholeReadLimit) bytes = WholeFile(*open);
-  std::optional<HostFileView> view;
-  if (!bytes) {
-    const auto host = held ? std::optional(open->host) : HostPathOf(path);
-    const SimFileFacts* stated = host ? nullptr : StatedOnlyFile(path);
-    if (stated) {
-      if (!stated->versionInfo) return kErrorResourceTypeNotFound;
-      block = *stated->versionInfo;
-      return kErrorSuccess;
-    }
-    view = host ? HostFileView::Open(*host) : std::nullopt;
-    if (!view) return MissingFileError(path);
+  const auto host = held ? std::optional(open->host) : HostPathOf(path);
+  const SimFileFacts* stated = host ? nullptr : StatedOnlyFile(path);
+  if (stated) {
+    if (!stated->versionInfo) return kErrorResourceTypeNotFound;
+    block = *stated->versionInfo;
+    return kErrorSuccess;
   }
-  auto found =
-      VersionInfoBlock(bytes ? std::string_view{*bytes} : view->Bytes(), config_.userLanguage);
-  if (!found) return kErrorResourceTypeNotFound;
+  const std::optional<FileBytes> bytes = host ? HostFileBytes(*host) : std::nullopt;
+  if (!bytes) return MissingFileError(path);
+  auto found = VersionInfoBlock(*bytes, config_.userLanguage);
+  if (!found) return bytes->ReadFailed() ? kErrorReadFault : kErrorResourceTypeNotFound;
   block = std::move(*found);
   return kErrorSuccess;
 }
@@ -646,7 +605,7 @@ const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
   // A dump asks once per key: the file is found, read and parsed once, and again only when it
   // changed (or is gone) since.
   if (const auto cached = iniFiles_.find(path); cached != iniFiles_.end()) {
-    const std::optional<HostFacts> seen = LookAt(cached->second.host);
+    const std::optional<HostFacts> seen = LookAtHostPath(cached->second.host);
     if (seen && !seen->folder && cached->second.size == seen->size &&
         cached->second.lastWrite == seen->lastWrite) {
       return cached->second.file;
@@ -654,7 +613,7 @@ const IniFile& SimFiles::ParsedIniFile(const std::string& path) {
     iniFiles_.erase(cached);
   }
   const auto host = HostPathOf(path);
-  const std::optional<HostFacts> seen = host ? LookAt(*host) : std::nullopt;
+  const std::optional<HostFacts> seen = host ? LookAtHostPath(*host) : std::nullopt;
   if (!seen || seen->folder) return missingIniFile_;
   if (iniFiles_.size() >= kCachedIniFiles) iniFiles_.clear();
   CachedIniFile parsed{*host, seen->size, seen->lastWrite, IniFile(ReadBytes(path).value_or(""))};
@@ -718,13 +677,11 @@ std::optional<std::string> SimFiles::MappedSectionText(const std::string& path,
 
 ShellLinkAnswers SimFiles::ReadShellLink(const std::string& path) {
   ShellLinkAnswers answers;
-  // A shortcut names its parts' sizes: only what they name is read.
   const auto host = HostPathOf(path);
-  const auto view = host ? HostFileView::Open(*host) : std::nullopt;
-  const auto texts =
-      kdx::ReadShellLink(view ? view->Bytes() : std::string_view(), [&](const std::string& text) {
-        return system_.ExpandEnvironmentStringsA(text).value_or(text);
-      });
+  const std::string bytes = host ? HostFileStart(*host, kShortcutReadLimit) : std::string();
+  const auto texts = kdx::ReadShellLink(bytes, [&](const std::string& text) {
+    return system_.ExpandEnvironmentStringsA(text).value_or(text);
+  });
   if (!texts) return answers;
   // Once the file is loaded, none of the link's texts can fail.
   answers.loaded = true;
@@ -745,6 +702,16 @@ long SimFiles::CreateOutputFile(const std::string& path, std::unique_ptr<OutputF
   if (!out) return Win32ErrorOfErrno(errno);
   file = std::make_unique<HostOutputFile>(std::move(out), config_.reportFileFault,
                                           &reportFileFailuresLeft_);
+  return kErrorSuccess;
+}
+
+long SimFiles::CreateDirectoryA(const std::string& path) {
+  // The folder goes to the host's file system, as the report does.
+  const fs::path hostPath = fs::u8path(Cp1252ToUtf8(path));
+  std::error_code ec;
+  if (path.empty()) return kErrorPathNotFound;
+  if (fs::exists(hostPath, ec)) return kErrorAlreadyExists;
+  if (!fs::create_directory(hostPath, ec)) return Win32ErrorOfErrno(ec.value());
   return kErrorSuccess;
 }
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/formats/machine_error.h"
+#include "platform/machine/machine_error.h"
 #include "platform/upcase.h"
 
 namespace kdx {

@@ -8,7 +8,8 @@
 #include <string>
 
 #include "platform/errors.h"
-#include "platform/formats/machine_error.h"
+#include "platform/machine/machine_error.h"
+#include "support/test_data.h"
 #include "support/test_machine.h"
 
 namespace kdx {
@@ -207,6 +208,23 @@ TEST(SimPlatformTest, OpensInputFiles) {
   EXPECT_EQ(OpenError(platform->Files(), "C:\\NONE\\Faultlog.txt"), kErrorPathNotFound);
   // a folder is no file: access denied, as Windows answers
   EXPECT_EQ(OpenError(platform->Files(), "C:\\KDX"), kErrorAccessDenied);
+}
+
+// A host file that shrinks while the machine holds it (an editor saving it anew, a copy
+// overwriting it) fails the read it cuts short as an ordinary read error, not a crash.
+TEST(SimPlatformTest, AModuleShortenedWhileLoadedFailsItsReads) {
+  TestMachine machine;
+  machine.AddFile("C:\\WINDOWS\\system32\\kdxmsg.dll",
+                  test::TestDataFile("pe/winevtkb_wrc_test.dll"));
+  const auto platform = machine.Load();
+  long error = 0;
+  const auto module = platform->EventLogs().LoadLibraryExA("kdxmsg.dll", error);
+  ASSERT_NE(module, nullptr) << error;
+  // Its headers stay; its resources, past the first 4096 bytes, are gone.
+  std::filesystem::resize_file(machine.Dir() / "drive_c" / "WINDOWS" / "system32" / "kdxmsg.dll",
+                               4096);
+  std::string text;
+  EXPECT_EQ(module->FormatMessageA(0x3E8, {}, text), kErrorReadFault);
 }
 
 TEST(SimPlatformTest, ExpandsEnvironmentStrings) {
