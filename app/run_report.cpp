@@ -20,6 +20,7 @@ RunOutcome RunReport(RunContext& context) {
     context.installedPrinterNames.clear();
     context.fileList.Clear();
     context.answers.Clear();
+    context.caches.Clear();
     CollectAll(context);
     return Button2Click(context) ? RunOutcome::Written : RunOutcome::Cancelled;
   } catch (const KdxError& error) {

@@ -1,8 +1,5 @@
 #include "run/number_format.h"
 
-#include <cmath>
-#include <cstdio>
-
 namespace kdx {
 
 namespace {
@@ -27,19 +24,6 @@ std::string FormatGrouped(std::int64_t value, const NumberSeparators& separators
   std::string grouped = GroupDigits(std::to_string(magnitude), separators.thousands);
   if (negative) grouped.insert(grouped.begin(), '-');
   return grouped;
-}
-
-std::string FormatDecimal(double value, int decimals, const NumberSeparators& separators) {
-  char text[400];
-  std::snprintf(text, sizeof text, "%.*f", decimals, std::fabs(value));
-  std::string fixed = text;
-  const std::size_t point = fixed.find('.');
-  const std::string whole = fixed.substr(0, point);
-  std::string result =
-      (std::signbit(value) && fixed.find_first_not_of("0.") != std::string::npos) ? "-" : "";
-  result += GroupDigits(whole, separators.thousands);
-  if (point != std::string::npos) result += separators.decimal + fixed.substr(point + 1);
-  return result;
 }
 
 }  // namespace kdx

@@ -10,6 +10,7 @@
 #include "run/ini_file_reader.h"
 #include "run/platform_answers.h"
 #include "run/report_table.h"
+#include "run/run_caches.h"
 
 namespace kdx {
 
@@ -46,9 +47,11 @@ struct RunContext {
 
   std::vector<std::string> installedPrinterNames;
   FileList fileList;
-  /// What the machine answered that the run asks again; it goes with fileList, which holds
-  /// the files whose descriptions it keeps.
+  /// What the machine answered that the run asks again.
   PlatformAnswers answers;
+  /// What the steps keep for the run's length; it goes with fileList, which holds the files
+  /// whose descriptions it keeps.
+  RunCaches caches;
   bool monitorRunning = false;
   bool spoolerRunning = false;
   std::string windowsDir;  ///< with trailing "\" until the label software step, then without

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/errors.h"
 #include "platform/system_error_text.h"
@@ -12,6 +13,12 @@
 namespace kdx {
 
 namespace {
+
+/// What describing one path found: the error of the open, or the row text of the file.
+struct PathDescription {
+  long openError = 0;  ///< kErrorSuccess when the file opened and text holds its row text
+  std::string text;
+};
 
 constexpr char kTranslation[] = "\\VarFileInfo\\Translation";
 
@@ -133,12 +140,18 @@ PathDescription DescribeFresh(RunContext& context, const std::string& path) {
   return {kErrorSuccess, std::move(text)};
 }
 
-/// The path's description, asked of the machine the first time only. A second description
-/// of a path gives the same row text and would change nothing in the file list (its name and
-/// folder are there already); a path that did not open is not tried again. Failures other
-/// than the open's are not kept, so they arise again where the path is asked for again.
+/// The descriptions of the paths described so far, by path as described. The report may take
+/// the first: a second description of a path gives the same row text and would change nothing
+/// in the file list (its name and folder are there already).
+struct DescribedPaths {
+  std::unordered_map<std::string, PathDescription> byPath;
+};
+
+/// The path's description, asked of the machine the first time only; a path that did not open
+/// is not tried again. Failures other than the open's are not kept, so they arise again where
+/// the path is asked for again.
 const PathDescription& DescribeOnce(RunContext& context, const std::string& path) {
-  auto& descriptions = context.answers.descriptions;
+  auto& descriptions = context.caches.Of<DescribedPaths>().byPath;
   if (const auto known = descriptions.find(path); known != descriptions.end()) {
     return known->second;
   }

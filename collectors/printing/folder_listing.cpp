@@ -1,6 +1,7 @@
 #include "collectors/printing/folder_listing.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/error_codes.h"
 
@@ -16,6 +17,13 @@ void SortByCollation(SystemFacts& system, std::vector<std::string>& names) {
     return system.CompareStringA(a, b) == kCompareLessThan;
   });
 }
+
+/// The folders listed so far, by folder as scanned. The report may take the first listing: the
+/// INF and system folders are scanned once per name filter, and a file another program makes
+/// or removes meanwhile may as well have come just before or just after the run.
+struct FolderListings {
+  std::unordered_map<std::string, FolderListing> byFolder;
+};
 
 FolderListing ListFolderFresh(RunContext& context, const std::string& folder) {
   FolderListing listing;
@@ -47,7 +55,7 @@ bool FolderExists(RunContext& context, const std::string& path) {
 }
 
 const FolderListing& ListFolderOnce(RunContext& context, const std::string& folder) {
-  auto& listings = context.answers.listings;
+  auto& listings = context.caches.Of<FolderListings>().byFolder;
   if (const auto known = listings.find(folder); known != listings.end()) return known->second;
   FolderListing listing = ListFolderFresh(context, folder);
   return listings.emplace(folder, std::move(listing)).first->second;

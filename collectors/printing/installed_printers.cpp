@@ -66,7 +66,7 @@ std::string ReadDependentFilesData(RunContext& context, TRegistry& registry) {
 /// first read only; the caller reopens the printers key either way.
 const std::optional<std::string>& DependentFilesOfDriver(RunContext& context, TRegistry& registry,
                                                          const std::string& driver) {
-  auto& known = context.answers.driverFiles;
+  auto& known = context.answers.dependentFiles;
   if (const auto found = known.find(driver); found != known.end()) return found->second;
   std::optional<std::string> data;
   try {

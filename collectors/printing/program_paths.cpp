@@ -6,6 +6,7 @@
 
 #include "collectors/printing/describe_file.h"
 #include "platform/errors.h"
+#include "platform/upcase.h"
 
 namespace kdx {
 
@@ -18,11 +19,9 @@ constexpr std::array<const char*, 2> kAppPathsKeys = {
 
 /// Whether an App Paths entry belongs to the label software. Only a to z are upper-cased, as
 /// the comparison has always done.
-bool IsLabelSoftwareEntry(std::string name) {
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return name.find("KDX") != std::string::npos || name.find("KELMO") != std::string::npos;
+bool IsLabelSoftwareEntry(const std::string& name) {
+  const std::string upper = UpcaseAscii(name);
+  return upper.find("KDX") != std::string::npos || upper.find("KELMO") != std::string::npos;
 }
 
 void DescribeProgramEntry(RunContext& context, TRegistry& registry, const std::string& entry) {
