@@ -10,7 +10,7 @@
 #include "bench/bench_support.h"
 #include "collectors/printing/installed_printers.h"
 #include "platform/sim/sim_platform.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

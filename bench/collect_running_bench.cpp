@@ -12,7 +12,7 @@
 #include "collectors/printing/printer_list.h"
 #include "collectors/system/processes.h"
 #include "platform/sim/sim_platform.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/registry.h"
 #include "platform/sim/sim_platform.h"
 #include "run/date_time_format.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

@@ -9,11 +9,11 @@
 
 #include "bench/bench_support.h"
 #include "platform/errors.h"
+#include "platform/formats/reg_file_writer.h"
 #include "platform/sim/sim_platform.h"
 #include "report/registry_export.h"
 #include "report/report_writer.h"
-#include "tests/support/reg_text.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {
@@ -24,6 +24,10 @@ constexpr int kBranches = 100;
 constexpr int kKeysPerBranch = 1000;  // 100,000 keys in all
 constexpr char kTreePath[] = "\\SOFTWARE\\Bench";
 
+std::string Line(std::string_view name, std::uint32_t type, const std::string& data) {
+  return RegValueLine(name, type, data).value() + "\n";
+}
+
 /// Ten values a key: texts, numbers, binaries, expandable texts, lists and a type of its own.
 std::string KeyBlock(int branch, int key) {
   std::string block = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Bench\\Branch" + std::to_string(branch) +
@@ -33,15 +37,11 @@ std::string KeyBlock(int branch, int key) {
   block += "\"InfPath\"=\"C:\\\\WINDOWS\\\\inf\\\\oem" + n + ".inf\"\n";
   block += "\"Start\"=dword:00000003\n";
   block += "\"Count\"=dword:" + std::string(8 - std::min<std::size_t>(8, n.size()), '0') + n + "\n";
-  block += "\"Settings\"=hex:" +
-           test::RegHexBytes(std::string("\x0a\xff\x00\x01\x02\x03\x04\x05", 8) + n) + "\n";
+  block += Line("Settings", kRegBinary, std::string("\x0a\xff\x00\x01\x02\x03\x04\x05", 8) + n);
   block += "\"Flags\"=hex:01\n";
-  block += "\"ImagePath\"=hex(2):" +
-           test::RegHexBytes("%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0') + "\n";
-  block +=
-      "\"HardwareID\"=hex(7):" +
-      test::RegHexBytes("USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0') +
-      "\n";
+  block += Line("ImagePath", kRegExpandSz, "%SystemRoot%\\system32\\kdx" + n + ".sys" + '\0');
+  block += Line("HardwareID", kRegMultiSz,
+                "USBPRINT\\KELMO" + n + std::string(1, '\0') + "KDX410" + '\0' + '\0');
   block += "\"Stamp\"=hex(b):00,b0,3e,7d,11,41,c9,01\n";
   block += "\"Port\"=\"USB" + n + "\"\n";
   return block;

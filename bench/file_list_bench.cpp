@@ -14,7 +14,7 @@
 #include "report/file_list_writer.h"
 #include "report/report_writer.h"
 #include "run/run_context.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

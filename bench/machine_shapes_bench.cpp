@@ -15,7 +15,7 @@
 #include "platform/formats/ini_file.h"
 #include "platform/sim/sim_platform.h"
 #include "run/run_context.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

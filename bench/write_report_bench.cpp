@@ -10,7 +10,7 @@
 #include "platform/sim/sim_platform.h"
 #include "report/report_file.h"
 #include "run/run_context.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::bench {
 namespace {

@@ -40,7 +40,7 @@ if(KDX_BUILD_BENCHMARKS)
     target_link_libraries(${name} PRIVATE kdx_sequence kdx_analysis kdx_sim benchmark::benchmark)
   endforeach()
   # The whole run beside its floor (scripts/bench-sim-run.sh); an entry point of its own.
-  add_executable(kdx_run_bench app/run_bench_main.cpp bench/whole_run.cpp)
+  add_executable(kdx_run_bench bench/run_bench_main.cpp bench/whole_run.cpp)
   target_include_directories(kdx_run_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(kdx_run_bench PRIVATE kdx_sequence kdx_sim)
 endif()

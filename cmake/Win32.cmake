@@ -55,7 +55,7 @@ target_link_options(kdx_export_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})
 
 # Times the whole report run beside a floor that asks each distinct question once
 # (scripts/bench-wine-run.sh).
-add_executable(kdx_run_bench app/win32/run_bench_main.cpp bench/whole_run.cpp)
+add_executable(kdx_run_bench bench/win32/run_bench_main.cpp bench/whole_run.cpp)
 target_include_directories(kdx_run_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kdx_run_bench PRIVATE kdx_sequence kdx_win32)
 target_link_options(kdx_run_bench PRIVATE ${KDX_WIN32_LINK_OPTIONS})

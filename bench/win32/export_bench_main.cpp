@@ -21,7 +21,7 @@
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 #include "run/run_context.h"
-#include "tests/support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include "report/registry_export.h"
 #include "report/report_writer.h"
 #include "support/memory_file.h"
-#include "support/silent_front_end.h"
 #include "support/sim_registry_fixture.h"
 #include "support/test_machine.h"
+#include "testkit/silent_front_end.h"
 
 namespace kdx::test {
 

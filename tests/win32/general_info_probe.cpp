@@ -8,7 +8,7 @@
 #include "platform/registry.h"
 #include "platform/win32/win32_platform.h"
 #include "run/run_context.h"
-#include "support/silent_front_end.h"
+#include "testkit/silent_front_end.h"
 
 int main() {
   kdx::Win32Platform platform;
