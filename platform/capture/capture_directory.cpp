@@ -4,6 +4,7 @@
 
 #include "platform/formats/evt_file_writer.h"
 #include "platform/formats/reg_file_writer.h"
+#include "platform/machine/local_file_time.h"
 #include "platform/machine/machine_directory_writer.h"
 #include "platform/registry.h"
 #include "platform/registry_roots.h"
@@ -20,8 +21,7 @@ namespace kdx {
 //   any the run may name or list;
 // - the keys of the INI file mappings, which Windows reads behind a profile call;
 // - the facts (time, attributes, size) of a file the run used without being told them, and
-//   where a message file named without its folder lies;
-// - the local time of the files' times, as the machine's time zone gives it.
+//   where a message file named without its folder lies.
 
 namespace {
 
@@ -48,16 +48,17 @@ bool OnDrive(const std::vector<std::string>& parts) {
 
 // The folder below the capture that holds a path: each part spelt as the file system lists
 // it where the run listed it, else as the run first spelt it.
-std::string RelativePathOf(const CaptureRecord& record, const std::string& key) {
+std::string RelativePathOf(const std::map<std::string, CapturedFile>& files,
+                           const std::string& key) {
   const std::vector<std::string> keyParts = PartsOf(key);
   std::string relative = "drive_";
   relative += static_cast<char>(keyParts[0][0] - 'A' + 'a');
   std::string prefix = keyParts[0];
   for (std::size_t i = 1; i < keyParts.size(); ++i) {
     prefix += "\\" + keyParts[i];
-    const auto found = record.files.find(prefix);
+    const auto found = files.find(prefix);
     const std::vector<std::string> spelt =
-        found != record.files.end() ? PartsOf(found->second.path) : std::vector<std::string>();
+        found != files.end() ? PartsOf(found->second.path) : std::vector<std::string>();
     relative += "/" + (spelt.size() == i + 1 ? spelt.back() : keyParts[i]);
   }
   return relative;
@@ -95,11 +96,21 @@ std::string_view VersionResourceOf(std::string_view block) {
   return block.substr(0, resource);
 }
 
+/// The local time machine.json states of a file time, as the replay turns it back: by the
+/// offset the run's own conversions showed. Nothing for a time past the year 9999, which the
+/// directory's four-digit years cannot hold.
+std::optional<SystemTime> StatedLocalTime(std::uint64_t fileTime, int utcOffsetMinutes) {
+  const SystemTime local = LocalTimeOfFileTime(fileTime, utcOffsetMinutes);
+  if (local.year > 9999) return std::nullopt;
+  return local;
+}
+
 /// What machine.json states of a file: a file the run did not read goes by its size alone.
-SimFileFacts StatedFacts(SystemFacts& system, const CapturedFile& facts) {
+SimFileFacts StatedFacts(const CapturedFile& facts, int utcOffsetMinutes) {
   SimFileFacts stated;
   stated.path = facts.path;
-  if (facts.lastWriteTime) stated.lastWrite = system.FileTimeToLocalTime(*facts.lastWriteTime);
+  if (facts.lastWriteTime)
+    stated.lastWrite = StatedLocalTime(*facts.lastWriteTime, utcOffsetMinutes);
   stated.attributes = facts.attributes;
   stated.openError = facts.openError;
   if (!facts.folder && facts.use != FileUse::Copied && facts.size) {
@@ -121,24 +132,25 @@ void AddDriveItem(std::vector<DriveItem>& items, DriveItem::Kind kind, std::stri
 }
 
 /// The drive folders and their files, and the facts machine.json states of them.
-void AddDriveFiles(const CaptureRecord& record, Platform& machine, MachineDirectory& directory) {
+void AddDriveFiles(const std::map<std::string, CapturedFile>& files, FileSystem& machineFiles,
+                   MachineDirectory& directory) {
   std::set<std::string> madeFolders;
   const auto folder = [&](const std::string& relative) {
     if (madeFolders.insert(relative).second) {
       AddDriveItem(directory.driveItems, DriveItem::Kind::Folder, relative);
     }
   };
-  for (const auto& [key, file] : record.files) {
+  for (const auto& [key, file] : files) {
     const std::vector<std::string> parts = PartsOf(key);
     if (!OnDrive(parts)) continue;
     folder(std::string("drive_") + static_cast<char>(parts[0][0] - 'A' + 'a'));
     if (parts.size() < 2) continue;
-    const std::string relative = RelativePathOf(record, key);
+    const std::string relative = RelativePathOf(files, key);
     for (std::size_t slash = relative.find('/'); slash != std::string::npos;
          slash = relative.find('/', slash + 1)) {
       folder(relative.substr(0, slash));
     }
-    const CapturedFile facts = CompletedFacts(machine.Files(), file);
+    const CapturedFile facts = CompletedFacts(machineFiles, file);
     if (file.folder) {
       folder(relative);
     } else if (file.use == FileUse::Copied) {
@@ -148,7 +160,7 @@ void AddDriveFiles(const CaptureRecord& record, Platform& machine, MachineDirect
       AddDriveItem(directory.driveItems, DriveItem::Kind::EmptyFile, relative);
     }
     // A file the run never read is stated by its size: no bytes of it go into the capture.
-    SimFileFacts stated = StatedFacts(machine.System(), facts);
+    SimFileFacts stated = StatedFacts(facts, directory.config.utcOffsetMinutes);
     if (!StatesNothing(stated)) {
       directory.config.files[NormalWindowsPath(file.path)] = std::move(stated);
     }
@@ -312,10 +324,9 @@ std::string WriteCapture(const CaptureRecord& record, Platform& machine, const s
                          std::uint16_t userLanguage, CaptureTotals& totals) {
   MachineDirectory directory;
   directory.config = StatedConfig(record, userLanguage);
-  CaptureRecord withMessageFiles;
-  withMessageFiles.files = record.files;
-  AddMessageFiles(record, machine.Files(), withMessageFiles.files);
-  AddDriveFiles(withMessageFiles, machine, directory);
+  std::map<std::string, CapturedFile> files = record.files;
+  AddMessageFiles(record, machine.Files(), files);
+  AddDriveFiles(files, machine.Files(), directory);
   std::map<std::string, CapturedKey> keys = record.keys;
   AddIniFileMappings(record, machine.Registry(), keys);
   totals.keys = AddRegistry(keys, record, machine.Registry(), directory);

@@ -5,17 +5,20 @@
 namespace kdx {
 
 std::optional<std::string> FileBytes::Read(std::uint64_t offset, std::uint64_t count) const {
-  if (offset > size_ || size_ - offset < count) return std::nullopt;
-  if (!readAt_) return std::string(memory_.substr(offset, count));
+  // A 32-bit program cannot hold more than its address space; no reader asks for that much.
+  if (offset > size_ || size_ - offset < count || count > std::string().max_size()) {
+    return std::nullopt;
+  }
+  const auto length = static_cast<std::size_t>(count);
+  if (!readAt_) return std::string(memory_.substr(static_cast<std::size_t>(offset), length));
   std::string bytes;
-  bytes.reserve(count);
-  while (bytes.size() < count) {
+  bytes.reserve(length);
+  while (bytes.size() < length) {
     const std::uint64_t at = offset + bytes.size();
     const std::string* page = Page(at / kPageSize);
     if (page == nullptr) return std::nullopt;
-    const std::uint64_t inPage = at % kPageSize;
-    const std::uint64_t take = std::min<std::uint64_t>(page->size() - inPage, count - bytes.size());
-    bytes.append(*page, inPage, take);
+    const auto inPage = static_cast<std::size_t>(at % kPageSize);
+    bytes.append(*page, inPage, std::min(page->size() - inPage, length - bytes.size()));
   }
   return bytes;
 }
@@ -23,7 +26,7 @@ std::optional<std::string> FileBytes::Read(std::uint64_t offset, std::uint64_t c
 const std::string* FileBytes::Page(std::uint64_t index) const {
   if (const auto known = pages_.find(index); known != pages_.end()) return &known->second;
   const std::uint64_t start = index * kPageSize;
-  std::string page(std::min(kPageSize, size_ - start), '\0');
+  std::string page(static_cast<std::size_t>(std::min(kPageSize, size_ - start)), '\0');
   if (!readAt_(start, page.data(), page.size())) {
     readFailed_ = true;
     return nullptr;
