@@ -67,6 +67,8 @@ std::string RelativePathOf(const std::map<std::string, CapturedFile>& files,
 /// The file's facts as the run saw them, and what it was not told of them asked again.
 CapturedFile CompletedFacts(FileSystem& files, const CapturedFile& file) {
   CapturedFile facts = file;
+  // A folder opens as no file; what the run saw of it is all there is.
+  if (file.folder) return facts;
   const bool needsSize = file.use != FileUse::Copied && !facts.size;
   if (facts.lastWriteTime && facts.attributes && !needsSize) return facts;
   std::unique_ptr<InputFile> in;
