@@ -336,7 +336,7 @@ std::string WriteCapture(const CaptureRecord& record, Platform& machine, const s
     if (!records.empty()) directory.eventLogs.emplace_back(log, EvtFileOfRecords(records));
   }
   MachineDirectoryTotals written;
-  const std::string problem = WriteMachineDirectory(
+  std::string problem = WriteMachineDirectory(
       directory, machine.Files(), folder,
       [&](const std::string& path, OutputFile& out) {
         return CopyBytes(machine.Files(), path, out);
