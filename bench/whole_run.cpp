@@ -297,6 +297,12 @@ class RecordingSystem final : public SystemFacts {
     Ask("memory", [](SystemFacts& s, Replay& r) { r.Walk(s.GlobalMemoryStatus().availPhys); });
     return system_.GlobalMemoryStatus();
   }
+  NativeMachine GetNativeMachine() override {
+    Ask("machine", [](SystemFacts& s, Replay& r) {
+      r.Walk(static_cast<std::uint32_t>(s.GetNativeMachine()));
+    });
+    return system_.GetNativeMachine();
+  }
   std::uint32_t GetLogicalDrives() override {
     Ask("drives", [](SystemFacts& s, Replay& r) { r.Walk(s.GetLogicalDrives()); });
     return system_.GetLogicalDrives();

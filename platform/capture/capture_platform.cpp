@@ -172,6 +172,9 @@ class CaptureSystem final : public SystemFacts {
     if (local && !record_.utcOffsetMinutes) RecordUtcOffset();
     return local;
   }
+  NativeMachine GetNativeMachine() override {
+    return record_.nativeMachine = inner_.GetNativeMachine();
+  }
   MemoryStatus GlobalMemoryStatus() override {
     return *(record_.memory = inner_.GlobalMemoryStatus());
   }

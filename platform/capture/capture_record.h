@@ -64,6 +64,7 @@ struct CaptureRecord {
   std::optional<std::string> windowsDirectory;
   std::optional<std::string> systemDirectory;
   std::optional<OsVersionInfo> version;
+  NativeMachine nativeMachine = NativeMachine::kNone;
   std::optional<std::string> userName;
   std::optional<SystemTime> localTime;
   std::optional<LocaleFormats> locale;

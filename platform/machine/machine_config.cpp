@@ -214,6 +214,13 @@ ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& 
 
 }  // namespace
 
+std::optional<Wow64View> Wow64ViewOf(const MachineConfig& config) {
+  if (config.nativeMachine == NativeMachine::kNone) return std::nullopt;
+  const OsVersionInfo version = config.version.value_or(OsVersionInfo{});
+  return Wow64View(version.majorVersion, version.minorVersion,
+                   config.windowsDirectory.value_or(""));
+}
+
 std::string NormalWindowsPath(std::string_view path) {
   std::string normal;
   normal.reserve(path.size());
@@ -302,17 +309,30 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
     throw MachineError(fileName, 0, "expected valid JSON (" + std::string(e.what()) + ")");
   }
   const Reader r(text, fileName);
-  r.CheckMembers(doc, {}, {"windowsDirectory", "systemDirectory",
-                           "version",          "userName",
-                           "threadToken",      "processToken",
-                           "environment",      "localTime",
-                           "locale",           "utcOffsetMinutes",
-                           "userLanguage",     "messages",
-                           "registryAccess",   "reportFile",
-                           "memory",           "drives",
-                           "services",         "processes",
-                           "mutexes",          "shutdownPrivilege",
-                           "spooler",          "files"});
+  r.CheckMembers(doc, {},
+                 {"windowsDirectory",
+                  "systemDirectory",
+                  "version",
+                  "architecture",
+                  "userName",
+                  "threadToken",
+                  "processToken",
+                  "environment",
+                  "localTime",
+                  "locale",
+                  "utcOffsetMinutes",
+                  "userLanguage",
+                  "messages",
+                  "registryAccess",
+                  "reportFile",
+                  "memory",
+                  "drives",
+                  "services",
+                  "processes",
+                  "mutexes",
+                  "shutdownPrivilege",
+                  "spooler",
+                  "files"});
   for (const char* required : {"windowsDirectory", "systemDirectory", "version"}) {
     if (!doc.contains(required)) r.Fail({required}, "this member (it is required)");
   }
@@ -320,6 +340,11 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
   config.windowsDirectory = OptionalText(r, doc, "windowsDirectory");
   config.systemDirectory = OptionalText(r, doc, "systemDirectory");
   if (!doc["version"].is_null()) config.version = ReadVersion(r, doc["version"], {"version"});
+  if (doc.contains("architecture")) {
+    const auto machine = NativeMachineNamed(r.Text(doc["architecture"], {"architecture"}));
+    if (!machine) r.Fail({"architecture"}, "one of x86, x64, arm64, ia64");
+    config.nativeMachine = *machine;
+  }
   if (doc.contains("userName")) config.userName = OptionalText(r, doc, "userName");
   if (doc.contains("threadToken") && !doc["threadToken"].is_null()) {
     config.threadToken = ReadToken(r, doc["threadToken"], {"threadToken"});
