@@ -23,6 +23,12 @@ struct FolderListing {
   std::vector<std::string> fileNames;    ///< no folders, hidden or system files; sorted
 };
 
+/// A printer driver's "Dependent Files" and the driver folder of the environment it is in.
+struct DriverFiles {
+  std::string folder;
+  std::string data;
+};
+
 /// Answers of the machine the run keeps once it has them, for questions the run asks again
 /// (every printer of a driver reads the driver's files and looks for them anew; the INF and
 /// system folders are scanned once per name filter). The report takes the first answer: nothing the
@@ -33,7 +39,7 @@ struct PlatformAnswers {
   std::unordered_map<std::string, FolderListing> listings;        ///< by folder as scanned
   std::unordered_map<std::string, bool> folders;                  ///< whether a path is a folder
   /// A printer driver's "Dependent Files" by driver name; nothing when they cannot be read.
-  std::unordered_map<std::string, std::optional<std::string>> driverFiles;
+  std::unordered_map<std::string, std::optional<DriverFiles>> driverFiles;
 
   void Clear() {
     descriptions.clear();

@@ -8,9 +8,10 @@
 namespace kdx {
 
 /// The rows of a driver's "Dependent Files" data (NUL-terminated names up to the first empty
-/// one): each name described from the driver folder and, on NT, from its subfolders 2 and 3.
-/// Empty data adds no row.
-void DescribeDependentFiles(RunContext& context, const std::string& data);
+/// one): each name described from folder, the driver folder of the driver's environment, and,
+/// on NT, from its subfolders 2 and 3. Empty data adds no row.
+void DescribeDependentFiles(RunContext& context, const std::string& folder,
+                            const std::string& data);
 
 /// The spooler's printer list between two "##########" rows, then every printer key of the
 /// registry with its name and port, its driver's dependent files and, on Windows 95 to ME, the

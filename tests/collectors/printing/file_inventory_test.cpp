@@ -297,6 +297,69 @@ TEST(CollectFileInventory, RowsAndListedFilesOfEachStep) {
   }
 }
 
+// A 64-bit Windows shows the program SysWOW64 under the name SYSTEM32. The inventory scans the
+// native driver folders after the x86 ones, looks at the real system folder through Sysnative
+// and at SysWOW64 under its own name, and lists each file under the folder it lies in. Without
+// Sysnative (XP x64) the SYSTEM32 scans stay and see SysWOW64, and the real folder's files are
+// not seen at all.
+TEST(CollectFileInventory, SixtyFourBitWindowsListsBothSystemFoldersUnderTheirOwnNames) {
+  const std::string native = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\";
+  const Lines driverFolders = {Missing(kDriverDir), Missing(std::string(kDriverDir) + "2"),
+                               Missing(std::string(kDriverDir) + "3"), Missing(native + "2")};
+  const Lines driverStore = {"\t",
+                             "########\t########",
+                             "DRVSTORE\t",
+                             Missing("C:\\WINDOWS\\system32\\DRVSTORE"),
+                             "########\t########",
+                             "\t"};
+  Lines inf = EveryFilteredFolderMissing();
+  inf.resize(8);
+  const Lines rest = {Missing("C:\\WINDOWS\\KELMO"), Missing("C:\\WINDOWS\\KMI"),
+                      Missing("C:\\KDX4"),
+                      Missing("C:\\Programme\\Gemeinsame Dateien\\Dexta Label v5")};
+  const struct {
+    const char* version;
+    Lines systemRows;
+    Lines listed;
+  } cases[] = {
+      {R"({"major": 10, "minor": 0, "build": 19045, "platformId": 2})",
+       Lines(4, Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS")),
+       {"KDX410.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\3\\",
+        "KDXMONX.DLL in C:\\WINDOWS\\SYSTEM32\\", "KDXMONX.DLL in C:\\WINDOWS\\SYSWOW64\\",
+        "KDXUSB.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\"}},
+      {R"({"major": 5, "minor": 2, "build": 3790, "platformId": 2})",
+       {Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"), Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS"),
+        Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"), Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS"),
+        Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"), Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS"),
+        Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"), Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS")},
+       {"KDX410.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\3\\",
+        "KDXMONX.DLL in C:\\WINDOWS\\SYSWOW64\\"}},
+  };
+  for (const auto& c : cases) {
+    TestMachine machine(
+        std::string(
+            R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\system32",
+            "architecture": "x64", "version": )") +
+        c.version + "}");
+    machine.AddFile(native + "3\\KDX410.DLL", "x");
+    machine.AddFile("C:\\WINDOWS\\System32\\kdxmonx.dll", "64");
+    machine.AddFile("C:\\WINDOWS\\System32\\drivers\\kdxusb.sys", "64");
+    machine.AddFile("C:\\WINDOWS\\SysWOW64\\kdxmonx.dll", "32");
+    test::FolderRun run(machine);
+    SettleFolders(run.context, true);
+    run.context.nativeEnvironment = "Windows x64";
+    run.context.nativeDriverDir = native;
+    const OsVersionInfo version = *run.platform->System().GetVersionExA();
+    run.context.wow64View.emplace(version.majorVersion, version.minorVersion, "C:\\WINDOWS\\");
+    TRegistry registry(run.platform->Registry());
+    CollectFileInventory(run.context, registry);
+    EXPECT_EQ(TableLines(run.context),
+              Joined(Joined(Joined(Joined(driverFolders, driverStore), inf), c.systemRows), rest))
+        << c.version;
+    EXPECT_EQ(run.ListedFiles(), c.listed) << c.version;
+  }
+}
+
 constexpr char kSharedDlls[] =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n"
     // registered where a filtered scan finds it too; copies in the Windows and System folders
