@@ -27,6 +27,7 @@ struct FolderListing {
 struct DriverFiles {
   std::string folder;
   std::string data;
+  bool version4 = false;  ///< a Version-4 driver, whose files lie in the folder's 4\ as well
 };
 
 /// Answers of the machine the run keeps once it has them, for questions the run asks again

@@ -38,17 +38,19 @@ std::string DriversKey(const std::string& environment) {
   return kEnvironmentsKey + environment + "\\Drivers\\";
 }
 
-/// Opens the driver's key; the driver folder of the environment whose key opened. A 64-bit
-/// Windows keeps the drivers its printers use under its own processor's environment, so that
-/// one comes first there (Version-3, then Version-4); then, on NT, the x86 environment's
-/// Version-2 and Version-3 keys, which on a 64-bit Windows hold the drivers for 32-bit
-/// clients; on Windows 95 to ME the "Windows 4.0" key.
-std::string OpenDriverKey(RunContext& context, TRegistry& registry, const std::string& driver) {
+/// Opens the driver's key; where its files lie: the driver folder of the environment whose key
+/// opened. A 64-bit Windows keeps the drivers its printers use under its own processor's
+/// environment, so that one comes first there (Version-3, then Version-4); then, on NT, the x86
+/// environment's Version-2 and Version-3 keys, which on a 64-bit Windows hold the drivers for
+/// 32-bit clients; on Windows 95 to ME the "Windows 4.0" key.
+DriverFiles OpenDriverKey(RunContext& context, TRegistry& registry, const std::string& driver) {
   if (!context.nativeEnvironment.empty()) {
     const std::string native = DriversKey(context.nativeEnvironment);
-    if (registry.OpenRead(native + "Version-3\\" + driver) ||
-        registry.OpenRead(native + "Version-4\\" + driver)) {
-      return context.nativeDriverDir;
+    if (registry.OpenRead(native + "Version-3\\" + driver)) {
+      return DriverFiles{context.nativeDriverDir, {}, false};
+    }
+    if (registry.OpenRead(native + "Version-4\\" + driver)) {
+      return DriverFiles{context.nativeDriverDir, {}, true};
     }
   }
   const std::string drivers = DriversKey(context.isNT ? kNtEnvironment : kWin9xEnvironment);
@@ -56,7 +58,7 @@ std::string OpenDriverKey(RunContext& context, TRegistry& registry, const std::s
                                          registry.OpenRead(drivers + "Version-3\\" + driver)
                                    : registry.OpenRead(drivers + driver);
   if (!opened) throw ERegistryException("Treiber '" + driver + "' nicht gefunden");
-  return context.driverDir;
+  return DriverFiles{context.driverDir, {}, false};
 }
 
 /// "Dependent Files" of the driver's key as raw bytes, whatever its type.
@@ -85,8 +87,9 @@ const std::optional<DriverFiles>& DependentFilesOfDriver(RunContext& context, TR
   if (const auto found = known.find(driver); found != known.end()) return found->second;
   std::optional<DriverFiles> files;
   try {
-    std::string folder = OpenDriverKey(context, registry, driver);
-    files = DriverFiles{std::move(folder), ReadDependentFilesData(context, registry)};
+    DriverFiles located = OpenDriverKey(context, registry, driver);
+    located.data = ReadDependentFilesData(context, registry);
+    files = std::move(located);
   } catch (const ERegistryException&) {
   }
   return known.emplace(driver, std::move(files)).first->second;
@@ -95,7 +98,7 @@ const std::optional<DriverFiles>& DependentFilesOfDriver(RunContext& context, TR
 void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
   const std::optional<DriverFiles>& files = DependentFilesOfDriver(context, registry, driver);
   if (files) {
-    DescribeDependentFiles(context, files->folder, files->data);
+    DescribeDependentFiles(context, *files);
   } else {
     context.AddReportRow("Abhängige Dateien", "konnten nicht ermittelt werden");
   }
@@ -165,16 +168,18 @@ void DescribePrinterKeys(RunContext& context, TRegistry& registry) {
 
 }  // namespace
 
-void DescribeDependentFiles(RunContext& context, const std::string& folder,
-                            const std::string& data) {
-  if (data.empty()) return;
+void DescribeDependentFiles(RunContext& context, const DriverFiles& files) {
+  if (files.data.empty()) return;
   context.AddReportRow(kDependentFilesHeading, "");
-  for (const std::string& name : SplitNameList(data)) {
+  const std::string& folder = files.folder;
+  for (const std::string& name : SplitNameList(files.data)) {
     bool found = DescribeDependentFile(context, folder, "", name);
     if (context.isNT) {
       found = DescribeDependentFile(context, folder, "2\\", name) || found;
       found = DescribeDependentFile(context, folder, "3\\", name) || found;
     }
+    // The spooler keeps a Version-4 driver's files in the folder its key's "Directory" names.
+    if (files.version4) found = DescribeDependentFile(context, folder, "4\\", name) || found;
     if (!found) context.AddReportRow(name, kFileMissing);
   }
 }

@@ -88,7 +88,7 @@ Rows DependentFileRows(const std::string& data, bool isNT = true) {
   run.machine.AddFile(std::string(kDriverDir) + "2\\old.dll", "xxx");
   run.context.driverDir = kDriverDir;
   run.context.isNT = isNT;
-  DescribeDependentFiles(run.context, kDriverDir, data);
+  DescribeDependentFiles(run.context, DriverFiles{kDriverDir, data});
   return run.Rows();
 }
 
@@ -129,7 +129,7 @@ TEST(DescribeDependentFiles, DescribedFilesEnterTheFileList) {
   run.machine.AddFile(std::string(kDriverDir) + "kdx.dll", "xx");
   run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
   run.context.driverDir = kDriverDir;
-  DescribeDependentFiles(run.context, kDriverDir, "kdx.dll\0"s);
+  DescribeDependentFiles(run.context, DriverFiles{kDriverDir, "kdx.dll\0"s});
   int copies = 0;
   run.context.fileList.ForEach([&](const std::string& name, const std::vector<FolderEntry>& in) {
     if (name == "KDX.DLL") copies = static_cast<int>(in.size());
@@ -214,26 +214,30 @@ TEST(CollectInstalledPrinters, PrintersSharingADriverAskForEachFileOnce) {
 
 // A 64-bit Windows registers the drivers its printers use under its own processor's
 // environment: that key comes first (Version-3, then Version-4), with the files from that
-// environment's folder; the x86 keys, which hold drivers for 32-bit clients, only after it. A
-// 32-bit Windows never looks at another environment.
+// environment's folder (a Version-4 driver's from its 4\ as well); the x86 keys, which hold
+// drivers for 32-bit clients, only after it. A 32-bit Windows never looks at another
+// environment.
 TEST(CollectInstalledPrinters, SixtyFourBitWindowsTakesItsOwnEnvironmentsDriverFirst) {
   const std::string environments =
       "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Environments\\";
   const std::string x64 = "[" + environments + "Windows x64\\Drivers\\";
   const std::string x86 = std::string("[") + kNtDrivers;
   const std::string x64Row = "3\\kdx.dll\t02.05.2019; 2 Byte; A; Version:  / ";
+  const std::string v4Row = "4\\kdx.dll\t03.05.2019; 4 Byte; A; Version:  / ";
   const std::string x86Row = "3\\kdx.dll\t02.01.2008; 1 Byte; A; Version:  / ";
+  const std::string heading = "Abh\xE4ngige Dateien:\t";
   const struct {
     bool sixtyFourBit;
     std::string keys;
-    std::string row;
+    Rows rows;
   } cases[] = {
-      {true, x64 + "Version-3\\KDX]\r\n" + x86 + "Version-2\\KDX]\r\n", x64Row},
-      {true, x64 + "Version-4\\KDX]\r\n" + x86 + "Version-3\\KDX]\r\n", x64Row},
-      {true, x86 + "Version-3\\KDX]\r\n", x86Row},
-      {true, "", "Abh\xE4ngige Dateien\tkonnten nicht ermittelt werden"},
-      {false, x64 + "Version-3\\KDX]\r\n" + x86 + "Version-3\\KDX]\r\n", x86Row},
+      {true, x64 + "Version-3\\KDX]\r\n" + x86 + "Version-2\\KDX]\r\n", {heading, x64Row}},
+      {true, x64 + "Version-4\\KDX]\r\n" + x86 + "Version-3\\KDX]\r\n", {heading, x64Row, v4Row}},
+      {true, x86 + "Version-3\\KDX]\r\n", {heading, x86Row}},
+      {true, "", {"Abh\xE4ngige Dateien\tkonnten nicht ermittelt werden"}},
+      {false, x64 + "Version-3\\KDX]\r\n" + x86 + "Version-3\\KDX]\r\n", {heading, x86Row}},
   };
+  const std::string native = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\";
   for (const auto& c : cases) {
     std::string keys = c.keys;
     for (std::size_t at = keys.find("]\r\n"); at != std::string::npos;
@@ -243,17 +247,21 @@ TEST(CollectInstalledPrinters, SixtyFourBitWindowsTakesItsOwnEnvironmentsDriverF
     CollectorRun run(
         XpJsonWith(std::string(kFileTimes)
                        .insert(10, R"("C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\kdx.dll": )"
-                                   R"({"lastWrite": "2019-05-02 00:00:00"},)")),
+                                   R"({"lastWrite": "2019-05-02 00:00:00"},)"
+                                   R"("C:\\WINDOWS\\system32\\spool\\drivers\\x64\\4\\kdx.dll": )"
+                                   R"({"lastWrite": "2019-05-03 00:00:00"},)")),
         PrinterKey("P", "P", "USB001", "\"KDX\"") + keys);
-    run.machine.AddFile("C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\kdx.dll", "64");
+    run.machine.AddFile(native + "3\\kdx.dll", "64");
+    run.machine.AddFile(native + "4\\kdx.dll", "v4v4");
     run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
     if (c.sixtyFourBit) {
       run.context.nativeEnvironment = "Windows x64";
-      run.context.nativeDriverDir = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\";
+      run.context.nativeDriverDir = native;
     }
     const Rows rows = CollectPrinters(run);
-    ASSERT_GE(rows.size(), 6u) << c.keys;
-    EXPECT_EQ(rows[rows.size() - 2], c.row) << c.keys;
+    // the rows between the printer's own row and the closing empty one
+    ASSERT_GE(rows.size(), 5u) << c.keys;
+    EXPECT_EQ(Rows(rows.begin() + 4, rows.end() - 1), c.rows) << c.keys;
   }
 }
 
