@@ -17,6 +17,7 @@
 #include "platform/capture/capture_platform.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
+#include "platform/wow64_view.h"
 
 namespace kdx {
 
@@ -186,6 +187,9 @@ void AddSystemFacts(const CaptureRecord& record, std::uint16_t userLanguage, Jso
   } else {
     json.Add("version", "null");
   }
+  if (record.nativeMachine != NativeMachine::kNone) {
+    json.AddText("architecture", std::string(ArchitectureName(record.nativeMachine)));
+  }
   if (record.userName) json.AddText("userName", *record.userName);
   // Absent, the thread has no token of its own, as on most PCs.
   if (record.threadToken && record.threadToken->openError != kErrorNoToken) {
@@ -334,6 +338,54 @@ void AddSpooler(const CaptureRecord& record, JsonObject& json) {
   json.Add("spooler", spooler.Json());
 }
 
+// --- where a 64-bit Windows keeps what the run saw ---
+
+// On a 64-bit Windows the run reached files and keys by the names WOW64 shows a 32-bit
+// program (System32 for SysWOW64, SOFTWARE for SOFTWARE\Wow6432Node); the machine directory
+// holds them where they lie, and the replay shows them under those names again.
+std::optional<Wow64View> CapturedWow64View(const CaptureRecord& record) {
+  if (record.nativeMachine == NativeMachine::kNone) return std::nullopt;
+  const OsVersionInfo version = record.version.value_or(OsVersionInfo{});
+  return Wow64View(version.majorVersion, version.minorVersion,
+                   record.windowsDirectory.value_or(""));
+}
+
+/// A captured file where it lies on the machine (file.path), and the path the run reached it
+/// by, which reads it there.
+struct PlacedFile {
+  CapturedFile file;
+  std::string readPath;
+};
+
+/// What two paths to one file saw of it, in one: a file the run read by either is copied.
+void MergeSightings(PlacedFile& placed, const CapturedFile& other, const std::string& readPath) {
+  CapturedFile& file = placed.file;
+  if (other.use > file.use) {
+    file.use = other.use;
+    placed.readPath = readPath;
+  }
+  file.folder = file.folder || other.folder;
+  if (!file.attributes) file.attributes = other.attributes;
+  if (!file.lastWriteTime) file.lastWriteTime = other.lastWriteTime;
+  if (!file.size) file.size = other.size;
+  if (!file.versionBlock) file.versionBlock = other.versionBlock;
+  if (file.openError == 0) file.openError = other.openError;
+}
+
+/// The captured files by the capture key of where they lie.
+std::map<std::string, PlacedFile> FilesWhereTheyLie(
+    const std::map<std::string, CapturedFile>& files, const std::optional<Wow64View>& view) {
+  std::map<std::string, PlacedFile> placed;
+  for (const auto& [key, file] : files) {
+    CapturedFile lying = file;
+    if (view) lying.path = view->FilePath(file.path);
+    const auto [found, added] =
+        placed.try_emplace(CaptureFileKeyOf(lying.path), PlacedFile{lying, file.path});
+    if (!added) MergeSightings(found->second, file, file.path);
+  }
+  return placed;
+}
+
 // --- drive folders ---
 
 // The parts of a capture key ("C:\\WINDOWS\\WIN.INI").
@@ -358,16 +410,16 @@ bool OnDrive(const std::vector<std::string>& parts) {
 
 // The folder below the capture that holds a path: each part spelt as the file system lists
 // it where the run listed it, else as the run first spelt it.
-std::string RelativePathOf(const CaptureRecord& record, const std::string& key) {
+std::string RelativePathOf(const std::map<std::string, PlacedFile>& files, const std::string& key) {
   const std::vector<std::string> keyParts = PartsOf(key);
   std::string relative = "drive_";
   relative += static_cast<char>(keyParts[0][0] - 'A' + 'a');
   std::string prefix = keyParts[0];
   for (std::size_t i = 1; i < keyParts.size(); ++i) {
     prefix += "\\" + keyParts[i];
-    const auto found = record.files.find(prefix);
+    const auto found = files.find(prefix);
     const std::vector<std::string> spelt =
-        found != record.files.end() ? PartsOf(found->second.path) : std::vector<std::string>();
+        found != files.end() ? PartsOf(found->second.file.path) : std::vector<std::string>();
     relative += "/" + (spelt.size() == i + 1 ? spelt.back() : keyParts[i]);
   }
   return relative;
@@ -380,11 +432,11 @@ struct FileFacts {
 };
 
 // Copies a file the run read; its facts come with it.
-FileFacts CopyFile(Writer& writer, const CapturedFile& file, const std::string& relative) {
+FileFacts CopyFile(Writer& writer, const PlacedFile& placed, const std::string& relative) {
   FileFacts facts;
   CFile out = writer.Create(relative);
   std::unique_ptr<InputFile> in;
-  if (writer.Machine().Files().OpenInputFile(file.path, in) != kErrorSuccess) return facts;
+  if (writer.Machine().Files().OpenInputFile(placed.readPath, in) != kErrorSuccess) return facts;
   FileInformation information;
   if (in->GetInformation(information) == kErrorSuccess) {
     facts.lastWriteTime = information.lastWriteTime;
@@ -400,11 +452,12 @@ FileFacts CopyFile(Writer& writer, const CapturedFile& file, const std::string& 
 
 // The facts of a file the run did not read: what the run saw, and what it did not see asked of
 // the machine once more.
-FileFacts FactsOfUnreadFile(Writer& writer, const CapturedFile& file) {
+FileFacts FactsOfUnreadFile(Writer& writer, const PlacedFile& placed) {
+  const CapturedFile& file = placed.file;
   FileFacts facts{file.lastWriteTime, file.attributes, file.size};
   if (facts.lastWriteTime && facts.attributes && facts.size) return facts;
   std::unique_ptr<InputFile> in;
-  if (writer.Machine().Files().OpenInputFile(file.path, in) != kErrorSuccess) return facts;
+  if (writer.Machine().Files().OpenInputFile(placed.readPath, in) != kErrorSuccess) return facts;
   FileInformation information;
   if (in->GetInformation(information) != kErrorSuccess) return facts;
   if (!facts.lastWriteTime) facts.lastWriteTime = information.lastWriteTime;
@@ -433,14 +486,17 @@ std::string_view VersionResourceOf(std::string_view block) {
 void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& json) {
   JsonObject files;
   std::set<char> drives;
-  for (const auto& [key, file] : record.files) {
+  const std::map<std::string, PlacedFile> placedFiles =
+      FilesWhereTheyLie(record.files, CapturedWow64View(record));
+  for (const auto& [key, placed] : placedFiles) {
+    const CapturedFile& file = placed.file;
     const std::vector<std::string> parts = PartsOf(key);
     if (!OnDrive(parts)) continue;
     if (drives.insert(parts[0][0]).second) {
       writer.Folder(std::string("drive_") + static_cast<char>(parts[0][0] - 'A' + 'a'));
     }
     if (parts.size() < 2) continue;
-    const std::string relative = RelativePathOf(record, key);
+    const std::string relative = RelativePathOf(placedFiles, key);
     for (std::size_t slash = relative.find('/'); slash != std::string::npos;
          slash = relative.find('/', slash + 1)) {
       writer.Folder(relative.substr(0, slash));
@@ -449,12 +505,12 @@ void WriteDriveFiles(const CaptureRecord& record, Writer& writer, JsonObject& js
     if (file.folder) {
       writer.Folder(relative);
     } else if (file.use == FileUse::Copied) {
-      const FileFacts read = CopyFile(writer, file, relative);
+      const FileFacts read = CopyFile(writer, placed, relative);
       if (!facts.lastWriteTime) facts.lastWriteTime = read.lastWriteTime;
       if (!facts.attributes) facts.attributes = read.attributes;
     } else {
       // A file the run never read is stated by its size: no bytes of it go into the capture.
-      facts = FactsOfUnreadFile(writer, file);
+      facts = FactsOfUnreadFile(writer, placed);
       // Known by its name alone, it is an empty file.
       if (!facts.size) writer.Create(relative);
     }
@@ -532,9 +588,19 @@ RegKey RootOf(const std::string& path, std::string& subPath) {
   return 0;
 }
 
-// The key's values as .reg lines; its subkeys' names when the run listed them.
-std::string KeySection(RegistryStore& store, const std::string& path, bool withSubkeys,
-                       std::vector<std::string>& subkeys) {
+/// The full path of a key where it lies ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\...").
+std::string KeyWhereItLies(const std::string& path, const std::optional<Wow64View>& view) {
+  std::string subPath;
+  const RegKey root = RootOf(path, subPath);
+  if (!view || root == 0) return path;
+  const std::string lies = view->KeyPath(root, subPath);
+  return path.substr(0, path.find('\\')) + (lies.empty() ? "" : "\\" + lies);
+}
+
+// The values of the key the run opened by path, as .reg lines below the header of where it
+// lies; its subkeys' names when the run listed them.
+std::string KeySection(RegistryStore& store, const std::string& path, const std::string& lies,
+                       bool withSubkeys, std::vector<std::string>& subkeys) {
   std::string subPath;
   const RegKey root = RootOf(path, subPath);
   RegKey key = 0;
@@ -545,7 +611,7 @@ std::string KeySection(RegistryStore& store, const std::string& path, bool withS
   const OpenedKey opened(store, key);
   RegKeyInfo info;
   if (store.RegQueryInfoKeyA(key, info) != kErrorSuccess) return {};
-  std::string section = "\r\n[" + path + "]\r\n";
+  std::string section = "\r\n[" + lies + "]\r\n";
   std::vector<char> name(info.maxValueNameLen + 2);
   std::vector<std::uint8_t> data(info.maxValueLen + 1);
   for (std::uint32_t index = 0;; ++index) {
@@ -571,10 +637,15 @@ void WriteRegistry(const CaptureRecord& record, Writer& writer, CaptureTotals& t
   JsonObject refused;
   std::string stubs;
   std::string sections;
+  const std::optional<Wow64View> view = CapturedWow64View(record);
+  std::set<std::string>
+      written;  // two names of one key (SOFTWARE and its Wow6432Node) give it once
   for (const auto& [upper, key] : record.keys) {
+    const std::string lies = KeyWhereItLies(key.path, view);
+    if (!written.insert(CaptureKeyOf(lies)).second) continue;
     std::vector<std::string> subkeys;
     const std::string section =
-        KeySection(writer.Machine().Registry(), key.path, key.subkeysListed, subkeys);
+        KeySection(writer.Machine().Registry(), key.path, lies, key.subkeysListed, subkeys);
     if (section.empty()) continue;
     sections += section;
     ++totals.keys;
@@ -583,9 +654,10 @@ void WriteRegistry(const CaptureRecord& record, Writer& writer, CaptureTotals& t
     for (const std::string& subkey : subkeys) {
       const std::string path = key.path + "\\" + subkey;
       if (record.keys.count(CaptureKeyOf(path)) != 0 || HoldsLineBreak(path)) continue;
-      stubs += "\r\n[" + path + "]\r\n";
+      const std::string subkeyLies = KeyWhereItLies(path, view);
+      stubs += "\r\n[" + subkeyLies + "]\r\n";
       ++totals.keys;
-      if (record.unopenedKeys.count(CaptureKeyOf(path)) != 0) refused.Add(path, "[]");
+      if (record.unopenedKeys.count(CaptureKeyOf(path)) != 0) refused.Add(subkeyLies, "[]");
     }
   }
   if (!refused.Empty()) json.Add("registryAccess", refused.Json());
