@@ -32,6 +32,10 @@ class Wow64View {
   /// it is named.
   std::string FilePath(std::string_view fullPath) const;
 
+  /// True when the Windows gives 32-bit programs the Sysnative alias of the real system
+  /// folder: Windows Vista and later.
+  bool HasSysnative() const { return vistaOrLater_; }
+
   /// Where the key that a 32-bit program opens by path below root lies (path without leading
   /// backslash; consecutive and trailing backslashes count as one separator): a redirected
   /// key of HKEY_LOCAL_MACHINE\SOFTWARE below SOFTWARE\Wow6432Node, one of its Classes (and of

@@ -41,7 +41,6 @@ constexpr std::array<const char*, 4> kSystemFilters = {"KDX", "USB", "DY", "LW"}
 /// under the name SYSTEM32: it has the real one looked at through the Sysnative alias where
 /// there is one (Windows Vista and later), and SysWOW64 under its own name as well.
 constexpr std::array<const char*, 2> kSystemFolders = {"\\SYSTEM32", "\\SYSTEM32\\DRIVERS"};
-constexpr char kNativeSystemAlias[] = "\\SYSNATIVE";
 constexpr std::array<const char*, 4> kNativeSystemFolders = {"\\SYSNATIVE", "\\SYSNATIVE\\DRIVERS",
                                                              "\\SYSWOW64", "\\SYSWOW64\\DRIVERS"};
 constexpr std::array<const char*, 4> kSystemFoldersWithoutAlias = {
@@ -167,9 +166,11 @@ void DescribeSharedLibraries(RunContext& context, TRegistry& registry) {
 }
 
 /// The folders of the Windows folder the system folders' scans look at, in their order.
-std::vector<const char*> SystemFoldersToScan(RunContext& context) {
-  if (context.nativeEnvironment.empty()) return {kSystemFolders.begin(), kSystemFolders.end()};
-  if (FolderExists(context, context.windowsDir + kNativeSystemAlias)) {
+std::vector<const char*> SystemFoldersToScan(const RunContext& context) {
+  if (!context.wow64View) return {kSystemFolders.begin(), kSystemFolders.end()};
+  // By the Windows version, as the file list names the folders: Wine offers Sysnative also
+  // when it plays XP x64, which lacks it.
+  if (context.wow64View->HasSysnative()) {
     return {kNativeSystemFolders.begin(), kNativeSystemFolders.end()};
   }
   return {kSystemFoldersWithoutAlias.begin(), kSystemFoldersWithoutAlias.end()};
