@@ -638,8 +638,8 @@ void WriteRegistry(const CaptureRecord& record, Writer& writer, CaptureTotals& t
   std::string stubs;
   std::string sections;
   const std::optional<Wow64View> view = CapturedWow64View(record);
-  std::set<std::string>
-      written;  // two names of one key (SOFTWARE and its Wow6432Node) give it once
+  // Two names of one key (SOFTWARE\X and SOFTWARE\Wow6432Node\X) give it once.
+  std::set<std::string> written;
   for (const auto& [upper, key] : record.keys) {
     const std::string lies = KeyWhereItLies(key.path, view);
     if (!written.insert(CaptureKeyOf(lies)).second) continue;

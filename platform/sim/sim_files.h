@@ -45,9 +45,9 @@ class SimFiles final : public FileSystem {
   /// it (its error when that fails), then mapped rather than read.
   long ViewFile(const std::string& path, std::optional<HostFileView>& view);
 
-  /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
-  /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as
-  /// well; nothing when a part of it does not exist or a host link leads out of the drive.
+  /// The host path of a Windows path on a simulated drive, led where MachinePath leads it
+  /// and matched without regard to case and by generated 8.3 names (DOKUME~1) as well;
+  /// nothing when a part of it does not exist or a host link leads out of the drive.
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
   /// Where a Windows path leads on the machine: resolved as GetFullPathNameA resolves it, and
