@@ -98,13 +98,6 @@ std::string Win98JsonWith(const std::string& members) {
          (members.empty() ? "" : ",\n" + members) + "}";
 }
 
-std::string Windows10x64JsonWith(const std::string& members) {
-  return R"({"windowsDirectory": "C:\\Windows", "systemDirectory": "C:\\Windows\\system32",
-             "version": {"major": 10, "minor": 0, "build": 19045, "platformId": 2},
-             "architecture": "x64", "localTime": "2026-12-06 22:23:38")" +
-         (members.empty() ? "" : ",\n" + members) + "}";
-}
-
 namespace {
 
 std::unique_ptr<SimPlatform> LoadWithRegistry(TestMachine& machine, const std::string& regLines) {

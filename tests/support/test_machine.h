@@ -19,9 +19,6 @@ extern const char kMinimalXpJson[];
 std::string XpJsonWith(const std::string& members);
 /// machine.json of a Windows 98 SE PC with a fixed clock and the given top-level members.
 std::string Win98JsonWith(const std::string& members);
-/// machine.json of a Windows 10 x64 PC (Windows folder C:\Windows) with a fixed clock and the
-/// given top-level members.
-std::string Windows10x64JsonWith(const std::string& members);
 
 /// A machine directory in a temporary folder, removed again on destruction.
 class TestMachine {

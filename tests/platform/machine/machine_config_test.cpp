@@ -73,6 +73,9 @@ TEST(MachineConfigTest, RefusesWrongTypesAtTheMemberLine) {
   // a number as the flag of a failing group query
   EXPECT_EQ(ErrorOfExtra(",\n\"processToken\": {\"groupQueryFails\": 1}"),
             "m.json:5: processToken.groupQueryFails: expected true or false");
+  // a processor the machine directory does not know by that name
+  EXPECT_EQ(ErrorOfExtra(",\n\"architecture\": \"amd64\""),
+            "m.json:5: architecture: expected one of x86, x64, arm64, ia64");
 }
 
 TEST(MachineConfigTest, RefusesUnknownMembers) {
