@@ -1,5 +1,6 @@
 #include "platform/wow64_view.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -221,16 +222,16 @@ Wow64View::Wow64View(std::uint32_t majorVersion, std::uint32_t minorVersion,
 }
 
 std::string Wow64View::FilePath(std::string_view fullPath) const {
-  const std::string path(fullPath);
-  const auto inWindows = windowsDirectory_.empty() ? std::nullopt : Below(path, windowsDirectory_);
-  if (!inWindows) return path;
-  const std::string windows = path.substr(0, windowsDirectory_.size());
+  const auto inWindows =
+      windowsDirectory_.empty() ? std::nullopt : Below(fullPath, windowsDirectory_);
+  if (!inWindows) return std::string(fullPath);
+  const std::string windows(fullPath.substr(0, windowsDirectory_.size()));
   if (const auto below = Below(*inWindows, "\\System32")) {
-    for (const std::string_view exempt : kExemptFolders) {
-      if (Below(*below, exempt)) return path;
-    }
-    if (windows7OrLater_ && Below(*below, kDriverStore)) return path;
-    return windows + "\\SysWOW64" + std::string(*below);
+    const bool exempt =
+        std::any_of(kExemptFolders.begin(), kExemptFolders.end(),
+                    [&](std::string_view folder) { return Below(*below, folder).has_value(); }) ||
+        (windows7OrLater_ && Below(*below, kDriverStore));
+    return exempt ? std::string(fullPath) : windows + "\\SysWOW64" + std::string(*below);
   }
   if (const auto below = Below(*inWindows, "\\Sysnative"); below && vistaOrLater_) {
     return windows + "\\System32" + std::string(*below);
@@ -239,7 +240,7 @@ std::string Wow64View::FilePath(std::string_view fullPath) const {
     return windows + "\\lastgood\\SysWOW64" + std::string(*below);
   }
   if (EqualUpcased(*inWindows, "\\regedit.exe")) return windows + "\\SysWOW64\\regedit.exe";
-  return path;
+  return std::string(fullPath);
 }
 
 std::string Wow64View::KeyPath(RegKey root, std::string_view path) const {

@@ -60,7 +60,7 @@ void PlaceOnWindows(const std::string& windows) {
     ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
                       nullptr, key.Receive(), nullptr);
     ::RegSetValueExA(key.Get(), "Bits", 0, REG_SZ, reinterpret_cast<const BYTE*>(bits),
-                     static_cast<DWORD>(std::strlen(bits) + 1));
+                     static_cast<DWORD>(std::strlen(bits)) + 1);
   }
 }
 
