@@ -298,6 +298,12 @@ class RecordingSystem final : public ForwardingSystemFacts {
     Ask("memory", [](SystemFacts& s, Replay& r) { r.Walk(s.GlobalMemoryStatus().availPhys); });
     return Inner().GlobalMemoryStatus();
   }
+  NativeMachine GetNativeMachine() override {
+    Ask("machine", [](SystemFacts& s, Replay& r) {
+      r.Walk(static_cast<std::uint32_t>(s.GetNativeMachine()));
+    });
+    return Inner().GetNativeMachine();
+  }
   std::uint32_t GetLogicalDrives() override {
     Ask("drives", [](SystemFacts& s, Replay& r) { r.Walk(s.GetLogicalDrives()); });
     return Inner().GetLogicalDrives();

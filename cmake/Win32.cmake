@@ -155,3 +155,32 @@ set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
 set_tests_properties(win32_end_to_end PROPERTIES TIMEOUT 900)
 set_tests_properties(win32_wine_prefix win32_wine_prefix_stop PROPERTIES
   RESOURCE_LOCK wine-prefix LABELS wine)
+
+# A second prefix, 64-bit (wine64 beside wine32), seeded as a 64-bit PC: both programs run
+# there under WOW64. The unit tests run there too (the Win32 layer's contract suites, and the
+# comparison of WOW64's view with the simulated machine's, which only runs there), the report
+# end to end as Windows 7 and 10, and the capture round trip of the seeded prefix and of the
+# 64-bit sample machine.
+set(KDX_WINE_PREFIX64 ${CMAKE_BINARY_DIR}/wine-prefix64)
+add_test(NAME win64_wine_prefix
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh create64 ${KDX_WINE_PREFIX64}
+                 ${KDX_WINE_SCRIPTS}/fixtures ${KDX_WINE_SCRIPTS}/fixtures64
+                 ${CMAKE_CURRENT_SOURCE_DIR}/samples/win10x64_de)
+add_test(NAME win64_wine_prefix_stop
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh stop64 ${KDX_WINE_PREFIX64})
+set_tests_properties(win64_wine_prefix PROPERTIES FIXTURES_SETUP wine64)
+set_tests_properties(win64_wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine64)
+add_test(NAME win64_unit_tests
+         COMMAND ${KDX_WINE_SCRIPTS}/wine_prefix.sh run64 ${KDX_WINE_PREFIX64}
+                 $<TARGET_FILE:kdx_win32_tests>)
+add_test(NAME win64_end_to_end
+         COMMAND ${KDX_WINE_SCRIPTS}/end_to_end_win64.sh ${KDX_WINE_PREFIX64}
+                 $<TARGET_FILE:kdxinfo_console> ${CMAKE_BINARY_DIR}/wine-artifacts)
+add_test(NAME win64_capture_round_trip
+         COMMAND ${KDX_WINE_SCRIPTS}/capture_round_trip.sh ${KDX_WINE_PREFIX64}
+                 $<TARGET_FILE:kdxinfo_console> ${KDX_HOST_KDXINFO}
+                 ${CMAKE_BINARY_DIR}/wine-artifacts ${CMAKE_CURRENT_SOURCE_DIR}/samples win64)
+set_tests_properties(win64_unit_tests win64_end_to_end win64_capture_round_trip PROPERTIES
+  FIXTURES_REQUIRED wine64 RESOURCE_LOCK wine-prefix64 LABELS wine TIMEOUT 300)
+set_tests_properties(win64_wine_prefix win64_wine_prefix_stop PROPERTIES
+  RESOURCE_LOCK wine-prefix64 LABELS wine)

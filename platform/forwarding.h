@@ -190,6 +190,7 @@ class ForwardingSystemFacts : public ForwardingArea<SystemFacts> {
   std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override {
     return Inner().FileTimeToLocalTime(fileTime);
   }
+  NativeMachine GetNativeMachine() override { return Inner().GetNativeMachine(); }
   MemoryStatus GlobalMemoryStatus() override { return Inner().GlobalMemoryStatus(); }
   std::uint32_t GetLogicalDrives() override { return Inner().GetLogicalDrives(); }
   std::uint32_t GetDriveTypeA(const std::string& root) override {

@@ -89,6 +89,14 @@ inline constexpr int kCompareLessThan = 1;
 inline constexpr int kCompareEqual = 2;
 inline constexpr int kCompareGreaterThan = 3;
 
+/// The processor of a 64-bit Windows, which runs the (32-bit) program under WOW64.
+enum class NativeMachine : std::uint8_t {
+  kNone,  ///< a 32-bit Windows, or one whose processor is none of the others
+  kX64,
+  kArm64,
+  kIa64,
+};
+
 /// An access token opened for query; closing happens on destruction.
 class AccessToken {
  public:
@@ -138,6 +146,13 @@ class SystemFacts {
   /// A file time (100 ns since 1601, UTC) as local calendar date and time
   /// (FileTimeToLocalFileTime, then FileTimeToSystemTime); nothing when either fails.
   virtual std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) = 0;
+
+  /// The processor of the 64-bit Windows that runs the program under WOW64: IsWow64Process2's
+  /// native machine where kernel32 has it (Windows 10 1709 and later, and the only one that
+  /// tells ARM64 to an x86 program), else GetNativeSystemInfo's processor architecture when
+  /// IsWow64Process says TRUE. kNone on 32-bit Windows, where kernel32 has neither call or the
+  /// calls fail, and for a processor other than x64, ARM64 or IA64.
+  virtual NativeMachine GetNativeMachine() = 0;
 
   /// GlobalMemoryStatus with a record of 32 bytes; cannot fail.
   virtual MemoryStatus GlobalMemoryStatus() = 0;

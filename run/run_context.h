@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/wow64_view.h"
 #include "run/file_list.h"
 #include "run/front_end.h"
 #include "run/ini_file_reader.h"
@@ -60,6 +61,14 @@ struct RunContext {
   OsVersionInfo versionInfo;
   bool isNT = false;
   std::string driverDir;  ///< with trailing "\"
+  /// On a 64-bit Windows, which runs the program under WOW64: the print environment of its
+  /// processor ("Windows x64") and that environment's driver folder (SystemDir +
+  /// "spool\drivers\x64\"); both empty on 32-bit Windows.
+  std::string nativeEnvironment;
+  std::string nativeDriverDir;
+  /// How WOW64 shows the 64-bit Windows to the program, so that the file list can name each
+  /// file by the folder it lies in; nothing on 32-bit Windows.
+  std::optional<Wow64View> wow64View;
   SystemTime runTime;
   std::string computerName;
   std::string v4Program;

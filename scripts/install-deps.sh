@@ -12,8 +12,9 @@ packages=(
   python3
   # /usr/bin/time: the peak memory of the host program on the machine shapes
   time
-  # Windows build and its tests under Wine
-  g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
+  # Windows build and its tests under Wine: wine32 for the 32-bit prefixes, wine64 for the
+  # 64-bit one, where the programs run under WOW64
+  g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb xdotool imagemagick
   # the German locale Wine takes its user locale from (tests/win32/wine_prefix.sh)
   locales
 )

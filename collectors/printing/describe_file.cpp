@@ -105,6 +105,13 @@ std::string FullPath(FileSystem& files, const std::string& path) {
 
 namespace {
 
+/// Where the file of a path lies. A 64-bit Windows shows the program the files of SysWOW64
+/// under the name System32 and those of System32 under Sysnative: the file list names the
+/// folder they are in, so that the copies of both folders stand apart.
+std::string PlaceOf(const RunContext& context, const std::string& path) {
+  return context.wow64View ? context.wow64View->FilePath(path) : path;
+}
+
 /// Opens and describes the file and enters it into the file list; the open's error when it
 /// does not open.
 PathDescription DescribeFresh(RunContext& context, const std::string& path) {
@@ -135,8 +142,8 @@ PathDescription DescribeFresh(RunContext& context, const std::string& path) {
   std::string text = FormatDateTime(context.localeFormats, *written) + "; " + record.FileSize +
                      " Byte; " + record.FileAttributes + "; Version: " + record.ProductVersion +
                      " / " + record.FileVersion;
-  context.fileList.Add(UpcaseAscii(FileNamePart(path)), UpcaseAscii(FolderPart(path)),
-                       std::move(record));
+  context.fileList.Add(UpcaseAscii(FileNamePart(path)),
+                       UpcaseAscii(FolderPart(PlaceOf(context, path))), std::move(record));
   return {kErrorSuccess, std::move(text)};
 }
 

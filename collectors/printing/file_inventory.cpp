@@ -23,7 +23,7 @@ struct FilteredScan {
   const char* folder;
   const char* filter;
 };
-constexpr std::array<FilteredScan, 16> kFilteredScans = {{
+constexpr std::array<FilteredScan, 8> kInfScans = {{
     {"\\INF", "KDX"},
     {"\\INF", "USB"},
     {"\\INF", "DY"},
@@ -32,15 +32,19 @@ constexpr std::array<FilteredScan, 16> kFilteredScans = {{
     {"\\INF\\OTHER", "USB"},
     {"\\INF\\OTHER", "DY"},
     {"\\INF\\OTHER", "LW"},
-    {"\\SYSTEM32", "KDX"},
-    {"\\SYSTEM32\\DRIVERS", "KDX"},
-    {"\\SYSTEM32", "USB"},
-    {"\\SYSTEM32\\DRIVERS", "USB"},
-    {"\\SYSTEM32", "DY"},
-    {"\\SYSTEM32\\DRIVERS", "DY"},
-    {"\\SYSTEM32", "LW"},
-    {"\\SYSTEM32\\DRIVERS", "LW"},
 }};
+
+/// The filters of the system folders' scans, each scanning every system folder in turn.
+constexpr std::array<const char*, 4> kSystemFilters = {"KDX", "USB", "DY", "LW"};
+
+/// The system folders of the Windows folder. A 64-bit Windows shows a 32-bit program SysWOW64
+/// under the name SYSTEM32: it has the real one looked at through the Sysnative alias where
+/// there is one (Windows Vista and later), and SysWOW64 under its own name as well.
+constexpr std::array<const char*, 2> kSystemFolders = {"\\SYSTEM32", "\\SYSTEM32\\DRIVERS"};
+constexpr std::array<const char*, 4> kNativeSystemFolders = {"\\SYSNATIVE", "\\SYSNATIVE\\DRIVERS",
+                                                             "\\SYSWOW64", "\\SYSWOW64\\DRIVERS"};
+constexpr std::array<const char*, 4> kSystemFoldersWithoutAlias = {
+    "\\SYSTEM32", "\\SYSTEM32\\DRIVERS", "\\SYSWOW64", "\\SYSWOW64\\DRIVERS"};
 
 /// Folders of the Windows folder where a shared library may lie besides its registered one.
 constexpr std::array<const char*, 5> kSharedDllFolders = {"\\", "\\Kelmo\\", "\\KMI\\",
@@ -161,6 +165,23 @@ void DescribeSharedLibraries(RunContext& context, TRegistry& registry) {
   }
 }
 
+/// The folders of the Windows folder the system folders' scans look at, in their order.
+std::vector<const char*> SystemFoldersToScan(const RunContext& context) {
+  if (!context.wow64View) return {kSystemFolders.begin(), kSystemFolders.end()};
+  // By the Windows version, as the file list names the folders: Wine offers Sysnative also
+  // when it plays XP x64, which lacks it.
+  if (context.wow64View->HasSysnative()) {
+    return {kNativeSystemFolders.begin(), kNativeSystemFolders.end()};
+  }
+  return {kSystemFoldersWithoutAlias.begin(), kSystemFoldersWithoutAlias.end()};
+}
+
+void ScanDriverFolders(RunContext& context, const std::string& driverDir) {
+  ScanFolder(context, driverDir, "", false);
+  ScanFolder(context, driverDir + "2", "", false);
+  ScanFolder(context, driverDir + "3", "", false);
+}
+
 void DriverStoreRows(RunContext& context) {
   context.AddReportRow("", "");
   context.AddReportRow(kRuler, kRuler);
@@ -201,13 +222,18 @@ void ScanFolderTree(RunContext& context, const std::string& folder, const std::s
 
 void CollectFileInventory(RunContext& context, TRegistry& registry) {
   if (context.isNT) {
-    ScanFolder(context, context.driverDir, "", false);
-    ScanFolder(context, context.driverDir + "2", "", false);
-    ScanFolder(context, context.driverDir + "3", "", false);
+    ScanDriverFolders(context, context.driverDir);
+    if (!context.nativeDriverDir.empty()) ScanDriverFolders(context, context.nativeDriverDir);
     DriverStoreRows(context);
   }
-  for (const FilteredScan& scan : kFilteredScans) {
+  for (const FilteredScan& scan : kInfScans) {
     ScanFolder(context, context.windowsDir + scan.folder, scan.filter, false);
+  }
+  const std::vector<const char*> systemFolders = SystemFoldersToScan(context);
+  for (const char* filter : kSystemFilters) {
+    for (const char* folder : systemFolders) {
+      ScanFolder(context, context.windowsDir + folder, filter, false);
+    }
   }
   ScanFolder(context, context.windowsDir + "\\KELMO", "", false);
   ScanFolder(context, context.windowsDir + "\\KMI", "", false);

@@ -1,6 +1,7 @@
 #include "collectors/printing/installed_printers.h"
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
@@ -14,10 +15,9 @@ namespace {
 
 constexpr char kFence[] = "##########";
 constexpr char kPrintersKey[] = "\\System\\CurrentControlSet\\control\\Print\\Printers";
-constexpr char kNtDriversKey[] =
-    "\\System\\CurrentControlSet\\control\\Print\\Environments\\Windows NT x86\\Drivers\\";
-constexpr char kWin9xDriversKey[] =
-    "\\System\\CurrentControlSet\\control\\Print\\Environments\\Windows 4.0\\Drivers\\";
+constexpr char kEnvironmentsKey[] = "\\System\\CurrentControlSet\\control\\Print\\Environments\\";
+constexpr char kNtEnvironment[] = "Windows NT x86";
+constexpr char kWin9xEnvironment[] = "Windows 4.0";
 constexpr char kDependentFiles[] = "Dependent Files";
 constexpr char kDependentFilesHeading[] = "Abhängige Dateien:";
 constexpr char kPrinterOnPort[] = " an ";
@@ -35,13 +35,31 @@ bool DescribeDependentFile(RunContext& context, const std::string& folder,
   }
 }
 
-/// Opens the driver's key: on NT the Version-2 key first, then Version-3.
-void OpenDriverKey(RunContext& context, TRegistry& registry, const std::string& driver) {
-  const bool opened =
-      context.isNT ? registry.OpenRead(kNtDriversKey + std::string("Version-2\\") + driver) ||
-                         registry.OpenRead(kNtDriversKey + std::string("Version-3\\") + driver)
-                   : registry.OpenRead(kWin9xDriversKey + driver);
+std::string DriversKey(const std::string& environment) {
+  return kEnvironmentsKey + environment + "\\Drivers\\";
+}
+
+/// Opens the driver's key; where its files lie: the driver folder of the environment whose key
+/// opened. A 64-bit Windows keeps the drivers its printers use under its own processor's
+/// environment, so that one comes first there (Version-3, then Version-4); then, on NT, the x86
+/// environment's Version-2 and Version-3 keys, which on a 64-bit Windows hold the drivers for
+/// 32-bit clients; on Windows 95 to ME the "Windows 4.0" key.
+DriverFiles OpenDriverKey(RunContext& context, TRegistry& registry, const std::string& driver) {
+  if (!context.nativeEnvironment.empty()) {
+    const std::string native = DriversKey(context.nativeEnvironment);
+    if (registry.OpenRead(native + "Version-3\\" + driver)) {
+      return DriverFiles{context.nativeDriverDir, {}, false};
+    }
+    if (registry.OpenRead(native + "Version-4\\" + driver)) {
+      return DriverFiles{context.nativeDriverDir, {}, true};
+    }
+  }
+  const std::string drivers = DriversKey(context.isNT ? kNtEnvironment : kWin9xEnvironment);
+  const bool opened = context.isNT ? registry.OpenRead(drivers + "Version-2\\" + driver) ||
+                                         registry.OpenRead(drivers + "Version-3\\" + driver)
+                                   : registry.OpenRead(drivers + driver);
   if (!opened) throw ERegistryException("Treiber '" + driver + "' nicht gefunden");
+  return DriverFiles{context.driverDir, {}, false};
 }
 
 /// "Dependent Files" of the driver's key as raw bytes, whatever its type.
@@ -61,26 +79,33 @@ std::string ReadDependentFilesData(RunContext& context, TRegistry& registry) {
   return data;
 }
 
-/// The driver's "Dependent Files", read once a run: every printer of the driver names the
-/// same. Nothing when its key or value cannot be read. The open key is the driver's after a
-/// first read only; the caller reopens the printers key either way.
-const std::optional<std::string>& DependentFilesOfDriver(RunContext& context, TRegistry& registry,
+/// The drivers' files read so far, by driver name; nothing for a driver whose key or value
+/// cannot be read. The report may take the first answer: every printer of a driver names the
+/// same files, and nothing the run does changes the driver's key.
+struct DriverFilesByDriver {
+  std::unordered_map<std::string, std::optional<DriverFiles>> byName;
+};
+
+/// The driver's "Dependent Files" and the folder they lie in, read once a run. The open key is
+/// the driver's after a first read only; the caller reopens the printers key either way.
+const std::optional<DriverFiles>& DependentFilesOfDriver(RunContext& context, TRegistry& registry,
                                                          const std::string& driver) {
-  auto& known = context.answers.dependentFiles;
+  auto& known = context.caches.Of<DriverFilesByDriver>().byName;
   if (const auto found = known.find(driver); found != known.end()) return found->second;
-  std::optional<std::string> data;
+  std::optional<DriverFiles> files;
   try {
-    OpenDriverKey(context, registry, driver);
-    data = ReadDependentFilesData(context, registry);
+    DriverFiles located = OpenDriverKey(context, registry, driver);
+    located.data = ReadDependentFilesData(context, registry);
+    files = std::move(located);
   } catch (const ERegistryException&) {
   }
-  return known.emplace(driver, std::move(data)).first->second;
+  return known.emplace(driver, std::move(files)).first->second;
 }
 
 void DescribeDriverFiles(RunContext& context, TRegistry& registry, const std::string& driver) {
-  const std::optional<std::string>& data = DependentFilesOfDriver(context, registry, driver);
-  if (data) {
-    DescribeDependentFiles(context, *data);
+  const std::optional<DriverFiles>& files = DependentFilesOfDriver(context, registry, driver);
+  if (files) {
+    DescribeDependentFiles(context, *files);
   } else {
     context.AddReportRow("Abhängige Dateien", "konnten nicht ermittelt werden");
   }
@@ -150,15 +175,18 @@ void DescribePrinterKeys(RunContext& context, TRegistry& registry) {
 
 }  // namespace
 
-void DescribeDependentFiles(RunContext& context, const std::string& data) {
-  if (data.empty()) return;
+void DescribeDependentFiles(RunContext& context, const DriverFiles& files) {
+  if (files.data.empty()) return;
   context.AddReportRow(kDependentFilesHeading, "");
-  for (const std::string& name : SplitNameList(data)) {
-    bool found = DescribeDependentFile(context, context.driverDir, "", name);
+  const std::string& folder = files.folder;
+  for (const std::string& name : SplitNameList(files.data)) {
+    bool found = DescribeDependentFile(context, folder, "", name);
     if (context.isNT) {
-      found = DescribeDependentFile(context, context.driverDir, "2\\", name) || found;
-      found = DescribeDependentFile(context, context.driverDir, "3\\", name) || found;
+      found = DescribeDependentFile(context, folder, "2\\", name) || found;
+      found = DescribeDependentFile(context, folder, "3\\", name) || found;
     }
+    // The spooler keeps a Version-4 driver's files in the folder its key's "Directory" names.
+    if (files.version4) found = DescribeDependentFile(context, folder, "4\\", name) || found;
     if (!found) context.AddReportRow(name, kFileMissing);
   }
 }

@@ -7,10 +7,17 @@
 
 namespace kdx {
 
+/// A printer driver's "Dependent Files" and the driver folder of the environment it is in.
+struct DriverFiles {
+  std::string folder;
+  std::string data;
+  bool version4 = false;  ///< a Version-4 driver, whose files lie in the folder's 4\ as well
+};
+
 /// The rows of a driver's "Dependent Files" data (NUL-terminated names up to the first empty
-/// one): each name described from the driver folder and, on NT, from its subfolders 2 and 3.
-/// Empty data adds no row.
-void DescribeDependentFiles(RunContext& context, const std::string& data);
+/// one): each name described from the driver folder of the driver's environment and, on NT,
+/// from its subfolders 2 and 3, and 4 for a Version-4 driver. Empty data adds no row.
+void DescribeDependentFiles(RunContext& context, const DriverFiles& files);
 
 /// The spooler's printer list between two "##########" rows, then every printer key of the
 /// registry with its name and port, its driver's dependent files and, on Windows 95 to ME, the

@@ -1,6 +1,7 @@
 #include "collectors/system/general_info.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/errors.h"
@@ -17,6 +18,22 @@ constexpr char kComputerNameKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
 constexpr char kProcessorKey[] = "\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
 constexpr char kNtDriverSubfolder[] = "spool\\drivers\\w32x86\\";
+constexpr char kDriversSubfolder[] = "spool\\drivers\\";
+constexpr char kArchitectureRow[] = "Windows-Architektur";
+
+/// The processor of a 64-bit Windows: its name in the report, its print environment and the
+/// folder of that environment's drivers.
+struct NativeEnvironment {
+  NativeMachine machine;
+  const char* architecture;
+  const char* environment;
+  const char* driverFolder;
+};
+constexpr NativeEnvironment kNativeEnvironments[] = {
+    {NativeMachine::kX64, "x64", "Windows x64", "x64"},
+    {NativeMachine::kArm64, "ARM64", "Windows ARM64", "arm64"},
+    {NativeMachine::kIa64, "IA64", "Windows IA64", "ia64"},
+};
 
 constexpr std::uint32_t kPlatformWin32s = 0;
 constexpr std::uint32_t kPlatformNt = 2;
@@ -65,6 +82,22 @@ std::string ClassifyVersion(RunContext& context, const OsVersionInfo& version) {
     context.driverDir = context.systemDir;
   }
   return WindowsVersionName(version);
+}
+
+/// On a 64-bit Windows, which runs the program under WOW64, settles its print environment, its
+/// driver folder and WOW64's view of it; the processor's name for the report, nothing on
+/// 32-bit Windows.
+std::optional<std::string> SettleNativeEnvironment(RunContext& context) {
+  const NativeMachine machine = context.platform.System().GetNativeMachine();
+  for (const NativeEnvironment& native : kNativeEnvironments) {
+    if (native.machine != machine) continue;
+    context.nativeEnvironment = native.environment;
+    context.nativeDriverDir = context.systemDir + kDriversSubfolder + native.driverFolder + "\\";
+    context.wow64View.emplace(context.versionInfo.majorVersion, context.versionInfo.minorVersion,
+                              context.windowsDir);
+    return native.architecture;
+  }
+  return std::nullopt;
 }
 
 void AddDateAndTimeRows(RunContext& context) {
@@ -183,7 +216,11 @@ bool CollectGeneralInfo(RunContext& context, TRegistry& registry) {
   if (const auto version = system.GetVersionExA()) {
     versionName = ClassifyVersion(context, *version);
   }
+  // WOW64 runs only on Windows NT.
+  const std::optional<std::string> architecture =
+      context.isNT ? SettleNativeEnvironment(context) : std::nullopt;
   context.AddReportRow(VersionRowText(versionName, context.versionInfo), "");
+  if (architecture) context.AddReportRow(kArchitectureRow, *architecture);
   context.AddReportRow("Windows Verzeichnis", context.windowsDir);
   context.AddReportRow("", "");
 

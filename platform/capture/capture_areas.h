@@ -51,6 +51,7 @@ class CaptureSystem final : public ForwardingSystemFacts {
   std::optional<std::string> ExpandEnvironmentStringsA(const std::string& text) override;
   std::string FormatMessageA(std::uint32_t code) override;
   std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override;
+  NativeMachine GetNativeMachine() override;
   MemoryStatus GlobalMemoryStatus() override;
   std::uint32_t GetLogicalDrives() override;
   std::uint32_t GetDriveTypeA(const std::string& root) override;

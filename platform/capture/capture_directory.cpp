@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/registry_roots.h"
 #include "platform/upcase.h"
+#include "platform/wow64_view.h"
 
 namespace kdx {
 
@@ -46,10 +47,63 @@ bool OnDrive(const std::vector<std::string>& parts) {
   return letter >= 'A' && letter <= 'Z';
 }
 
+// --- where a 64-bit Windows keeps what the run saw ---
+
+// On a 64-bit Windows the run reached files and keys by the names WOW64 shows a 32-bit
+// program (System32 for SysWOW64, SOFTWARE for SOFTWARE\Wow6432Node); the machine directory
+// holds them where they lie, and the replay shows them under those names again.
+
+/// A captured file where it lies on the machine (file.path), and the path the run reached it
+/// by, which reads it there.
+struct PlacedFile {
+  CapturedFile file;
+  std::string readPath;
+};
+
+/// What two paths to one file saw of it, in one: a file the run read by either is copied.
+void MergeSightings(PlacedFile& placed, const CapturedFile& other, const std::string& readPath) {
+  CapturedFile& file = placed.file;
+  if (other.use > file.use) {
+    file.use = other.use;
+    placed.readPath = readPath;
+  }
+  file.folder = file.folder || other.folder;
+  if (!file.attributes) file.attributes = other.attributes;
+  if (!file.lastWriteTime) file.lastWriteTime = other.lastWriteTime;
+  if (!file.size) file.size = other.size;
+  if (!file.versionBlock) file.versionBlock = other.versionBlock;
+  if (file.openError == 0) file.openError = other.openError;
+}
+
+/// The captured files by the capture key of where they lie.
+std::map<std::string, PlacedFile> FilesWhereTheyLie(
+    const std::map<std::string, CapturedFile>& files, const std::optional<Wow64View>& view) {
+  std::map<std::string, PlacedFile> placed;
+  for (const auto& [key, file] : files) {
+    CapturedFile lying = file;
+    if (view) lying.path = view->FilePath(file.path);
+    const auto [found, added] =
+        placed.try_emplace(CaptureFileKeyOf(lying.path), PlacedFile{lying, file.path});
+    if (!added) MergeSightings(found->second, file, file.path);
+  }
+  return placed;
+}
+
+/// The full path of a key where it lies ("HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\...").
+std::string KeyWhereItLies(const std::string& path, const std::optional<Wow64View>& view) {
+  const std::string root = path.substr(0, path.find('\\'));
+  const std::optional<RegKey> rootKey = RootKeyNamed(root);
+  if (!view || !rootKey) return path;
+  const std::string lies =
+      view->KeyPath(*rootKey, root.size() < path.size() ? path.substr(root.size() + 1) : "");
+  return root + (lies.empty() ? "" : "\\" + lies);
+}
+
+// --- drive folders ---
+
 // The folder below the capture that holds a path: each part spelt as the file system lists
 // it where the run listed it, else as the run first spelt it.
-std::string RelativePathOf(const std::map<std::string, CapturedFile>& files,
-                           const std::string& key) {
+std::string RelativePathOf(const std::map<std::string, PlacedFile>& files, const std::string& key) {
   const std::vector<std::string> keyParts = PartsOf(key);
   std::string relative = "drive_";
   relative += static_cast<char>(keyParts[0][0] - 'A' + 'a');
@@ -58,21 +112,22 @@ std::string RelativePathOf(const std::map<std::string, CapturedFile>& files,
     prefix += "\\" + keyParts[i];
     const auto found = files.find(prefix);
     const std::vector<std::string> spelt =
-        found != files.end() ? PartsOf(found->second.path) : std::vector<std::string>();
+        found != files.end() ? PartsOf(found->second.file.path) : std::vector<std::string>();
     relative += "/" + (spelt.size() == i + 1 ? spelt.back() : keyParts[i]);
   }
   return relative;
 }
 
 /// The file's facts as the run saw them, and what it was not told of them asked again.
-CapturedFile CompletedFacts(FileSystem& files, const CapturedFile& file) {
+CapturedFile CompletedFacts(FileSystem& files, const PlacedFile& placed) {
+  const CapturedFile& file = placed.file;
   CapturedFile facts = file;
   // A folder opens as no file; what the run saw of it is all there is.
   if (file.folder) return facts;
   const bool needsSize = file.use != FileUse::Copied && !facts.size;
   if (facts.lastWriteTime && facts.attributes && !needsSize) return facts;
   std::unique_ptr<InputFile> in;
-  if (files.OpenInputFile(file.path, in) != kErrorSuccess) return facts;
+  if (files.OpenInputFile(placed.readPath, in) != kErrorSuccess) return facts;
   FileInformation information;
   if (in->GetInformation(information) != kErrorSuccess) return facts;
   if (!facts.lastWriteTime) facts.lastWriteTime = information.lastWriteTime;
@@ -134,7 +189,7 @@ void AddDriveItem(std::vector<DriveItem>& items, DriveItem::Kind kind, std::stri
 }
 
 /// The drive folders and their files, and the facts machine.json states of them.
-void AddDriveFiles(const std::map<std::string, CapturedFile>& files, FileSystem& machineFiles,
+void AddDriveFiles(const std::map<std::string, PlacedFile>& files, FileSystem& machineFiles,
                    MachineDirectory& directory) {
   std::set<std::string> madeFolders;
   const auto folder = [&](const std::string& relative) {
@@ -142,7 +197,8 @@ void AddDriveFiles(const std::map<std::string, CapturedFile>& files, FileSystem&
       AddDriveItem(directory.driveItems, DriveItem::Kind::Folder, relative);
     }
   };
-  for (const auto& [key, file] : files) {
+  for (const auto& [key, placed] : files) {
+    const CapturedFile& file = placed.file;
     const std::vector<std::string> parts = PartsOf(key);
     if (!OnDrive(parts)) continue;
     folder(std::string("drive_") + static_cast<char>(parts[0][0] - 'A' + 'a'));
@@ -152,11 +208,11 @@ void AddDriveFiles(const std::map<std::string, CapturedFile>& files, FileSystem&
          slash = relative.find('/', slash + 1)) {
       folder(relative.substr(0, slash));
     }
-    const CapturedFile facts = CompletedFacts(machineFiles, file);
+    const CapturedFile facts = CompletedFacts(machineFiles, placed);
     if (file.folder) {
       folder(relative);
     } else if (file.use == FileUse::Copied) {
-      AddDriveItem(directory.driveItems, DriveItem::Kind::CopiedFile, relative, file.path);
+      AddDriveItem(directory.driveItems, DriveItem::Kind::CopiedFile, relative, placed.readPath);
     } else if (!facts.size) {
       // Known by its name alone, it is an empty file.
       AddDriveItem(directory.driveItems, DriveItem::Kind::EmptyFile, relative);
@@ -171,12 +227,13 @@ void AddDriveFiles(const std::map<std::string, CapturedFile>& files, FileSystem&
 
 // --- registry/capture.reg ---
 
-// The key's values as .reg lines; its subkeys' names when the run listed them.
-std::string KeySection(RegistryStore& store, const std::string& path, bool withSubkeys,
-                       std::vector<std::string>& subkeys) {
+// The values of the key the run opened by path, as .reg lines below the header of where it
+// lies; its subkeys' names when the run listed them.
+std::string KeySection(RegistryStore& store, const std::string& path, const std::string& lies,
+                       bool withSubkeys, std::vector<std::string>& subkeys) {
   const std::string root = path.substr(0, path.find('\\'));
   const std::optional<RegKey> rootKey = RootKeyNamed(root);
-  const std::optional<std::string> keyLine = RegKeyLine(path);
+  const std::optional<std::string> keyLine = RegKeyLine(lies);
   const std::string subPath = root.size() < path.size() ? path.substr(root.size() + 1) : "";
   RegKey key = 0;
   if (!rootKey || !keyLine ||
@@ -210,12 +267,17 @@ std::string KeySection(RegistryStore& store, const std::string& path, bool withS
 std::uint64_t AddRegistry(const std::map<std::string, CapturedKey>& keys,
                           const CaptureRecord& record, RegistryStore& store,
                           MachineDirectory& directory) {
+  const std::optional<Wow64View> view = Wow64ViewOf(record.machine);
   std::uint64_t written = 0;
   std::string stubs;
   std::string sections;
+  // Two names of one key (SOFTWARE\X and SOFTWARE\Wow6432Node\X) give it once.
+  std::set<std::string> placed;
   for (const auto& [upper, key] : keys) {
+    const std::string lies = KeyWhereItLies(key.path, view);
+    if (!placed.insert(UpcaseAscii(lies)).second) continue;
     std::vector<std::string> subkeys;
-    const std::string section = KeySection(store, key.path, key.subkeysListed, subkeys);
+    const std::string section = KeySection(store, key.path, lies, key.subkeysListed, subkeys);
     if (section.empty()) continue;
     sections += section;
     ++written;
@@ -223,12 +285,13 @@ std::uint64_t AddRegistry(const std::map<std::string, CapturedKey>& keys,
     // that it keeps the spelling the registry lists it by.
     for (const std::string& subkey : subkeys) {
       const std::string path = key.path + "\\" + subkey;
-      const auto stubLine = RegKeyLine(path);
+      const std::string subkeyLies = KeyWhereItLies(path, view);
+      const auto stubLine = RegKeyLine(subkeyLies);
       if (keys.count(UpcaseAscii(path)) != 0 || !stubLine) continue;
       stubs += "\r\n" + *stubLine + "\r\n";
       ++written;
       if (record.unopenedKeys.count(UpcaseAscii(path)) != 0) {
-        directory.config.registryAccess.emplace_back(path, std::vector<std::uint32_t>{});
+        directory.config.registryAccess.emplace_back(subkeyLies, std::vector<std::uint32_t>{});
       }
     }
   }
@@ -328,7 +391,7 @@ std::string WriteCapture(const CaptureRecord& record, Platform& machine, const s
   directory.config = StatedConfig(record, userLanguage);
   std::map<std::string, CapturedFile> files = record.files;
   AddMessageFiles(record, machine.Files(), files);
-  AddDriveFiles(files, machine.Files(), directory);
+  AddDriveFiles(FilesWhereTheyLie(files, Wow64ViewOf(record.machine)), machine.Files(), directory);
   std::map<std::string, CapturedKey> keys = record.keys;
   AddIniFileMappings(record, machine.Registry(), keys);
   totals.keys = AddRegistry(keys, record, machine.Registry(), directory);

@@ -87,6 +87,10 @@ std::optional<SystemTime> CaptureSystem::FileTimeToLocalTime(std::uint64_t fileT
   return local;
 }
 
+NativeMachine CaptureSystem::GetNativeMachine() {
+  return record_.machine.nativeMachine = Inner().GetNativeMachine();
+}
+
 MemoryStatus CaptureSystem::GlobalMemoryStatus() {
   return record_.machine.memory = Inner().GlobalMemoryStatus();
 }

@@ -228,6 +228,13 @@ ReportFileFault ReadReportFileFault(const Reader& r, const json& f, const Path& 
 
 }  // namespace
 
+std::optional<Wow64View> Wow64ViewOf(const MachineConfig& config) {
+  if (config.nativeMachine == NativeMachine::kNone) return std::nullopt;
+  const OsVersionInfo version = config.version.value_or(OsVersionInfo{});
+  return Wow64View(version.majorVersion, version.minorVersion,
+                   config.windowsDirectory.value_or(""));
+}
+
 std::string NormalWindowsPath(std::string_view path) {
   std::string normal;
   normal.reserve(path.size());
@@ -340,6 +347,12 @@ MachineConfig ParseMachineJson(std::string_view text, const std::string& fileNam
   config.systemDirectory = OptionalText(r, doc, names::kSystemDirectory);
   if (!doc[names::kVersion].is_null()) {
     config.version = ReadVersion(r, doc[names::kVersion], {names::kVersion});
+  }
+  if (doc.contains(names::kArchitecture)) {
+    const auto machine =
+        NativeMachineNamed(r.Text(doc[names::kArchitecture], {names::kArchitecture}));
+    if (!machine) r.Fail({names::kArchitecture}, "one of x86, x64, arm64, ia64");
+    config.nativeMachine = *machine;
   }
   if (doc.contains(names::kUserName)) config.userName = OptionalText(r, doc, names::kUserName);
   if (doc.contains(names::kThreadToken) && !doc[names::kThreadToken].is_null()) {

@@ -10,6 +10,7 @@
 #include "platform/machine/machine_facts.h"
 #include "platform/registry_store.h"
 #include "platform/system_facts.h"
+#include "platform/wow64_view.h"
 
 namespace kdx {
 
@@ -48,6 +49,9 @@ struct MachineConfig {
   std::optional<std::string> windowsDirectory;  ///< nothing: the query fails
   std::optional<std::string> systemDirectory;
   std::optional<OsVersionInfo> version;
+  /// The processor of a 64-bit Windows, which shows its files and registry to the program as
+  /// WOW64 shows them to a 32-bit one; kNone for a 32-bit Windows.
+  NativeMachine nativeMachine = NativeMachine::kNone;
   std::optional<std::string> userName;
   SimToken threadToken{kErrorNoToken, std::nullopt};
   SimToken processToken;
@@ -74,6 +78,10 @@ struct MachineConfig {
 /// Parses machine.json (UTF-8). Throws MachineError naming fileName, the line and what was
 /// expected there.
 MachineConfig ParseMachineJson(std::string_view text, const std::string& fileName);
+
+/// How the machine's files and registry show to the program: WOW64's view on a 64-bit Windows
+/// (of the machine's version and Windows folder), nothing on a 32-bit one.
+std::optional<Wow64View> Wow64ViewOf(const MachineConfig& config);
 
 /// A Windows path as the simulated machine knows its files by: upper case, '/' taken as '\',
 /// consecutive backslashes as one, no trailing backslash.

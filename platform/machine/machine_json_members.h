@@ -11,6 +11,7 @@ namespace machine {
 inline constexpr const char* kWindowsDirectory = "windowsDirectory";
 inline constexpr const char* kSystemDirectory = "systemDirectory";
 inline constexpr const char* kVersion = "version";
+inline constexpr const char* kArchitecture = "architecture";
 inline constexpr const char* kUserName = "userName";
 inline constexpr const char* kThreadToken = "threadToken";
 inline constexpr const char* kProcessToken = "processToken";
@@ -30,17 +31,13 @@ inline constexpr const char* kMutexes = "mutexes";
 inline constexpr const char* kShutdownPrivilege = "shutdownPrivilege";
 inline constexpr const char* kSpooler = "spooler";
 inline constexpr const char* kFiles = "files";
-inline constexpr std::array kAll = {kWindowsDirectory, kSystemDirectory,
-                                    kVersion,          kUserName,
-                                    kThreadToken,      kProcessToken,
-                                    kEnvironment,      kLocalTime,
-                                    kLocale,           kUtcOffsetMinutes,
-                                    kUserLanguage,     kMessages,
-                                    kRegistryAccess,   kReportFile,
-                                    kMemory,           kDrives,
-                                    kServices,         kProcesses,
-                                    kMutexes,          kShutdownPrivilege,
-                                    kSpooler,          kFiles};
+// clang-format off
+inline constexpr std::array kAll = {
+    kWindowsDirectory, kSystemDirectory, kVersion, kArchitecture, kUserName, kThreadToken,
+    kProcessToken, kEnvironment, kLocalTime, kLocale, kUtcOffsetMinutes, kUserLanguage,
+    kMessages, kRegistryAccess, kReportFile, kMemory, kDrives, kServices, kProcesses, kMutexes,
+    kShutdownPrivilege, kSpooler, kFiles};
+// clang-format on
 inline constexpr std::array kRequired = {kWindowsDirectory, kSystemDirectory, kVersion};
 }  // namespace machine
 

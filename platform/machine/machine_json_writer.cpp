@@ -5,6 +5,7 @@
 
 #include "platform/machine/machine_json_members.h"
 #include "platform/text_encoding.h"
+#include "platform/wow64_view.h"
 
 namespace kdx {
 
@@ -222,6 +223,10 @@ void AddSystemFacts(const MachineConfig& config, json& doc) {
   doc[names::kWindowsDirectory] = OptionalText(config.windowsDirectory);
   doc[names::kSystemDirectory] = OptionalText(config.systemDirectory);
   doc[names::kVersion] = config.version ? VersionJson(*config.version) : json(nullptr);
+  // Absent, the Windows is a 32-bit one.
+  if (config.nativeMachine != NativeMachine::kNone) {
+    doc[names::kArchitecture] = std::string(ArchitectureName(config.nativeMachine));
+  }
   if (config.userName) doc[names::kUserName] = Text(*config.userName);
   // Absent, the thread has no token of its own, as on most PCs.
   if (config.threadToken != SimToken{kErrorNoToken, std::nullopt}) {

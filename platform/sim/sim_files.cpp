@@ -264,7 +264,11 @@ std::optional<fs::path> EntryOfShortName(const fs::path& folder, const std::stri
 
 SimFiles::SimFiles(fs::path machineDir, const MachineConfig& config, SimRegistry& registry,
                    SimSystem& system)
-    : machineDir_(std::move(machineDir)), config_(config), registry_(registry), system_(system) {
+    : machineDir_(std::move(machineDir)),
+      config_(config),
+      view_(Wow64ViewOf(config)),
+      registry_(registry),
+      system_(system) {
   if (config_.reportFileFault) reportFileFailuresLeft_ = config_.reportFileFault->failures;
   for (const auto& [normal, stated] : config_.files) {
     const std::size_t slash = normal.find_last_of('\\');
@@ -310,12 +314,12 @@ SimFiles::Facts SimFiles::FactsOf(const fs::path& host) const {
 }
 
 const SimFileFacts* SimFiles::StatedOnlyFile(const std::string& path) const {
-  if (statedFilesByFolder_.empty() || path.size() < 2 || path[1] != ':') return nullptr;
-  const auto full = FullPathName(path, CurrentDirectory());
+  if (statedFilesByFolder_.empty()) return nullptr;
+  const auto full = MachinePath(path);
   if (!full) return nullptr;
   const auto stated = config_.files.find(NormalWindowsPath(*full));
   if (stated == config_.files.end() || !stated->second.size) return nullptr;
-  const auto folder = HostPathOf(full->substr(0, full->find_last_of('\\') + 1));
+  const auto folder = HostPathOfMachinePath(full->substr(0, full->find_last_of('\\') + 1));
   std::error_code ec;
   return folder && fs::is_directory(*folder, ec) ? &stated->second : nullptr;
 }
@@ -357,20 +361,31 @@ long SimFiles::GetFullPathNameA(const std::string& path, std::string& fullPath) 
   return kErrorSuccess;
 }
 
-std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) const {
+std::optional<std::string> SimFiles::MachinePath(const std::string& windowsPath) const {
   // A path without a drive letter depends on a current folder the machine does not have.
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
   // The system resolves "/", "." and ".." before any file is looked at, never above the root.
-  const auto full = FullPathName(windowsPath, CurrentDirectory());
+  auto full = FullPathName(windowsPath, CurrentDirectory());
   if (!full || full->size() < 3 || (*full)[1] != ':') return std::nullopt;
-  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>((*full)[0])));
+  if (view_) return view_->FilePath(*full);
+  return full;
+}
+
+std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) const {
+  const auto full = MachinePath(windowsPath);
+  return full ? HostPathOfMachinePath(*full) : std::nullopt;
+}
+
+std::optional<fs::path> SimFiles::HostPathOfMachinePath(const std::string& machinePath) const {
+  if (machinePath.size() < 3 || machinePath[1] != ':') return std::nullopt;
+  const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(machinePath[0])));
   const fs::path driveFolder = machineDir_ / (std::string("drive_") + drive);
   fs::path host = driveFolder;
   std::vector<std::string> parts;
   std::size_t pos = 3;
-  while (pos < full->size()) {
-    const std::size_t end = std::min(full->find('\\', pos), full->size());
-    std::string part = full->substr(pos, end - pos);
+  while (pos < machinePath.size()) {
+    const std::size_t end = std::min(machinePath.find('\\', pos), machinePath.size());
+    std::string part = machinePath.substr(pos, end - pos);
     pos = end + 1;
     // A name of dots that the resolution left would lead the host out of the drive folder.
     if (part == "." || part == "..") return std::nullopt;
@@ -417,10 +432,10 @@ std::optional<fs::path> SimFiles::HostPathOf(const std::string& windowsPath) con
 }
 
 long SimFiles::MissingFileError(const std::string& path) const {
-  const std::string full = FullPathName(path, CurrentDirectory()).value_or("");
+  const std::string full = MachinePath(path).value_or("");
   const std::size_t slash = full.find_last_of('\\');
   if (slash == std::string::npos) return kErrorPathNotFound;
-  const auto folder = HostPathOf(full.substr(0, slash + 1));
+  const auto folder = HostPathOfMachinePath(full.substr(0, slash + 1));
   std::error_code ec;
   return folder && fs::is_directory(*folder, ec) ? kErrorFileNotFound : kErrorPathNotFound;
 }
@@ -514,7 +529,7 @@ long SimFiles::ListFolder(const std::string& folder, std::vector<FolderEntryData
       listed_.emplace(listedFolder + name, ListedFile{entry.path(), facts});
     }
   }
-  AddStatedFiles(NormalWindowsPath(full), firstEntry, entries);
+  AddStatedFiles(NormalWindowsPath(*MachinePath(full)), firstEntry, entries);
   // NTFS hands entries out ordered by upper-cased name.
   std::sort(entries.begin() + static_cast<std::ptrdiff_t>(firstEntry), entries.end(),
             [](const FolderEntryData& a, const FolderEntryData& b) {

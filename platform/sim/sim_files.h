@@ -46,12 +46,19 @@ class SimFiles final : public FileSystem {
   /// it (its error when that fails), then read only where its readers look.
   long ModuleBytes(const std::string& path, std::optional<FileBytes>& bytes);
 
-  /// The host path of a Windows path on a simulated drive, resolved as GetFullPathNameA
-  /// resolves it and matched without regard to case and by generated 8.3 names (DOKUME~1) as
-  /// well; nothing when a part of it does not exist or a host link leads out of the drive.
+  /// The host path of a Windows path on a simulated drive, led where MachinePath leads it
+  /// and matched without regard to case and by generated 8.3 names (DOKUME~1) as well;
+  /// nothing when a part of it does not exist or a host link leads out of the drive.
   std::optional<std::filesystem::path> HostPathOf(const std::string& windowsPath) const;
 
+  /// Where a Windows path leads on the machine: resolved as GetFullPathNameA resolves it, and
+  /// on a 64-bit Windows sent where WOW64 sends a 32-bit program (Wow64View::FilePath);
+  /// nothing for a path without a drive.
+  std::optional<std::string> MachinePath(const std::string& windowsPath) const;
+
  private:
+  /// HostPathOf for a path MachinePath has made.
+  std::optional<std::filesystem::path> HostPathOfMachinePath(const std::string& machinePath) const;
   /// What a host file or folder shows on the simulated machine.
   struct Facts {
     std::uint32_t attributes = 0;
@@ -100,6 +107,7 @@ class SimFiles final : public FileSystem {
 
   std::filesystem::path machineDir_;
   const MachineConfig& config_;
+  std::optional<Wow64View> view_;
   SimRegistry& registry_;
   SimSystem& system_;
   int reportFileFailuresLeft_ = 0;

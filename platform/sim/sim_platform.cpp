@@ -57,6 +57,7 @@ SimPlatform::SimPlatform(const fs::path& machineDir)
       services_(config_),
       spooler_(config_),
       eventLogs_(machineDir, config_, files_) {
+  if (const auto view = Wow64ViewOf(config_)) registry_.ShowAsWow64(*view);
   for (const fs::path& regFile : RegFilesIn(machineDir / "registry")) {
     registry_.LoadRegFile(ReadWholeFile(regFile), regFile.string());
   }

@@ -219,6 +219,12 @@ struct OpenedKey {
   std::uint32_t access = 0;
 };
 
+/// The path a key was opened by, below its root, where WOW64 decides by paths.
+struct ViewedPath {
+  RegKey root = 0;
+  std::string path;
+};
+
 std::uint32_t SizeOf(std::string_view bytes) { return static_cast<std::uint32_t>(bytes.size()); }
 
 bool Allows(const std::vector<std::uint32_t>& allowedMasks, std::uint32_t access) {
@@ -257,7 +263,9 @@ struct SimRegistry::Impl {
   Storage storage;
   std::array<Key*, 6> roots{};
   std::vector<OpenedKey> handles;
+  std::vector<ViewedPath> viewedPaths;  ///< by handle slot, under a WOW64 view only
   std::vector<std::size_t> freeSlots;
+  std::optional<Wow64View> view;
   std::unordered_map<const Key*, std::vector<std::uint32_t>> restrictions;
 
   Impl() {
@@ -281,7 +289,7 @@ struct SimRegistry::Impl {
     return handles[slot];
   }
 
-  RegKey AddHandle(Key* key, std::uint32_t access) {
+  RegKey AddHandle(Key* key, std::uint32_t access, ViewedPath viewed) {
     std::size_t slot = handles.size();
     if (!freeSlots.empty()) {
       slot = freeSlots.back();
@@ -290,7 +298,18 @@ struct SimRegistry::Impl {
       handles.emplace_back();
     }
     handles[slot] = OpenedKey{key, access};
+    if (view) {
+      if (viewedPaths.size() <= slot) viewedPaths.resize(slot + 1);
+      viewedPaths[slot] = std::move(viewed);
+    }
     return kFirstHandle + slot * kHandleStep;
+  }
+
+  /// The root and path a 32-bit program names the key subKey below parent by.
+  ViewedPath ViewedPathBelow(RegKey parent, const std::string& subKey) const {
+    if (RootOf(parent) != nullptr) return ViewedPath{parent, subKey};
+    const ViewedPath& base = viewedPaths[(parent - kFirstHandle) / kHandleStep];
+    return ViewedPath{base.root, base.path + "\\" + subKey};
   }
 
   bool RemoveHandle(RegKey key) {
@@ -381,6 +400,8 @@ void SimRegistry::LoadRegFile(std::string_view bytes, const std::string& fileNam
   }
 }
 
+void SimRegistry::ShowAsWow64(const Wow64View& view) { impl_->view = view; }
+
 void SimRegistry::RestrictAccess(const std::string& keyPath,
                                  std::vector<std::uint32_t> allowedMasks,
                                  const std::string& source) {
@@ -405,10 +426,18 @@ long SimRegistry::RegOpenKeyExA(RegKey parent, const std::string& subKey, std::u
     result = parent;
     return kErrorSuccess;
   }
-  Key* key = Impl::FindPath(*base->key, subKey);
+  Key* key = nullptr;
+  ViewedPath viewed;
+  if (impl_->view) {
+    viewed = impl_->ViewedPathBelow(parent, subKey);
+    key =
+        Impl::FindPath(*impl_->RootOf(viewed.root), impl_->view->KeyPath(viewed.root, viewed.path));
+  } else {
+    key = Impl::FindPath(*base->key, subKey);
+  }
   if (key == nullptr) return kErrorFileNotFound;
   if (!impl_->MayOpen(*key, access)) return kErrorAccessDenied;
-  result = impl_->AddHandle(key, access);
+  result = impl_->AddHandle(key, access, std::move(viewed));
   return kErrorSuccess;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/registry_store.h"
+#include "platform/wow64_view.h"
 
 namespace kdx {
 
@@ -27,6 +28,10 @@ class SimRegistry final : public RegistryStore {
   /// every open. Throws MachineError (with source as the file) when the key does not exist.
   void RestrictAccess(const std::string& keyPath, std::vector<std::uint32_t> allowedMasks,
                       const std::string& source);
+
+  /// From now on opens keys as WOW64 opens them for a 32-bit program: a key path, relative to
+  /// the path its parent was opened by, leads where the view sends it (Wow6432Node).
+  void ShowAsWow64(const Wow64View& view);
 
   /// As on Windows NT: names compare without case; trailing backslashes are allowed and
   /// consecutive ones inside count as one (as Wine, and XP for the keys in its cache), a

@@ -29,6 +29,7 @@ class SimSystem final : public SystemFacts {
   std::string FormatMessageA(std::uint32_t code) override;
   int CompareStringA(const std::string& a, const std::string& b) override;
   std::optional<SystemTime> FileTimeToLocalTime(std::uint64_t fileTime) override;
+  NativeMachine GetNativeMachine() override { return config_.nativeMachine; }
   MemoryStatus GlobalMemoryStatus() override { return config_.memory; }
   std::uint32_t GetLogicalDrives() override;
   /// The root must be a letter, a colon and a backslash; anything else names no drive.

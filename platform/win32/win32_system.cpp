@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/win32_handles.h"
@@ -21,6 +22,19 @@ static_assert(sizeof(MEMORYSTATUS) == kMemoryStatusSize);
 
 using GetDiskFreeSpaceExCall = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
                                              PULARGE_INTEGER);
+// Windows 10 1709 and later; XP SP2 and later; XP and later.
+using IsWow64Process2Call = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE, PBOOL);
+using GetNativeSystemInfoCall = void(WINAPI*)(LPSYSTEM_INFO);
+
+// IMAGE_FILE_MACHINE_* and PROCESSOR_ARCHITECTURE_* codes, spelt out: older headers lack some.
+constexpr USHORT kImageMachineUnknown = 0;
+constexpr USHORT kImageMachineAmd64 = 0x8664;
+constexpr USHORT kImageMachineArm64 = 0xAA64;
+constexpr USHORT kImageMachineIa64 = 0x0200;
+constexpr WORD kProcessorAmd64 = 9;
+constexpr WORD kProcessorArm64 = 12;
+constexpr WORD kProcessorIa64 = 6;
 
 // GetWindowsDirectoryA and GetSystemDirectoryA answer with the length they need (NUL included)
 // when the path does not fit, so a longer path gets a second call with that size instead of
@@ -89,6 +103,63 @@ std::unique_ptr<AccessToken> TokenOrError(BOOL opened, HANDLE token, long& error
   }
   error = ERROR_SUCCESS;
   return std::make_unique<Win32AccessToken>(token);
+}
+
+NativeMachine NativeMachineOfImage(USHORT machine) {
+  switch (machine) {
+    case kImageMachineAmd64:
+      return NativeMachine::kX64;
+    case kImageMachineArm64:
+      return NativeMachine::kArm64;
+    case kImageMachineIa64:
+      return NativeMachine::kIa64;
+    default:
+      return NativeMachine::kNone;
+  }
+}
+
+NativeMachine NativeMachineOfProcessor(WORD architecture) {
+  switch (architecture) {
+    case kProcessorAmd64:
+      return NativeMachine::kX64;
+    case kProcessorArm64:
+      return NativeMachine::kArm64;
+    case kProcessorIa64:
+      return NativeMachine::kIa64;
+    default:
+      return NativeMachine::kNone;
+  }
+}
+
+/// WOW64's own answer, where kernel32 has IsWow64Process2; nothing where it lacks the call.
+std::optional<NativeMachine> NativeMachineOfWow64Process2(HMODULE kernel) {
+  const auto isWow64Process2 = win32::ProcAddress<IsWow64Process2Call>(kernel, "IsWow64Process2");
+  if (isWow64Process2 == nullptr) return std::nullopt;
+  USHORT processMachine = kImageMachineUnknown;
+  USHORT nativeMachine = kImageMachineUnknown;
+  if (!isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine)) {
+    return NativeMachine::kNone;
+  }
+  // A process that WOW64 does not run has no process machine of its own.
+  if (processMachine == kImageMachineUnknown) return NativeMachine::kNone;
+  return NativeMachineOfImage(nativeMachine);
+}
+
+/// Before Windows 10 1709: IsWow64Process, then the native system's processor. On ARM64
+/// these calls do not tell an x86 program the truth, but every ARM64 Windows has
+/// IsWow64Process2.
+NativeMachine NativeMachineOfWow64Process(HMODULE kernel) {
+  const auto isWow64Process = win32::ProcAddress<IsWow64ProcessCall>(kernel, "IsWow64Process");
+  const auto nativeSystemInfo =
+      win32::ProcAddress<GetNativeSystemInfoCall>(kernel, "GetNativeSystemInfo");
+  BOOL wow64 = FALSE;
+  if (isWow64Process == nullptr || nativeSystemInfo == nullptr ||
+      !isWow64Process(::GetCurrentProcess(), &wow64) || !wow64) {
+    return NativeMachine::kNone;
+  }
+  SYSTEM_INFO info{};
+  nativeSystemInfo(&info);
+  return NativeMachineOfProcessor(info.wProcessorArchitecture);
 }
 
 class Win32System final : public SystemFacts {
@@ -191,6 +262,12 @@ class Win32System final : public SystemFacts {
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
         nullptr, code, 0, buffer, kMessageBufferSize, nullptr);
     return std::string(buffer, length);
+  }
+
+  NativeMachine GetNativeMachine() override {
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (const auto answer = NativeMachineOfWow64Process2(kernel)) return *answer;
+    return NativeMachineOfWow64Process(kernel);
   }
 
   MemoryStatus GlobalMemoryStatus() override {

@@ -85,7 +85,7 @@ TEST(ReportReader, FindsThePartsOfTheSampleReports) {
 // Every cut of a report reads without failing, keeps its parts in order and writes back the
 // same bytes; a cut with the abnormal-end marker is told apart from one that simply stops.
 TEST(ReportReader, ReadsEveryCutOfAReportAndWritesItBack) {
-  for (const char* name : {"winxp_de", "win98se_de"}) {
+  for (const char* name : {"winxp_de", "win98se_de", "win10x64_de"}) {
     const std::string whole = test::GoldenReport(name);
     ASSERT_EQ(WriteReport(ReadReport(whole)), whole);
     for (std::size_t cut = 0; cut < whole.size(); cut += 211) {
@@ -93,8 +93,9 @@ TEST(ReportReader, ReadsEveryCutOfAReportAndWritesItBack) {
       const Report report = ReadReport(stopped);
       LayoutOf(report);
       ASSERT_EQ(WriteReport(report), stopped) << name << " cut at " << cut;
-      if (cut > 0) {
-        EXPECT_EQ(report.end, ReportEnd::CutShort) << cut;
+      // A cut that leaves the closing marker whole, only its line end gone, ends complete.
+      if (cut > 0 && !stopped.ends_with("END OF KDXINFO")) {
+        EXPECT_EQ(report.end, ReportEnd::CutShort) << name << " cut at " << cut;
       }
       const std::string abnormal =
           stopped.substr(0, stopped.rfind('\n') + 1) + "ABNORMAL END OF KDXINFO\r\n";

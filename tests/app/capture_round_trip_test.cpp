@@ -68,7 +68,7 @@ TEST_P(CaptureRoundTrip, ReplayGivesTheCapturedReport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleMachines, CaptureRoundTrip,
-                         testing::Values("winxp_de", "win98se_de"));
+                         testing::Values("winxp_de", "win98se_de", "win10x64_de"));
 
 // Found under Wine: a subkey whose name the A calls cannot spell ("??????" for one in another
 // script) is listed but never opens, so the export leaves it out; the replay must too.

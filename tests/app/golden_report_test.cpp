@@ -37,7 +37,8 @@ TEST_P(GoldenReport, MatchesReviewedReport) {
   EXPECT_EQ(actual, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleMachines, GoldenReport, testing::Values("winxp_de", "win98se_de"));
+INSTANTIATE_TEST_SUITE_P(SampleMachines, GoldenReport,
+                         testing::Values("winxp_de", "win98se_de", "win10x64_de"));
 
 }  // namespace
 }  // namespace kdx

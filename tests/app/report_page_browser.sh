@@ -59,7 +59,7 @@ if mode == "opened" and page.hidden:
 PY
 }
 
-for machine in winxp_de win98se_de; do
+for machine in winxp_de win98se_de win10x64_de; do
   report="$work/$machine.txt"
   "$kdxinfo" --machine "$source_dir/samples/$machine" --yes --output "$report" >/dev/null
   page="$artifacts/$machine.html"

@@ -8,7 +8,8 @@
 // System log in the text form, and the contents of the files the script makes, in turn.
 // Script lines: "d a/b" makes folders, "f a/b" a file, "l a/b target" a host link to target
 // (relative, ".." allowed: a link may lead anywhere, also out of the drive folder), "s a/b" a
-// file machine.json states by its size alone, the contents being its version resource.
+// file machine.json states by its size alone, the contents being its version resource; "w 64"
+// makes the machine a 64-bit Windows, which shows its files and keys as WOW64 does.
 #include <unistd.h>
 #include <cstddef>
 #include <cstdint>
@@ -137,7 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Write(machine / "drive_c" / "WINDOWS" / "kelmokdx.ini", parts[1]);
   Write(machine / "eventlog" / "System.txt", parts[3]);
   const std::string stated = BuildTree(machine / "drive_c" / "Kelmo" / "DLP4", parts[0], parts[4]);
-  Write(machine / "machine.json", kMachineJsonStart + stated + "}}\n");
+  const bool x64 = ("\n" + std::string(parts[0])).find("\nw 64") != std::string::npos;
+  Write(machine / "machine.json", (x64 ? "{\"architecture\": \"x64\"," : "{") +
+                                      std::string(kMachineJsonStart + 1) + stated + "}}\n");
   try {
     kdx::SimPlatform platform(machine);
     kdx::test::SilentFrontEnd frontEnd((machine / "report.txt").string());

@@ -3,17 +3,35 @@
 # same report, byte for byte and under the same file name, once as Windows XP and once as
 # Windows 98; first in the seeded prefix, then in a copy of it holding each sample machine (its
 # registry imported, its drive_c merged into Wine's; services and event logs stay Wine's own).
+# With win64, in the 64-bit prefix (wine_prefix.sh create64) as Windows 7 and 10, there with
+# the 64-bit sample: the capture of a PC that runs the program under WOW64.
 # Each difference is a fault of the simulated machine or of the capture, unless it is one of
 # the named exceptions below, which the test prints.
-#   capture_round_trip.sh PREFIX KDXINFO_EXE HOST_KDXINFO ARTIFACT_DIR SAMPLES_DIR
+#   capture_round_trip.sh PREFIX KDXINFO_EXE HOST_KDXINFO ARTIFACT_DIR SAMPLES_DIR [win64]
 set -euo pipefail
 
 export WINEPREFIX=$1
-export WINEARCH=win32
 kdxinfo=$2
 host=$3
-artifacts=$4/capture_round_trip
 samples=$5
+if [[ ${6:-} == win64 ]]; then
+  export WINEARCH=win64
+  # A sample machine's registry files hold it as it lies, Wow6432Node and all: they go in
+  # through the 64-bit regedit, which Debian's wine does not start (it prefers its 32-bit
+  # loader).
+  regedit_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  artifacts=$4/capture_round_trip_win64
+  modes=(win7 win10)
+  sample_machines=(win10x64_de)
+  own_windows=win10
+else
+  export WINEARCH=win32
+  regedit_loader=wine
+  artifacts=$4/capture_round_trip
+  modes=(winxp win98)
+  sample_machines=(winxp_de win98se_de)
+  own_windows=winxp
+fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=de_DE.UTF-8
 
 if [[ ! -x $host ]]; then
@@ -24,7 +42,7 @@ fi
 set_windows_version() {
   wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
 }
-trap 'set_windows_version winxp' EXIT
+trap 'set_windows_version $own_windows' EXIT
 
 # Named exception "wine98-ini-mapping": Wine answers GetPrivateProfileStringA for the
 # [intl] section of win.ini from HKCU\Control Panel\International whatever Windows it plays;
@@ -85,34 +103,45 @@ round_trip() {
   echo "ok: ${2:-seeded} $mode: $windows_name replayed byte for byte"
 }
 
-# A copy of the seeded prefix with a sample machine's registry and files in it.
-sample_prefix() {
-  local sample=$1 prefix=$2 folder target
-  wineserver -w
-  rm -rf "$prefix"
-  cp -a "$WINEPREFIX" "$prefix"
-  for folder in "$sample"/drive_c/*; do
-    # The sample's C:\WINDOWS is Wine's C:\windows: a folder merges into the one Wine has
-    # under another case.
-    target=$(find "$prefix/drive_c" -mindepth 1 -maxdepth 1 -iname "$(basename "$folder")" |
-      head -n 1)
-    target=${target:-$prefix/drive_c/$(basename "$folder")}
-    mkdir -p "$target"
-    cp -a "$folder/." "$target/"
-  done
-  for file in "$sample"/registry/*.reg; do
-    WINEPREFIX=$prefix wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+# Copies the folder from into the folder to. The sample's C:\WINDOWS\System32 is Wine's
+# C:\windows\system32: each name merges into the one Wine has under another case.
+merge_into() {
+  local from=$1 to=$2 entry target
+  mkdir -p "$to"
+  for entry in "$from"/*; do
+    [[ -e $entry ]] || continue
+    target=$(find "$to" -mindepth 1 -maxdepth 1 -iname "$(basename "$entry")" | head -n 1)
+    target=${target:-$to/$(basename "$entry")}
+    if [[ -d $entry ]]; then
+      merge_into "$entry" "$target"
+    else
+      cp -a "$entry" "$target"
+    fi
   done
 }
 
-round_trip winxp
-round_trip win98
+# A copy of the seeded prefix with a sample machine's registry and files in it.
+sample_prefix() {
+  local sample=$1 prefix=$2
+  wineserver -w
+  rm -rf "$prefix"
+  cp -a "$WINEPREFIX" "$prefix"
+  merge_into "$sample/drive_c" "$prefix/drive_c"
+  for file in "$sample"/registry/*.reg; do
+    WINEPREFIX=$prefix "$regedit_loader" regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+  done
+}
+
+for mode in "${modes[@]}"; do
+  round_trip "$mode"
+done
 seeded=$WINEPREFIX
-for sample in winxp_de win98se_de; do
+for sample in "${sample_machines[@]}"; do
   sample_prefix "$samples/$sample" "$artifacts/prefix-$sample"
   export WINEPREFIX=$artifacts/prefix-$sample
-  round_trip winxp "$sample"
-  round_trip win98 "$sample"
+  for mode in "${modes[@]}"; do
+    round_trip "$mode" "$sample"
+  done
   wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   export WINEPREFIX=$seeded

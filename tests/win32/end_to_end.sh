@@ -241,9 +241,15 @@ prefix_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name { sub(/^ +[^ ]+ +REG_[A-Z_]+    /, ""); print; exit }'
 }
+# A 64-bit prefix plays only the Windows that have a 64-bit edition (XP x64 and later):
+# winecfg refuses Windows 95 to XP there with status 1 and no message, which used to end this
+# test at its first Windows without a word.
 play_windows() {
   wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
-  wine winecfg -v "$1" >/dev/null 2>&1
+  if ! wine winecfg -v "$1" >/dev/null 2>&1; then
+    fail "$1: this prefix cannot play it (winecfg -v $1 refused; a 64-bit prefix plays XP x64 and later only)"
+    return 1
+  fi
 }
 nine_family() { [[ $1 == win95 || $1 == win98 || $1 == winme ]]; }
 
@@ -297,12 +303,12 @@ remove_com_printer() {
   [[ -f $artifacts/win.ini.saved ]] && cp "$artifacts/win.ini.saved" "$winini"
   [[ -f $artifacts/system.ini.saved ]] && cp "$artifacts/system.ini.saved" "$sysini"
 }
-trap 'remove_com_printer; wine winecfg -v winxp >/dev/null 2>&1; set_windows_version winxp' EXIT
+trap 'remove_com_printer; wine winecfg -v winxp >/dev/null 2>&1 || true; set_windows_version winxp' EXIT
 seed_com_printer
 
 check_windows() {
   local windows=$1 report
-  play_windows "$windows"
+  play_windows "$windows" || return 0
   report=$(run_report "$windows") || { fail "$windows: no report"; return; }
   check_frame "$windows" "$report"
   expect_line "$windows" "$report" "$(expected_version_row "$windows")"$'\t'

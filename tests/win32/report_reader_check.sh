@@ -37,6 +37,14 @@ fi
 reports=("$out"/KDXINFO_*.txt)
 [[ ${#reports[@]} == 1 && -f ${reports[0]} ]] || { echo "FAIL: no report in $out" >&2; exit 1; }
 report=$(winepath -w "${reports[0]}")
+# The checks below expect the fixtures' Windows XP. A prefix that plays another Windows says so
+# here rather than through every check: a 64-bit prefix cannot play the 32-bit XP, and one left
+# by a test before this one may play Wine's default Windows 10.
+version_row=$(sed -n '2{s/\t.*//;s/\r$//;p}' "${reports[0]}")
+if [[ $version_row != "Windows XP "* ]]; then
+  echo "FAIL: the prefix plays '$version_row', not the fixtures' Windows XP" >&2
+  exit 1
+fi
 
 # The prefix has no monitor service: its check line is an error finding, so the status is 1.
 status=$(run read read "$report")

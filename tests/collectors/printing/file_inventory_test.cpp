@@ -297,6 +297,56 @@ TEST(CollectFileInventory, RowsAndListedFilesOfEachStep) {
   }
 }
 
+// A 64-bit Windows shows the program SysWOW64 under the name SYSTEM32. The inventory scans the
+// native driver folders after the x86 ones, the real system folder through Sysnative and
+// SysWOW64 under its own name, and lists each file where it lies. XP x64 has no Sysnative: its
+// SYSTEM32 scans see SysWOW64, and the real folder's files are not seen.
+TEST(CollectFileInventory, SixtyFourBitWindowsListsBothSystemFoldersUnderTheirOwnNames) {
+  const std::string native = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\";
+  const std::string wow64 = Missing("C:\\WINDOWS\\SYSWOW64\\DRIVERS");
+  const struct {
+    std::pair<std::uint32_t, std::uint32_t> version;
+    Lines missingPerFilter;
+    Lines listed;
+  } cases[] = {
+      {{10, 0},
+       {wow64},
+       {"KDX410.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\3\\",
+        "KDXMONX.DLL in C:\\WINDOWS\\SYSTEM32\\", "KDXMONX.DLL in C:\\WINDOWS\\SYSWOW64\\",
+        "KDXUSB.SYS in C:\\WINDOWS\\SYSTEM32\\DRIVERS\\"}},
+      {{5, 2},
+       {Missing("C:\\WINDOWS\\SYSTEM32\\DRIVERS"), wow64},
+       {"KDX410.DLL in C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\3\\",
+        "KDXMONX.DLL in C:\\WINDOWS\\SYSWOW64\\"}},
+  };
+  for (const auto& c : cases) {
+    TestMachine machine(
+        R"({"windowsDirectory": "C:\\WINDOWS", "systemDirectory": "C:\\WINDOWS\\system32",
+        "architecture": "x64", "version": {"platformId": 2, "major": )" +
+        std::to_string(c.version.first) + ", \"minor\": " + std::to_string(c.version.second) +
+        "}}");
+    machine.AddFile(native + "3\\KDX410.DLL", "x");
+    machine.AddFile("C:\\WINDOWS\\System32\\kdxmonx.dll", "64");
+    machine.AddFile("C:\\WINDOWS\\System32\\drivers\\kdxusb.sys", "64");
+    machine.AddFile("C:\\WINDOWS\\SysWOW64\\kdxmonx.dll", "32");
+    test::FolderRun run(machine);
+    SettleFolders(run.context, true);
+    run.context.nativeDriverDir = native;
+    run.context.wow64View.emplace(c.version.first, c.version.second, "C:\\WINDOWS\\");
+    TRegistry registry(run.platform->Registry());
+    CollectFileInventory(run.context, registry);
+    // the rows of the native driver folders, then those of the system folders for each filter
+    Lines expected = {Missing(native + "2")};
+    for (int filter = 0; filter < 4; ++filter) expected = Joined(expected, c.missingPerFilter);
+    Lines rows;
+    for (const std::string& row : TableLines(run.context)) {
+      if (row.starts_with(native) || row.starts_with("C:\\WINDOWS\\SYS")) rows.push_back(row);
+    }
+    EXPECT_EQ(rows, expected) << c.version.first;
+    EXPECT_EQ(run.ListedFiles(), c.listed) << c.version.first;
+  }
+}
+
 constexpr char kSharedDlls[] =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n"
     // registered where a filtered scan finds it too; copies in the Windows and System folders

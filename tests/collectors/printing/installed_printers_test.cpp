@@ -88,7 +88,7 @@ Rows DependentFileRows(const std::string& data, bool isNT = true) {
   run.machine.AddFile(std::string(kDriverDir) + "2\\old.dll", "xxx");
   run.context.driverDir = kDriverDir;
   run.context.isNT = isNT;
-  DescribeDependentFiles(run.context, data);
+  DescribeDependentFiles(run.context, DriverFiles{kDriverDir, data});
   return run.Rows();
 }
 
@@ -129,7 +129,7 @@ TEST(DescribeDependentFiles, DescribedFilesEnterTheFileList) {
   run.machine.AddFile(std::string(kDriverDir) + "kdx.dll", "xx");
   run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
   run.context.driverDir = kDriverDir;
-  DescribeDependentFiles(run.context, "kdx.dll\0"s);
+  DescribeDependentFiles(run.context, DriverFiles{kDriverDir, "kdx.dll\0"s});
   int copies = 0;
   run.context.fileList.ForEach([&](const std::string& name, const std::vector<FolderEntry>& in) {
     if (name == "KDX.DLL") copies = static_cast<int>(in.size());
@@ -210,6 +210,47 @@ TEST(CollectInstalledPrinters, PrintersSharingADriverAskForEachFileOnce) {
     copies += static_cast<int>(in.size());
   });
   EXPECT_EQ(copies, 1);
+}
+
+// A 64-bit Windows keeps the drivers its printers use under its own environment: that key comes
+// first (Version-3, then Version-4, whose files lie in 4\ too), the x86 keys only after it. A
+// 32-bit Windows never looks there.
+TEST(CollectInstalledPrinters, SixtyFourBitWindowsTakesItsOwnEnvironmentsDriverFirst) {
+  const std::string x64 =
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\"
+      "Environments\\Windows x64\\Drivers\\";
+  const std::string x86 = std::string("[") + kNtDrivers;
+  const std::string driver = "KDX]\r\n" + DependentFiles({"kdx.dll"});
+  const struct {
+    bool sixtyFourBit;
+    std::string keys;
+    Rows rows;  // each file row's key and size: the copies differ in size
+  } cases[] = {
+      {true, x64 + "Version-3\\" + driver + x86 + "Version-2\\" + driver, {"3\\kdx.dll 2"}},
+      {true,
+       x64 + "Version-4\\" + driver + x86 + "Version-3\\" + driver,
+       {"3\\kdx.dll 2", "4\\kdx.dll 3"}},
+      {true, x86 + "Version-3\\" + driver, {"3\\kdx.dll 1"}},
+      {false, x64 + "Version-3\\" + driver + x86 + "Version-3\\" + driver, {"3\\kdx.dll 1"}},
+  };
+  const std::string native = "C:\\WINDOWS\\system32\\spool\\drivers\\x64\\";
+  for (const auto& c : cases) {
+    CollectorRun run(XpJsonWith(""), PrinterKey("P", "P", "USB001", "\"KDX\"") + c.keys);
+    run.machine.AddFile(native + "3\\kdx.dll", "64");
+    run.machine.AddFile(native + "4\\kdx.dll", "v4v");
+    run.machine.AddFile(std::string(kDriverDir) + "3\\kdx.dll", "x");
+    if (c.sixtyFourBit) {
+      run.context.nativeEnvironment = "Windows x64";
+      run.context.nativeDriverDir = native;
+    }
+    Rows files;
+    for (const std::string& row : CollectPrinters(run)) {
+      const std::size_t size = row.find("; ");
+      if (size != std::string::npos)
+        files.push_back(row.substr(0, row.find('\t')) + " " + row[size + 2]);
+    }
+    EXPECT_EQ(files, c.rows) << c.keys;
+  }
 }
 
 // A failure other than the driver's files ends the printers with an "ERROR" row; the printers

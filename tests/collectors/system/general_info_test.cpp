@@ -139,6 +139,34 @@ TEST(GeneralInfo, Windows98HasNoAdministratorRowAndDriverDirIsSystemDir) {
   EXPECT_EQ(run.context.driverDir, "C:\\WINDOWS\\SYSTEM\\");
 }
 
+// A 64-bit Windows names its processor right after the version row, its print environment
+// and driver folder are the processor's; a 32-bit one has none.
+TEST(GeneralInfo, SixtyFourBitWindowsNamesItsProcessor) {
+  const std::string windows10 = "10, \"minor\": 0, \"platformId\": 2";
+  const std::string xp64 = "5, \"minor\": 2, \"platformId\": 2";
+  const struct {
+    std::string version;
+    const char* architecture;
+    std::string secondRow, environment, driverFolder;
+  } cases[] = {
+      {windows10, "x64", "Windows-Architektur\tx64", "Windows x64", "x64"},
+      {windows10, "arm64", "Windows-Architektur\tARM64", "Windows ARM64", "arm64"},
+      {xp64, "ia64", "Windows-Architektur\tIA64", "Windows IA64", "ia64"},
+      {windows10, "x86", "Windows Verzeichnis\tC:\\WINDOWS\\", "", ""},
+  };
+  for (const auto& c : cases) {
+    TestMachine machine(MachineJson("{\"major\": " + c.version + "}",
+                                    std::string(", \"architecture\": \"") + c.architecture + "\""));
+    Collected run(machine);
+    EXPECT_EQ(TableLines(run.context).at(1), c.secondRow) << c.version << c.architecture;
+    EXPECT_EQ(run.context.nativeEnvironment, c.environment) << c.architecture;
+    EXPECT_EQ(run.context.nativeDriverDir,
+              c.driverFolder.empty()
+                  ? ""
+                  : "C:\\WINDOWS\\system32\\spool\\drivers\\" + c.driverFolder + "\\");
+  }
+}
+
 TEST(GeneralInfo, FailedVersionQueryLeavesEmptyNameAndZeros) {
   TestMachine machine(MachineJson("null"));
   Collected run(machine);

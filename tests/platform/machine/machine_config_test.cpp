@@ -74,6 +74,9 @@ TEST(MachineConfigTest, RefusesWrongTypesAtTheMemberLine) {
   // a number as the flag of a failing group query
   EXPECT_EQ(ErrorOfExtra(",\n\"processToken\": {\"groupQueryFails\": 1}"),
             "m.json:5: processToken.groupQueryFails: expected true or false");
+  // a processor the machine directory does not know by that name
+  EXPECT_EQ(ErrorOfExtra(",\n\"architecture\": \"amd64\""),
+            "m.json:5: architecture: expected one of x86, x64, arm64, ia64");
 }
 
 TEST(MachineConfigTest, RefusesUnknownMembers) {
@@ -385,6 +388,7 @@ MachineConfig EveryMemberSet() {
   config.windowsDirectory = "C:\\WINDOWS";
   config.systemDirectory = std::nullopt;
   config.version = OsVersionInfo{5, 1, 2600, 2, "Service Pack 3"};
+  config.nativeMachine = NativeMachine::kX64;
   config.userName = "Müller";
   config.threadToken = {kErrorAccessDenied, std::nullopt};
   config.processToken = {kErrorSuccess, std::vector<Sid>{*ParseSid("S-1-5-32-544")}};
