@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -42,8 +43,41 @@ inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+/// Where part occurs in text, letters a to z compared without case; npos when nowhere.
+inline std::size_t FindNoCase(std::string_view text, std::string_view part) {
+  if (part.empty()) return 0;
+  if (text.size() < part.size()) return std::string_view::npos;
+  const char first = UpperAscii(part.front());
+  const char lower = first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
+  const std::size_t last = text.size() - part.size();
+  for (std::size_t i = 0; i <= last; ++i) {
+    // The first letter in either case, found fast where it cannot be a letter.
+    if (first == lower) {
+      i = text.find(first, i);
+      if (i == std::string_view::npos || i > last) return std::string_view::npos;
+    } else if (text[i] != first && text[i] != lower) {
+      continue;
+    }
+    if (EqualsNoCase(text.substr(i, part.size()), part)) return i;
+  }
+  return std::string_view::npos;
+}
+
 inline bool ContainsNoCase(std::string_view text, std::string_view part) {
-  return UpperAscii(text).find(UpperAscii(part)) != std::string::npos;
+  return FindNoCase(text, part) != std::string_view::npos;
+}
+
+template <typename Parts>
+bool ContainsAnyNoCase(std::string_view text, const Parts& parts) {
+  return std::any_of(std::begin(parts), std::end(parts),
+                     [&](std::string_view part) { return ContainsNoCase(text, part); });
+}
+
+/// text without the blanks at either end.
+inline std::string_view Trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') + 1 - start);
 }
 
 }  // namespace kdx::analysis

@@ -13,8 +13,8 @@
 #include "analysis/render.h"
 #include "analysis/report_diff.h"
 #include "analysis/report_encoding.h"
+#include "analysis/report_facts.h"
 #include "analysis/report_reader.h"
-#include "analysis/report_summary.h"
 #include "bench/bench_support.h"
 
 namespace kdx::bench {
@@ -91,32 +91,40 @@ void SetCounters(benchmark::State& state, std::size_t fileBytes, std::size_t lin
 }
 
 // What `kdxinfo read FILE` does but print: the file's bytes brought to Windows-1252, read,
-// its findings, and the text it prints.
+// its facts and findings, and the text it prints.
 std::size_t ReadCommand(const fs::path& path) {
   const analysis::DecodedReport decoded = analysis::DecodeReport(ReadWhole(path));
   const analysis::Report report = analysis::ReadReport(decoded.bytes);
-  const std::vector<analysis::Finding> findings = analysis::FindFindings(report);
-  const analysis::ReadView view{"report.txt", decoded.encoding, report, findings};
+  const analysis::ReportFacts facts = analysis::GatherFacts(report);
+  const std::vector<analysis::Finding> findings = analysis::FindFindings(facts);
+  const analysis::ReadView view{"report.txt", decoded.encoding, report, facts, findings};
   return analysis::RenderReadText(view).size();
 }
 
-// What `kdxinfo diff OLD NEW` does but print.
+// What `kdxinfo diff OLD NEW` does but print: both reports read with their findings, which
+// the comparison compares too.
 std::size_t DiffCommand(const fs::path& oldPath, const fs::path& newPath) {
   const analysis::DecodedReport oldBytes = analysis::DecodeReport(ReadWhole(oldPath));
   const analysis::DecodedReport newBytes = analysis::DecodeReport(ReadWhole(newPath));
   const analysis::Report oldReport = analysis::ReadReport(oldBytes.bytes);
   const analysis::Report newReport = analysis::ReadReport(newBytes.bytes);
-  const std::vector<analysis::Change> changes = analysis::DiffReports(oldReport, newReport);
-  return analysis::RenderDiffText({"old.txt", "new.txt", changes}).size();
+  const analysis::ReportFacts oldFacts = analysis::GatherFacts(oldReport);
+  const analysis::ReportFacts newFacts = analysis::GatherFacts(newReport);
+  const analysis::ReportDiff diff = analysis::DiffReports(
+      oldFacts, analysis::FindFindings(oldFacts), newFacts, analysis::FindFindings(newFacts));
+  return analysis::RenderDiffText({"old.txt", "new.txt", oldReport, newReport, diff}).size();
 }
 
-// One report of a batch: read with its findings, summarised to a line.
+// One report of a batch: read with its findings, summarised to its line.
 std::size_t BatchLine(const fs::path& path) {
   const analysis::DecodedReport decoded = analysis::DecodeReport(ReadWhole(path));
   const analysis::Report report = analysis::ReadReport(decoded.bytes);
-  const std::vector<analysis::Finding> findings = analysis::FindFindings(report);
-  const analysis::PcSummary summary = analysis::Summarise(report);
-  return summary.computer.size() + findings.size();
+  const analysis::ReportFacts facts = analysis::GatherFacts(report);
+  const std::vector<analysis::Finding> findings = analysis::FindFindings(facts);
+  const analysis::ReadView view{path.filename().string(), decoded.encoding, report, facts,
+                                findings};
+  return analysis::RenderBatchText(analysis::BatchLineOf(view, 0), analysis::Language::German)
+      .size();
 }
 
 void BM_SplitLinesFloor(benchmark::State& state, const fs::path& path) {
@@ -146,9 +154,11 @@ void BM_ReadReport(benchmark::State& state, const fs::path& path, bool withFindi
   for (auto _ : state) {
     const std::string bytes = ReadWhole(path);
     const analysis::Report report = analysis::ReadReport(bytes);
-    if (withFindings) benchmark::DoNotOptimize(analysis::FindFindings(report).size());
+    if (withFindings) {
+      benchmark::DoNotOptimize(analysis::FindFindings(analysis::GatherFacts(report)).size());
+    }
     size = bytes.size();
-    count = report.lines.size();
+    count = report.FileLineCount();
   }
   SetCounters(state, size, count);
 }
