@@ -14,6 +14,7 @@ h1{font-size:1.5em;margin:0 0 .3em}h2{font-size:1.2em;margin:1.2em 0 .4em}
 .meta{color:#555}.altered{background:#fff3cd;border:1px solid #e0c060;padding:.4em .6em}
 table{border-collapse:collapse}
 td,th{padding:1px 6px;vertical-align:top;text-align:left;overflow-wrap:break-word}
+th{white-space:nowrap}
 .summary th{font-weight:600;padding-right:1em}
 #findings{padding-left:1.5em}#findings li{margin:.5em 0}
 .sev{display:inline-block;min-width:5.5em;font-weight:700;text-transform:uppercase;font-size:.85em}
@@ -57,6 +58,18 @@ std::string Escaped(std::string_view cp1252) {
       default:
         out += c;
     }
+  }
+  return out;
+}
+
+std::string EscapedBreakable(std::string_view cp1252) {
+  const std::string text = Escaped(cp1252);
+  if (text.find_first_of("\\,;") == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const char c : text) {
+    out += c;
+    if (c == '\\' || c == ',' || c == ';') out += "<wbr>";
   }
   return out;
 }

@@ -14,6 +14,9 @@ namespace kdx::analysis {
 
 /// Windows-1252 text made safe for the page, in UTF-8.
 std::string Escaped(std::string_view cp1252);
+/// Escaped, with a place to break after each backslash, comma and semicolon: a path or a
+/// value of hex bytes wraps between its pieces rather than within a word.
+std::string EscapedBreakable(std::string_view cp1252);
 /// A file name as the command line gave it (the terminal's encoding), made safe for the page.
 std::string EscapedName(std::string_view name);
 /// Markup of the program's own that holds Windows-1252 letters, in UTF-8.

@@ -93,7 +93,7 @@ class RegistryFacts {
       rest.remove_prefix(version + 1);
     }
     if (rest.empty() || rest.find('\\') != std::string_view::npos) return;
-    DriverFact driver{rest, environment, report_.Number(key.at), {}, 0};
+    DriverFact driver{rest, environment, {}, 0};
     for (const std::string_view name : kOwnFileValues) {
       const RegistryValue* value = Find(key, name);
       if (value != nullptr && !Cite(*value).text.empty()) driver.ownFiles.push_back(Cite(*value));

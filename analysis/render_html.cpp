@@ -191,7 +191,8 @@ class HtmlPage {
       }
       const std::size_t line = report_.Number(row);
       out_ += "<tr id=\"L" + Num(line) + "\"><td class=\"n\">" + Num(line) +
-              "</td><td class=\"key\">" + Escaped(key) + "</td><td>" + Escaped(report_.Value(row));
+              "</td><td class=\"key\">" + EscapedBreakable(key) + "</td><td>" +
+              EscapedBreakable(report_.Value(row));
       for (std::uint32_t k = 1; k < row.lineCount; ++k) {
         out_ += "\n<span id=\"L" + Num(report_.Number(row.at + k)) + "\">" +
                 Escaped(report_.Text(row.at + k)) + "</span>";
@@ -299,7 +300,7 @@ class HtmlPage {
         const std::string_view name = report_.ValueName(*value);
         out_ += "<tr id=\"L" + number + "\"><td class=\"n\">" + number + "</td><td class=\"key\">" +
                 (name.empty() ? "@" : Escaped(name)) + "</td><td>" +
-                Escaped(report_.ValueData(*value)) + "</td></tr>\n";
+                EscapedBreakable(report_.ValueData(*value)) + "</td></tr>\n";
       }
       out_ += "</table>\n";
     }

@@ -11,8 +11,8 @@ using L = Language;
 // A value with the link to its line in report A (the older) or B (the newer).
 std::string Cell(const std::string& value, std::size_t line, char report, bool german) {
   if (line == 0) return "<td></td>";
-  return "<td>" + Escaped(value) + " <a href=\"#" + std::string(1, report) + Num(line) + "\">" +
-         (german ? "Zeile " : "line ") + Num(line) + "</a></td>";
+  return "<td>" + EscapedBreakable(value) + " <a href=\"#" + std::string(1, report) + Num(line) +
+         "\">" + (german ? "Zeile " : "line ") + Num(line) + "</a></td>";
 }
 
 std::string ReportLines(const Report& report, std::string_view name, char prefix, bool german) {
@@ -44,12 +44,12 @@ std::string RenderDiffHtml(const DiffView& view) {
   out +=
       Markup(german ? "<h2>Änderungen: " : "<h2>Changes: ") + Num(diff.changes.size()) + "</h2>\n";
   out +=
-      Markup(german ? "<table id=\"changes\" class=\"changes\"><colgroup><col style=\"width:12%\">"
-                      "<col style=\"width:8%\"><col style=\"width:30%\"><col><col></colgroup>"
+      Markup(german ? "<table id=\"changes\" class=\"changes\"><colgroup><col style=\"width:13%\">"
+                      "<col style=\"width:10%\"><col style=\"width:27%\"><col><col></colgroup>"
                       "<tr><th>Teil</th><th>Änderung</th><th>Gegenstand</th><th>alt</th>"
                       "<th>neu</th></tr>\n"
-                    : "<table id=\"changes\" class=\"changes\"><colgroup><col style=\"width:12%\">"
-                      "<col style=\"width:8%\"><col style=\"width:30%\"><col><col></colgroup>"
+                    : "<table id=\"changes\" class=\"changes\"><colgroup><col style=\"width:13%\">"
+                      "<col style=\"width:10%\"><col style=\"width:27%\"><col><col></colgroup>"
                       "<tr><th>Part</th><th>Change</th><th>Subject</th><th>old</th>"
                       "<th>new</th></tr>\n");
   for (const Change& change : diff.changes) {
@@ -58,7 +58,7 @@ std::string RenderDiffHtml(const DiffView& view) {
            std::string(PartCode(change.part)) + "\"><td>" +
            Escaped(PartTitle(change.part, view.language)) + "</td><td class=\"c\">" +
            Escaped(ChangeWord(change.change, view.language)) + "</td><td>" +
-           Escaped(change.subject) + "</td>" +
+           EscapedBreakable(change.subject) + "</td>" +
            Cell(english ? change.oldValueEn : change.oldValue, change.oldLine, 'A', german) +
            Cell(english ? change.newValueEn : change.newValue, change.newLine, 'B', german) +
            "</tr>\n";

@@ -201,8 +201,6 @@ class TableFacts {
     if (key == "INI-Datei") {
       iniFile_ = value;
       iniSection_ = {};
-    } else if (StartsWith(key, "INI-Datei ") && value == "nicht gefunden") {
-      facts_.missingIniFiles.push_back({key.substr(10), line});
     } else if (key == "SECTION") {
       iniSection_ = value;
     } else if (key.empty() && !iniFile_.empty() && value.find('=') != std::string_view::npos) {
@@ -212,32 +210,29 @@ class TableFacts {
     }
   }
 
+  // The version blocks' rows; the desktop shortcut's rows (its "Path:" among them) follow them.
   void LabelSoftware() {
-    static constexpr std::array<std::string_view, 5> kShortcutKeys = {
-        "Verknüpfung auf dem Desktop", "Path:", "Description:", "Working Directory:", "Arguments:"};
-    ForRows(Section::LabelSoftware, [&](const TableRow&, std::string_view key,
-                                        std::string_view value, std::size_t line) {
-      IniRow(key, value, line);
-      if (key == "Software V4" || key == "Software V5") {
-        LabelSoftwareFact fact;
-        fact.version = key.substr(9);
-        fact.line = line;
-        facts_.labelSoftware.push_back(fact);
-        return;
-      }
-      if (key == "Registry Key nicht gefunden:") facts_.missingProgramKeys.push_back({value, line});
-      if (std::find(kShortcutKeys.begin(), kShortcutKeys.end(), key) != kShortcutKeys.end()) {
-        facts_.shortcut.push_back({key, value, line});
-      }
-      if (facts_.labelSoftware.empty() || !facts_.shortcut.empty()) return;
-      LabelSoftwareFact& fact = facts_.labelSoftware.back();
-      if (key == "Program" && fact.program.empty()) fact.program = value;
-      if (key == "AppDir" && fact.appDir.empty()) fact.appDir = value;
-      if (key == "gewählter Port") fact.selectedPort = {value, line};
-      if (key == "gewählter Drucker") fact.selectedPrinter = {value, line};
-      if (key == "Bibliothek") fact.library = {value, line};
-      if (key == "FEHLER" && value == "GetActualPrinter failed") fact.selectionFailedLine = line;
-    });
+    bool shortcut = false;
+    ForRows(Section::LabelSoftware,
+            [&](const TableRow&, std::string_view key, std::string_view value, std::size_t line) {
+              IniRow(key, value, line);
+              if (key == "Software V4" || key == "Software V5") {
+                LabelSoftwareFact fact;
+                fact.version = key.substr(9);
+                fact.line = line;
+                facts_.labelSoftware.push_back(fact);
+                return;
+              }
+              shortcut = shortcut || key == "Verknüpfung auf dem Desktop";
+              if (facts_.labelSoftware.empty() || shortcut) return;
+              LabelSoftwareFact& fact = facts_.labelSoftware.back();
+              if (key == "Program" && fact.program.empty()) fact.program = value;
+              if (key == "AppDir" && fact.appDir.empty()) fact.appDir = value;
+              if (key == "gewählter Port") fact.selectedPort = {value, line};
+              if (key == "gewählter Drucker") fact.selectedPrinter = {value, line};
+              if (key == "FEHLER" && value == "GetActualPrinter failed")
+                fact.selectionFailedLine = line;
+            });
     ForRows(Section::IniFiles, [&](const TableRow&, std::string_view key, std::string_view value,
                                    std::size_t line) { IniRow(key, value, line); });
   }
@@ -246,24 +241,17 @@ class TableFacts {
   // driver store's frame is missing, and its rows stand in the label software's section.
   void MissingFolders() {
     for (const Section section : {Section::LabelSoftware, Section::Inventory}) {
-      ForRows(section, [&](const TableRow&, std::string_view key, std::string_view value,
-                           std::size_t line) {
-        if (value == kFolderNotFound) {
-          facts_.missingFolders.push_back({key, line});
-        } else if (section == Section::Inventory && key.find('\\') != std::string_view::npos) {
-          facts_.inventoryFiles.push_back({key, value, line});
-        }
-      });
+      ForRows(section,
+              [&](const TableRow&, std::string_view key, std::string_view value, std::size_t line) {
+                if (value == kFolderNotFound) facts_.missingFolders.push_back({key, line});
+              });
     }
   }
 
   void TempDir() {
     ForRows(Section::TempDir,
             [&](const TableRow&, std::string_view key, std::string_view value, std::size_t line) {
-              if (key.empty() || StartsWith(key, "[")) return;
-              if (StartsWith(key, "ERROR")) {
-                facts_.tempErrors.push_back({value, line});
-              } else {
+              if (!key.empty() && !StartsWith(key, "[") && !StartsWith(key, "ERROR")) {
                 facts_.tempEntries.push_back({key, value, line});
               }
             });

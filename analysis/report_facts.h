@@ -57,8 +57,7 @@ struct ServiceKeyFact {
 struct DriverFact {
   std::string_view name;
   std::string_view environment;  // "Windows NT x86", "Windows x64", "Windows 4.0"
-  std::size_t line = 0;
-  std::vector<Cited> ownFiles;  // its "Driver", "Configuration File" and "Data File"
+  std::vector<Cited> ownFiles;   // its "Driver", "Configuration File" and "Data File"
   std::size_t dependentFilesLine = 0;
 };
 
@@ -112,8 +111,8 @@ struct LabelSoftwareFact {
   std::string_view appDir;
   std::string fileVersion;  // of the program file, from the file list
   std::size_t line = 0;
-  Cited selectedPort, selectedPrinter, library;  // version 4 only
-  std::size_t selectionFailedLine = 0;           // "FEHLER" "GetActualPrinter failed"
+  Cited selectedPort, selectedPrinter;  // version 4 only
+  std::size_t selectionFailedLine = 0;  // "FEHLER" "GetActualPrinter failed"
 };
 
 /// A printer the label software names, and the port it names with it.
@@ -177,16 +176,11 @@ struct ReportFacts {
   std::size_t portsLine = 0;  // "Druckeranschlüsse:"
   bool portsFailed = false;   // the spooler did not list its ports
   std::vector<IniValue> iniValues;
-  std::vector<Cited> missingIniFiles;
   std::vector<LabelSoftwareFact> labelSoftware;
-  std::vector<Cited> missingProgramKeys;  // "Registry Key nicht gefunden:"
-  std::vector<KeyedRow> shortcut;
   std::vector<LabelSelection> selections;
   std::vector<LabelPrinterEntry> labelPrinterEntries;
-  std::vector<Cited> missingFolders;     // the inventory's "Verzeichnis nicht gefunden"
-  std::vector<KeyedRow> inventoryFiles;  // its driver store rows
-  std::vector<KeyedRow> tempEntries;     // the temporary folders' entries of the day, by path
-  std::vector<Cited> tempErrors;
+  std::vector<Cited> missingFolders;  // the inventory's "Verzeichnis nicht gefunden"
+  std::vector<KeyedRow> tempEntries;  // the temporary folders' entries of the day, by path
   std::vector<std::string_view> spoolerPrinters;
   std::vector<PrinterFact> printers;
   std::vector<DriverFact> drivers;

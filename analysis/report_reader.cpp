@@ -463,11 +463,4 @@ std::string_view PartName(PartKind kind) {
   return "unrecognised";
 }
 
-std::string_view SectionName(Section section) {
-  static constexpr std::array<std::string_view, kSectionCount> kNames = {
-      "general",  "memory",    "drives", "services", "processes", "usb",          "ports",
-      "software", "inventory", "ini",    "temp",     "printers",  "programpaths", "eventlog"};
-  return kNames[static_cast<std::size_t>(section)];
-}
-
 }  // namespace kdx::analysis

@@ -183,8 +183,7 @@ Report ReadReport(std::string_view bytes);
 /// The bytes again, written back part by part and line by line.
 std::string WriteReport(const Report& report);
 
-/// The name of a part kind or a section, for JSON and for links.
+/// The name of a part kind, for JSON and for the page.
 std::string_view PartName(PartKind kind);
-std::string_view SectionName(Section section);
 
 }  // namespace kdx::analysis

@@ -17,13 +17,8 @@ constexpr std::array<std::string_view, 5> kPrintingSources = {"KDX", "KELMO", "D
 constexpr std::array<std::string_view, 3> kLabelNames = {"KDX", "KELMO", "DEXTA"};
 
 bool MessageNames(const ReportFacts& facts, const EventRecordFact& event) {
-  if (event.message == EventRecordFact::kNone) return false;
-  const TableRow& row = facts.Row(event.message);
-  if (ContainsAnyNoCase(facts.report->Value(row), kLabelNames)) return true;
-  for (std::uint32_t i = 1; i < row.lineCount; ++i) {
-    if (ContainsAnyNoCase(facts.report->Text(row.at + i), kLabelNames)) return true;
-  }
-  return false;
+  return event.message != EventRecordFact::kNone &&
+         ContainsAnyNoCase(facts.report->RowText(facts.Row(event.message)), kLabelNames);
 }
 
 constexpr RuleInfo kEventErrors{
