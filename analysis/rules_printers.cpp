@@ -181,12 +181,11 @@ bool InFolders(const ReportFacts& facts, std::string_view file,
   return false;
 }
 
-// The file list holds every file of the 32-bit driver folders of an NT system (the inventory
-// lists them whole); of other environments' folders only when it shows a file of them.
-bool FoldersListed(const ReportFacts& facts, std::string_view environment,
-                   const std::vector<std::string_view>& folders) {
+// The inventory lists an NT system's driver folders whole; the file list shows that it did
+// for an environment when it holds a file of its folders (a 64-bit Windows may list another
+// environment's than the 32-bit one's).
+bool FoldersListed(const ReportFacts& facts, const std::vector<std::string_view>& folders) {
   if (!facts.fileListComplete || !facts.nt || folders.empty()) return false;
-  if (EqualsNoCase(environment, "Windows NT x86")) return true;
   for (const FileCopy& copy : facts.report->copies) {
     if (ContainsNoCase(facts.report->Fields(copy).raw[FileCopyFields::Folder], folders.front())) {
       return true;
@@ -209,14 +208,15 @@ void OwnFileMissing(const ReportFacts& facts, FindingSink& sink) {
   std::vector<std::string> judged;
   for (const DriverFact& driver : facts.drivers) {
     const std::vector<std::string_view> folders = DriverFolders(driver.environment);
-    if (!FoldersListed(facts, driver.environment, folders)) continue;
+    if (!FoldersListed(facts, folders)) continue;
     const std::vector<DriverGroup> groups = GroupByDriver(facts, [&](const PrinterFact& printer) {
       return EqualsNoCase(printer.driver, driver.name);
     });
     if (groups.empty()) continue;
+    // A driver's key of its other version: Version-2 comes first, and is the one Windows takes.
     const std::size_t before = judged.size();
-    AddUnique(judged, driver.name);
-    if (judged.size() == before) continue;  // its other version's key: Version-2 comes first
+    AddUnique(judged, std::string(driver.environment) + "\\" + std::string(driver.name));
+    if (judged.size() == before) continue;
     std::vector<std::string> missing;
     Found found;
     for (const Cited& own : driver.ownFiles) {
@@ -232,7 +232,11 @@ void OwnFileMissing(const ReportFacts& facts, FindingSink& sink) {
     }
     if (missing.empty()) continue;
     for (const PrinterFact* printer : groups.front().printers) found.lines.push_back(printer->line);
-    const std::string name(driver.name);
+    // The 32-bit driver is the one a 32-bit system prints with; another one says which it is.
+    const std::string name =
+        std::string(driver.name) + (EqualsNoCase(driver.environment, "Windows NT x86")
+                                        ? ""
+                                        : " (" + std::string(driver.environment) + ")");
     const bool one = missing.size() == 1;
     found.subject = name;
     found.text = "Der Druckertreiber " + name + " " + groups.front().Whose(true) +

@@ -72,6 +72,14 @@ const RuleCase kCases[] = {
      {"winxp_de"},
      736,
      {"winxp_de", {{"KDXMONX Status 1: STOPPED", "KDXMONX Status 4: RUNNING"}}}},
+    // Without the rights the service manager answers nothing: the check line says nothing.
+    {"check-monitor-not-started",
+     {"winxp_de"},
+     735,
+     {"winxp_de",
+      {{"Service\tKDXMONX Status 1: STOPPED",
+        "Error\tOpenScManager failed Error 5: Zugriff verweigert"},
+       {"Administrator\tTRUE", "Administrator\tFALSE"}}}},
     {"check-monitor-start-type",
      {"winxp_de", {{"KDXMONX Status 1: STOPPED", "KDXMONX Status 4: RUNNING"}}},
      736,
@@ -264,6 +272,43 @@ TEST(Findings, ListTheSampleReportsOneFindingPerCause) {
   // The fax and the PDF writer are none of the label software's: notes.
   EXPECT_EQ(xp[17].severity, Severity::Note);
   EXPECT_EQ(xp[18].subject, "Microsoft Office Document Image Writer");
+}
+
+// A 64-bit Windows' report: its architecture row and a driver of the x64 environment with its
+// file in the x64 driver folder change nothing; the x64 driver's missing file is its own
+// finding.
+TEST(Findings, RowsAndDriversOf64BitWindowsStayHarmless) {
+  const std::string xp = test::GoldenReport("winxp_de");
+  const auto x64 = [&](const char* driverFile) {
+    std::string report =
+        test::Edited(xp, "(2600)\t\r\n", "(2600)\t\r\nWindows-Architektur\tx64\r\n");
+    report = test::Edited(
+        report, "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Monitors]",
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Environments\\Windows "
+        "x64\\Drivers\\Version-3\\Dexta KD-410]\r\n\"Driver\"=\"" +
+            std::string(driverFile) +
+            "\"\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Monitors]");
+    return test::Edited(
+        report, "('KDXERROR.LOG'",
+        "('KDXDRV64.DLL','1.0','1.0','C:\\WINDOWS\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\3\\',"
+        "'4096','01.01.2020','00:00:00','Kelmo','A'),\r\n('KDXERROR.LOG'");
+  };
+  const auto codes = [](const std::vector<Finding>& findings) {
+    std::vector<std::string> list;
+    for (const Finding& finding : findings)
+      list.push_back(std::string(finding.code) + " " + finding.subject);
+    return list;
+  };
+  const std::vector<Finding> harmless = FindingsOf(x64("kdxdrv64.dll"));
+  EXPECT_EQ(codes(harmless), codes(FindingsOf(xp)));
+  for (const Finding& finding : harmless) {
+    EXPECT_EQ(std::count(finding.lines.begin(), finding.lines.end(), 3U), 0) << finding.code;
+  }
+  const std::vector<std::string> missing = codes(FindingsOf(x64("kdxgone64.dll")));
+  ASSERT_EQ(missing.size(), harmless.size() + 1);
+  EXPECT_NE(std::find(missing.begin(), missing.end(),
+                      "driver-own-file-missing Dexta KD-410 (Windows x64)"),
+            missing.end());
 }
 
 // The README lists every rule with its severity and (English) remedy, as the catalogue declares
