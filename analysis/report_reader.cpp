@@ -158,8 +158,12 @@ Section SectionOf(std::string_view key, std::string_view value, Section current)
 }
 
 // The table's rows. A line without a TAB continues an event message; anywhere else it is a row
-// whose empty value a mail program took off with the TAB before it.
+// whose empty value a mail program took off with the TAB before it. The empty lines after the
+// last row, but for an event message's own, are the frame of what follows (a log file, the
+// registry block), no rows.
 void ReadTable(Report& report, const ReportPart& part) {
+  std::uint32_t frame = part.at + part.lines;
+  while (frame > part.at && report.Text(frame - 1).empty()) --frame;
   Section section = Section::General;
   bool inMessage = false;
   bool afterRecord = false;  // an event record's row ("TYPE|Source", date) came last
@@ -171,15 +175,18 @@ void ReadTable(Report& report, const ReportPart& part) {
       ++report.rows.back().lineCount;
       continue;
     }
+    if (at >= frame) break;
     if (tab == std::string_view::npos && text.empty()) report.altered.blanksStripped = true;
     TableRow row;
     row.at = at;
     row.tab = tab == std::string_view::npos ? TableRow::kNoTab : static_cast<std::uint32_t>(tab);
-    section = SectionOf(report.Key(row), report.Value(row), section);
+    const std::string_view key = text.substr(0, tab);
+    const std::string_view value =
+        tab == std::string_view::npos ? std::string_view{} : text.substr(tab + 1);
+    section = SectionOf(key, value, section);
     row.section = section;
     inMessage = section == Section::EventLog && tab == 0 && afterRecord;
-    afterRecord =
-        section == Section::EventLog && report.Key(row).find('|') != std::string_view::npos;
+    afterRecord = section == Section::EventLog && key.find('|') != std::string_view::npos;
     report.rows.push_back(row);
   }
 }
