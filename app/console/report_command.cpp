@@ -119,18 +119,21 @@ int RunRead(const Options& options, std::FILE* out, std::FILE* err) {
   return StatusOf(*loaded);
 }
 
-// The files that arguments name: a folder stands for the files in it.
+// The files that arguments name: a folder stands for the files in it, and for itself when it
+// holds none (its line then says it is a folder).
 std::vector<std::string> ReportFiles(const std::vector<std::string>& arguments, bool& several) {
   std::vector<std::string> files;
   several = arguments.size() > 1;
   for (const std::string& argument : arguments) {
     std::vector<std::string> names;
-    if (!IsFolder(argument) || !ListFolderFiles(argument, names)) {
-      files.push_back(argument);
-      continue;
+    if (IsFolder(argument)) {
+      several = true;
+      if (ListFolderFiles(argument, names) && !names.empty()) {
+        for (const std::string& name : names) files.push_back(PathInFolder(argument, name));
+        continue;
+      }
     }
-    several = true;
-    for (const std::string& name : names) files.push_back(PathInFolder(argument, name));
+    files.push_back(argument);
   }
   return files;
 }

@@ -251,7 +251,9 @@ TEST_F(ReportCommand, ReadsAFolderOfReportsALineEach) {
   const Outcome json = Run({"read", folder.string(), "--json", "--html", index});
   EXPECT_EQ(json.status, 2);
   EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 4);
-  EXPECT_NE(json.out.find("\"file\":\"" + base + "a_good.txt\",\"status\":1,\"problem\":null"),
+  std::string jsonBase;  // a Windows path's backslashes escaped
+  for (const char c : base) jsonBase += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  EXPECT_NE(json.out.find("\"file\":\"" + jsonBase + "a_good.txt\",\"status\":1,\"problem\":null"),
             std::string::npos);
   EXPECT_NE(json.out.find("\"status\":2,\"problem\":\"kein KDXInfo-Bericht"), std::string::npos);
   const std::string page = test::ReadFileBytes(index);
@@ -259,6 +261,13 @@ TEST_F(ReportCommand, ReadsAFolderOfReportsALineEach) {
   EXPECT_NE(test::ReadFileBytes((dir_ / "index-3.html").string()).find("<ol id=\"findings\">"),
             std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "index-4.html"));
+  // A folder without files gets its line too.
+  fs::create_directories(dir_ / "empty");
+  const Outcome empty = Run({"read", (dir_ / "empty").string()});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_NE(empty.out.find(": nicht lesbar: ist ein Ordner, keine Berichtsdatei\n"),
+            std::string::npos)
+      << empty.out;
   // One report among others given by name gives its line, and its status alone.
   EXPECT_EQ(Run({"read", base + "a_good.txt", base + "a_good.txt"}).status, 1);
 }
