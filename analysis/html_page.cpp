@@ -1,5 +1,6 @@
 #include "analysis/html_page.h"
 
+#include "analysis/text_match.h"
 #include "analysis/utf8.h"
 #include "platform/text_encoding.h"
 
@@ -38,7 +39,7 @@ summary.part{font-weight:600}
 }  // namespace
 
 std::string Escaped(std::string_view cp1252) {
-  const std::string text = Utf8(cp1252);
+  std::string text = Utf8(cp1252);
   if (text.find_first_of("&<>\"") == std::string::npos) return text;
   std::string out;
   for (const char c : text) {
@@ -63,7 +64,7 @@ std::string Escaped(std::string_view cp1252) {
 }
 
 std::string EscapedBreakable(std::string_view cp1252) {
-  const std::string text = Escaped(cp1252);
+  std::string text = Escaped(cp1252);
   if (text.find_first_of("\\,;") == std::string::npos) return text;
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -96,8 +97,8 @@ std::string LinesHtml(const Report& report, std::uint32_t begin, std::uint32_t e
   std::string out = "<div class=\"lines\">";
   for (std::uint32_t at = begin; at < end; ++at) {
     const std::string number = Num(report.Number(at));
-    out += "<span id=\"" + std::string(idPrefix) + number + "\"><span class=\"n\">" + number +
-           "</span> " + Escaped(report.Text(at)) + "</span>\n";
+    out += Cat({"<span id=\"", idPrefix, number, "\"><span class=\"n\">", number, "</span> ",
+                Escaped(report.Text(at)), "</span>\n"});
   }
   return out + "</div>\n";
 }

@@ -7,6 +7,7 @@
 
 #include "analysis/html_page.h"
 #include "analysis/render.h"
+#include "analysis/text_match.h"
 #include "run/report_table.h"
 
 namespace kdx::analysis {
@@ -222,21 +223,39 @@ class HtmlPage {
       const std::string line = Num(report_.Number(at));
       const auto found = copies.find(at);
       if (found == copies.end()) {
-        out_ += "<tr id=\"L" + line + "\"><td class=\"n\">" + line + "</td><td colspan=\"8\">" +
-                Escaped(report_.Text(at)) + "</td></tr>\n";
+        out_ += Cat({"<tr id=\"L", line, "\"><td class=\"n\">", line, "</td><td colspan=\"8\">",
+                     Escaped(report_.Text(at)), "</td></tr>\n"});
         continue;
       }
       const FileCopy& copy = *found->second;
       const FileCopyTexts texts = report_.Copy(copy);
       std::string classes = firsts.count(at) != 0 ? "first" : "";
       if (copy.differs) classes += " differs";
-      out_ += "<tr id=\"L" + line + "\" class=\"" + classes + "\"><td class=\"n\">" + line +
-              "</td><td>" + Escaped(texts.name) +
-              (copy.differs ? " <span class=\"mark\" title=\"{Different file}\">&ne;</span>" : "") +
-              "</td><td>" + Escaped(texts.folder) + "</td><td>" + Escaped(texts.fileVersion) +
-              "</td><td>" + Escaped(texts.productVersion) + "</td><td>" + Escaped(texts.size) +
-              "</td><td>" + Escaped(texts.date + " " + texts.time) + "</td><td>" +
-              Escaped(texts.company) + "</td><td>" + Escaped(texts.attributes) + "</td></tr>\n";
+      out_ +=
+          Cat({"<tr id=\"L",
+               line,
+               "\" class=\"",
+               classes,
+               "\"><td class=\"n\">",
+               line,
+               "</td><td>",
+               Escaped(texts.name),
+               copy.differs ? " <span class=\"mark\" title=\"{Different file}\">&ne;</span>" : "",
+               "</td><td>",
+               Escaped(texts.folder),
+               "</td><td>",
+               Escaped(texts.fileVersion),
+               "</td><td>",
+               Escaped(texts.productVersion),
+               "</td><td>",
+               Escaped(texts.size),
+               "</td><td>",
+               Escaped(texts.date + " " + texts.time),
+               "</td><td>",
+               Escaped(texts.company),
+               "</td><td>",
+               Escaped(texts.attributes),
+               "</td></tr>\n"});
     }
     out_ += "</table>\n";
   }
@@ -288,9 +307,9 @@ class HtmlPage {
       const RegistryKey& key = *node.keys[k];
       const std::string line = Num(report_.Number(key.at));
       if (k > 0) {
-        out_ += "<div id=\"L" + line + "\">" +
-                (german_ ? "erneut exportiert, Zeile " : "exported again, line ") + line +
-                "</div>\n";
+        out_ += Cat({"<div id=\"L", line, "\">",
+                     german_ ? "erneut exportiert, Zeile " : "exported again, line ", line,
+                     "</div>\n"});
       }
       if (key.valueCount == 0) continue;
       out_ += "<table class=\"values\">\n";
@@ -298,9 +317,9 @@ class HtmlPage {
            ++value) {
         const std::string number = Num(report_.Number(value->at));
         const std::string_view name = report_.ValueName(*value);
-        out_ += "<tr id=\"L" + number + "\"><td class=\"n\">" + number + "</td><td class=\"key\">" +
-                (name.empty() ? "@" : Escaped(name)) + "</td><td>" +
-                EscapedBreakable(report_.ValueData(*value)) + "</td></tr>\n";
+        out_ += Cat({"<tr id=\"L", number, "\"><td class=\"n\">", number, "</td><td class=\"key\">",
+                     name.empty() ? "@" : Escaped(name), "</td><td>",
+                     EscapedBreakable(report_.ValueData(*value)), "</td></tr>\n"});
       }
       out_ += "</table>\n";
     }

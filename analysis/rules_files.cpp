@@ -52,10 +52,10 @@ void VersionsDiffer(const ReportFacts& facts, FindingSink& sink) {
     }
     found.subject = Unquoted(report.Fields(*begin).raw[F::Name]);
     const std::string count = std::to_string(entry.copyCount);
-    found.text = "Datei " + found.subject + " liegt in " + count +
-                 " Kopien verschiedener Version vor: " + copies;
+    found.text = Cat({"Datei ", found.subject, " liegt in ", count,
+                      " Kopien verschiedener Version vor: ", copies});
     found.textEn =
-        "File " + found.subject + " has " + count + " copies of different versions: " + copies;
+        Cat({"File ", found.subject, " has ", count, " copies of different versions: ", copies});
     sink.Add(std::move(found));
   }
 }

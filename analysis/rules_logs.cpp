@@ -60,15 +60,14 @@ void EventErrors(const ReportFacts& facts, FindingSink& sink) {
     const std::string log(facts.eventLogs[group.log]);
     const std::string source(group.source);
     const std::string newest(group.newest);
-    sink.Add({log + ": " + source,
-              source + " im Log " + log + ": " + number +
-                  (count == 1 ? " Fehlereintrag" : " Fehlereinträge") +
-                  (group.named ? " über KDX, Kelmo oder Dexta" : "") + ", der neueste vom " +
-                  newest,
-              source + " in the " + log + " log: " + number +
-                  (count == 1 ? " error record" : " error records") +
-                  (group.named ? " about KDX, Kelmo or Dexta" : "") + ", the newest of " + newest,
-              std::move(group.lines)});
+    const bool one = count == 1;
+    sink.Add(
+        {Cat({log, ": ", source}),
+         Cat({source, " im Log ", log, ": ", number, one ? " Fehlereintrag" : " Fehlereinträge",
+              group.named ? " über KDX, Kelmo oder Dexta" : "", ", der neueste vom ", newest}),
+         Cat({source, " in the ", log, " log: ", number, one ? " error record" : " error records",
+              group.named ? " about KDX, Kelmo or Dexta" : "", ", the newest of ", newest}),
+         std::move(group.lines)});
   }
 }
 
@@ -105,15 +104,15 @@ void LogEntries(const ReportFacts& facts, FindingSink& sink, const Words& words,
     const bool one = found.lines.size() == 1;
     found.subject = name;
     if (exceptions) {
-      found.text = name + ": " + count + (one ? " Ausnahme" : " Ausnahmen") +
-                   " (Absturz), die letzte: " + std::string(Trimmed(last));
-      found.textEn = name + ": " + count + (one ? " exception" : " exceptions") +
-                     " (crash), the last: " + std::string(Trimmed(last));
+      found.text = Cat({name, ": ", count, one ? " Ausnahme" : " Ausnahmen",
+                        " (Absturz), die letzte: ", Trimmed(last)});
+      found.textEn = Cat({name, ": ", count, one ? " exception" : " exceptions",
+                          " (crash), the last: ", Trimmed(last)});
     } else {
-      found.text = name + ": " + count + (one ? " Fehlereintrag" : " Fehlereinträge") +
-                   ", der letzte: " + std::string(Trimmed(last));
-      found.textEn = name + ": " + count + (one ? " error entry" : " error entries") +
-                     ", the last: " + std::string(Trimmed(last));
+      found.text = Cat({name, ": ", count, one ? " Fehlereintrag" : " Fehlereinträge",
+                        ", der letzte: ", Trimmed(last)});
+      found.textEn = Cat({name, ": ", count, one ? " error entry" : " error entries",
+                          ", the last: ", Trimmed(last)});
     }
     sink.Add(std::move(found));
   }

@@ -89,14 +89,14 @@ void LowDiskSpace(const ReportFacts& facts, FindingSink& sink) {
       if (space.key == "FreeAvailable") free = std::string(space.value);
     }
     const std::string folder(spoolFolder);
-    sink.Add({root,
-              "Laufwerk " + root + " hat nur " + free +
-                  " frei; die Druckwarteschlange legt jeden Druckauftrag erst in " + folder +
-                  " ab und braucht dort mindestens 50 MB",
-              "Drive " + root + " has only " + free +
-                  " free; the spooler writes every print job to " + folder +
-                  " first and needs at least 50 MB there",
-              {drive.freeLine, facts.spoolFolder.line}});
+    sink.Add(
+        {root,
+         Cat({"Laufwerk ", root, " hat nur ", free,
+              " frei; die Druckwarteschlange legt jeden Druckauftrag erst in ", folder,
+              " ab und braucht dort mindestens 50 MB"}),
+         Cat({"Drive ", root, " has only ", free, " free; the spooler writes every print job to ",
+              folder, " first and needs at least 50 MB there"}),
+         {drive.freeLine, facts.spoolFolder.line}});
   }
 }
 

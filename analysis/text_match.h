@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,16 @@ template <typename Parts>
 bool ContainsAnyNoCase(std::string_view text, const Parts& parts) {
   return std::any_of(std::begin(parts), std::end(parts),
                      [&](std::string_view part) { return ContainsNoCase(text, part); });
+}
+
+/// The pieces joined into one text.
+inline std::string Cat(std::initializer_list<std::string_view> pieces) {
+  std::size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  std::string text;
+  text.reserve(size);
+  for (const std::string_view piece : pieces) text.append(piece);
+  return text;
 }
 
 /// text without the blanks at either end.

@@ -17,13 +17,13 @@ namespace kdx::analysis {
 namespace {
 
 struct Replacement {
-  const char* from;
-  const char* to;
+  const char* from = nullptr;
+  const char* to = nullptr;
 };
 
 struct ReportEdit {
   const char* golden;
-  std::vector<Replacement> replacements = {};
+  Replacement replacements[2] = {};
 };
 
 struct RuleCase {
@@ -36,7 +36,7 @@ struct RuleCase {
 std::string Apply(const ReportEdit& edit) {
   std::string report = test::GoldenReport(edit.golden);
   for (const Replacement& replacement : edit.replacements) {
-    report = test::Edited(report, replacement.from, replacement.to);
+    if (replacement.from != nullptr) report = test::Edited(report, replacement.from, replacement.to);
   }
   return report;
 }
@@ -295,6 +295,7 @@ TEST(Findings, RowsAndDriversOf64BitWindowsStayHarmless) {
   };
   const auto codes = [](const std::vector<Finding>& findings) {
     std::vector<std::string> list;
+    list.reserve(findings.size());
     for (const Finding& finding : findings)
       list.push_back(std::string(finding.code) + " " + finding.subject);
     return list;
