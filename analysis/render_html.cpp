@@ -111,10 +111,10 @@ class HtmlPage {
     for (std::size_t i = 0; i < report_.parts.size(); ++i) {
       const ReportPart& part = report_.parts[i];
       if (line < part.first || line >= part.first + part.count) continue;
-      if (part.kind == PartKind::Registry && !IsRegistryLine(line)) return "P" + Num(i + 1);
+      if (part.kind == PartKind::Registry && !IsRegistryLine(line)) return Cat({"P", Num(i + 1)});
       break;
     }
-    return "L" + Num(line);
+    return Cat({"L", Num(line)});
   }
 
   bool IsRegistryLine(std::size_t number) const {
@@ -135,7 +135,7 @@ class HtmlPage {
               Escaped(german_ ? finding.remedy : finding.remedyEn) +
               "</div><div class=\"evidence\">" + (german_ ? "Zeilen: " : "Lines: ");
       for (const std::size_t line : finding.lines) {
-        out_ += "<a href=\"#" + Anchor(line) + "\">" + Num(line) + "</a>";
+        out_ += Cat({"<a href=\"#", Anchor(line), "\">", Num(line), "</a>"});
       }
       out_ += "</div></li>\n";
     }
@@ -149,7 +149,7 @@ class HtmlPage {
       out_ += "<details class=\"part-" + std::string(PartName(part.kind)) + "\" id=\"P" +
               Num(i + 1) + "\"><summary class=\"part\">" +
               Escaped(PartTitleOf(part.kind, view_.language));
-      if (!part.name.empty()) out_ += " " + Escaped(part.name);
+      if (!part.name.empty()) out_ += Cat({" ", Escaped(part.name)});
       out_ += " &middot; " + std::string(german_ ? "Zeilen " : "lines ") + Num(part.first) +
               "&ndash;" + Num(part.first + part.count - 1) + "</summary>\n";
       switch (part.kind) {
@@ -185,18 +185,18 @@ class HtmlPage {
         std::string title(SectionTitle(section, view_.language));
         // An event log's ruler row is followed by the row that names the log.
         if (i + 1 < rows.size() && report_.Key(rows[i + 1]) == "EventLog") {
-          title += " " + std::string(report_.Value(rows[i + 1]));
+          title.append(" ").append(report_.Value(rows[i + 1]));
         }
         out_ += "<details><summary>" + Escaped(title) + "</summary><table class=\"rows\">\n";
         open = true;
       }
       const std::size_t line = report_.Number(row);
-      out_ += "<tr id=\"L" + Num(line) + "\"><td class=\"n\">" + Num(line) +
-              "</td><td class=\"key\">" + EscapedBreakable(key) + "</td><td>" +
-              EscapedBreakable(report_.Value(row));
+      out_ +=
+          Cat({"<tr id=\"L", Num(line), "\"><td class=\"n\">", Num(line), "</td><td class=\"key\">",
+               EscapedBreakable(key), "</td><td>", EscapedBreakable(report_.Value(row))});
       for (std::uint32_t k = 1; k < row.lineCount; ++k) {
-        out_ += "\n<span id=\"L" + Num(report_.Number(row.at + k)) + "\">" +
-                Escaped(report_.Text(row.at + k)) + "</span>";
+        out_ += Cat({"\n<span id=\"L", Num(report_.Number(row.at + k)), "\">",
+                     Escaped(report_.Text(row.at + k)), "</span>"});
       }
       out_ += "</td></tr>\n";
     }
@@ -301,8 +301,10 @@ class HtmlPage {
       return;
     }
     out_ += "<details><summary";
-    if (!node.keys.empty()) out_ += " id=\"L" + Num(report_.Number(node.keys.front()->at)) + "\"";
-    out_ += ">" + Escaped(prefix + node.name) + "</summary>\n";
+    if (!node.keys.empty()) {
+      out_ += Cat({" id=\"L", Num(report_.Number(node.keys.front()->at)), "\""});
+    }
+    out_ += Cat({">", Escaped(prefix + node.name), "</summary>\n"});
     for (std::size_t k = 0; k < node.keys.size(); ++k) {
       const RegistryKey& key = *node.keys[k];
       const std::string line = Num(report_.Number(key.at));

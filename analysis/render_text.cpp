@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "analysis/render.h"
+#include "analysis/text_match.h"
 #include "analysis/utf8.h"
 
 namespace kdx::analysis {
@@ -93,7 +94,7 @@ void AppendSummary(Output& out, const ReportFacts& facts, Language language) {
 
 void AppendFinding(Output& out, const Finding& finding, const Report& report, Language language) {
   const bool german = language == L::German;
-  out += "\n" + SeverityHeading(finding.severity, language) + std::string(finding.code) + "\n";
+  out += Cat({"\n", SeverityHeading(finding.severity, language), finding.code, "\n"});
   out += std::string(kIndent) + Utf8(german ? finding.text : finding.textEn) + "\n";
   out += std::string(kIndent) + (german ? "Abhilfe: " : "Remedy: ") +
          Utf8(german ? finding.remedy : finding.remedyEn) + "\n";

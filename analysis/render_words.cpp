@@ -124,7 +124,7 @@ BatchLine BatchLineOf(const ReadView& view, int status) {
   line.end = view.report.end;
   line.computer = std::string(facts.computer.text);
   line.date = std::string(facts.date.text);
-  if (!facts.time.text.empty()) line.date += " " + std::string(facts.time.text);
+  if (!facts.time.text.empty()) line.date.append(" ").append(facts.time.text);
   line.windows = std::string(facts.windows);
   for (const LabelSoftwareFact& version : facts.labelSoftware) {
     line.software.push_back(

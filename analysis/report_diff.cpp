@@ -227,7 +227,7 @@ void DiffEventLogs(const ReportFacts& oldFacts, const ReportFacts& newFacts,
                      std::string(newFacts.EventSource(record));
     change.newValue = std::string(newFacts.EventDate(record));
     if (record.message != EventRecordFact::kNone) {
-      change.newValue += " " + std::string(newFacts.report->Value(newFacts.Row(record.message)));
+      change.newValue.append(" ").append(newFacts.report->Value(newFacts.Row(record.message)));
     }
     change.newLine = newFacts.EventLine(record);
     changes.push_back(std::move(change));
