@@ -44,12 +44,28 @@ std::vector<Finding> FindFindings(const ReportFacts& facts) {
     sink.Begin(rule.info);
     rule.check(facts, sink);
   }
-  std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-    if (a.severity != b.severity) return a.severity < b.severity;
-    const std::size_t lineA = a.lines.empty() ? 0 : a.lines.front();
-    const std::size_t lineB = b.lines.empty() ? 0 : b.lines.front();
-    return lineA < lineB;
-  });
+  // Sorted by their places, then each moved once, in place: a report can have tens of
+  // thousands of findings.
+  std::vector<std::pair<std::pair<Severity, std::size_t>, std::size_t>> order(findings.size());
+  for (std::size_t i = 0; i < findings.size(); ++i) {
+    const Finding& finding = findings[i];
+    order[i] = {{finding.severity, finding.lines.empty() ? 0 : finding.lines.front()}, i};
+  }
+  std::sort(order.begin(), order.end());
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start].second == start) continue;
+    // The cycle through start: each place takes the finding that belongs there.
+    Finding held = std::move(findings[start]);
+    std::size_t at = start;
+    while (order[at].second != start) {
+      const std::size_t from = order[at].second;
+      findings[at] = std::move(findings[from]);
+      order[at].second = at;
+      at = from;
+    }
+    findings[at] = std::move(held);
+    order[at].second = at;
+  }
   return findings;
 }
 

@@ -91,14 +91,19 @@ void SetCounters(benchmark::State& state, std::size_t fileBytes, std::size_t lin
 }
 
 // What `kdxinfo read FILE` does but print: the file's bytes brought to Windows-1252, read,
-// its facts and findings, and the text it prints.
+// its facts and findings, and the text it prints, handed on in pieces as the command does.
 std::size_t ReadCommand(const fs::path& path) {
   const analysis::DecodedReport decoded = analysis::DecodeReport(ReadWhole(path));
   const analysis::Report report = analysis::ReadReport(decoded.bytes);
   const analysis::ReportFacts facts = analysis::GatherFacts(report);
   const std::vector<analysis::Finding> findings = analysis::FindFindings(facts);
   const analysis::ReadView view{"report.txt", decoded.encoding, report, facts, findings};
-  return analysis::RenderReadText(view).size();
+  std::size_t printed = 0;
+  {
+    analysis::Output text([&](std::string_view piece) { printed += piece.size(); });
+    analysis::RenderReadText(view, text);
+  }
+  return printed;
 }
 
 // What `kdxinfo diff OLD NEW` does but print: both reports read with their findings, which
