@@ -1,148 +1,106 @@
 // The report as one self-contained page: summary and findings first, each finding linked to
 // its evidence, then every part of the report, collapsed. No scripts: <details> opens and
 // closes the parts, and a browser opens the one that holds a linked line by itself.
+#include <algorithm>
 #include <map>
 #include <set>
 
+#include "analysis/html_page.h"
 #include "analysis/render.h"
-#include "analysis/report_summary.h"
-#include "platform/text_encoding.h"
+#include "analysis/text_match.h"
 #include "run/report_table.h"
 
 namespace kdx::analysis {
 namespace {
 
-constexpr std::string_view kStyle = R"(
-body{font:14px/1.4 system-ui,sans-serif;margin:1.5em;color:#222;max-width:80em}
-h1{font-size:1.5em;margin:0 0 .3em}h2{font-size:1.2em;margin:1.2em 0 .4em}
-.meta{color:#555}table{border-collapse:collapse}
-td,th{padding:1px 6px;vertical-align:top;text-align:left}
-.summary th{font-weight:600;padding-right:1em}
-#findings{padding-left:1.5em}#findings li{margin:.5em 0}
-.sev{display:inline-block;min-width:5.5em;font-weight:700;text-transform:uppercase;font-size:.85em}
-.error .sev{color:#b00020}.warning .sev{color:#a15c00}.note .sev{color:#1a5fb4}
-.en{color:#555}.evidence{font-size:.9em}.evidence a{margin-right:.4em}
-details{margin:.3em 0}details details{margin-left:1.2em}summary{cursor:pointer}
-summary.part{font-weight:600}
-.lines,.rows td,.files td,.values td{font:12px/1.35 ui-monospace,Consolas,monospace;white-space:pre-wrap;word-break:break-all}
-.n{color:#888;text-align:right;user-select:none}
-.rows tr:target,.files tr:target,.values tr:target,.lines span:target,summary:target{background:#fff3b0}
-.files tr.first td{border-top:1px solid #ccc}
-.files tr.differs td{background:#fde2e1}.files .mark{color:#b00020;font-weight:700}
-.key{color:#333}
-@media print{body{margin:0;max-width:none}summary{cursor:auto}a{color:inherit;text-decoration:none}}
-)";
+using L = Language;
 
-std::string Escaped(std::string_view cp1252) {
-  std::string out;
-  for (const char c : Cp1252ToUtf8(cp1252)) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+std::string_view PartTitleOf(PartKind kind, Language language) {
+  static constexpr Phrase kTitles[] = {
+      {"Kennung", "Marker"},    {"Berichtstabelle", "Report table"}, {"Logdatei", "Log file"},
+      {"Registry", "Registry"}, {"Dateiliste", "File list"},         {"Prüfzeilen", "Check lines"},
+      {"Ende", "End"},          {"Nicht erkannt", "Not recognised"}};
+  return kTitles[static_cast<std::size_t>(kind)].In(language);
 }
 
-// The file name comes from the command line, already in the terminal's encoding.
-std::string EscapedName(std::string_view name) { return Escaped(Utf8ToCp1252(name)); }
-
-std::string_view GermanSeverity(Severity severity) {
-  switch (severity) {
-    case Severity::Error:
-      return "Fehler";
-    case Severity::Warning:
-      return "Warnung";
-    case Severity::Note:
-      break;
-  }
-  return "Hinweis";
+std::string_view SectionTitle(Section section, Language language) {
+  static constexpr Phrase kTitles[kSectionCount] = {{"Allgemein", "General"},
+                                                    {"Speicher", "Memory"},
+                                                    {"Laufwerke", "Drives"},
+                                                    {"Dienste", "Services"},
+                                                    {"Prozesse", "Processes"},
+                                                    {"USB-Drucker", "USB printers"},
+                                                    {"Druckeranschlüsse", "Printer ports"},
+                                                    {"Etikettensoftware", "Label software"},
+                                                    {"Datei-Infos", "File inventory"},
+                                                    {"INI-Dateien", "INI files"},
+                                                    {"Temp-Verzeichnisse", "Temporary folders"},
+                                                    {"Drucker", "Printers"},
+                                                    {"Programm-Pfade", "Program paths"},
+                                                    {"EventLog", "Event log"}};
+  return kTitles[static_cast<std::size_t>(section)].In(language);
 }
-
-std::string_view GermanPartName(PartKind kind) {
-  switch (kind) {
-    case PartKind::Marker:
-      return "Kennung";
-    case PartKind::Table:
-      return "Berichtstabelle";
-    case PartKind::LogFile:
-      return "Logdatei";
-    case PartKind::Registry:
-      return "Registry";
-    case PartKind::FileList:
-      return "Dateiliste";
-    case PartKind::Checks:
-      return "Prüfzeilen";
-    case PartKind::End:
-      return "Ende";
-    case PartKind::Unrecognised:
-      break;
-  }
-  return "Nicht erkannt";
-}
-
-std::string Num(std::size_t n) { return std::to_string(n); }
 
 class HtmlPage {
  public:
-  explicit HtmlPage(const ReadView& view) : view_(view), report_(view.report) {
+  HtmlPage(const ReadView& view, Output& out)
+      : view_(view), report_(view.report), german_(view.language == L::German), out_(out) {
     for (const RegistryKey& key : report_.registry) {
-      registryLines_.insert(key.line);
-      for (const RegistryValue& value : key.values) registryLines_.insert(value.line);
+      registryLines_.push_back(report_.Number(key.at));
+      for (const RegistryValue* value = report_.ValuesBegin(key); value != report_.ValuesEnd(key);
+           ++value) {
+        registryLines_.push_back(report_.Number(value->at));
+      }
     }
   }
 
-  std::string Render() {
-    const PcSummary summary = Summarise(report_);
-    out_ += "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"utf-8\">\n";
-    out_ += "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">\n";
-    out_ += "<title>KDXInfo " + Escaped(summary.computer) + " - " + EscapedName(view_.fileName) +
-            "</title>\n<style>" + std::string(kStyle) + "</style></head>\n<body>\n";
-    out_ += "<h1>KDXInfo-Bericht " + Escaped(summary.computer) + "</h1>\n";
+  void Render() {
+    const ReportFacts& facts = view_.facts;
+    out_ +=
+        PageHead(Escaped(std::string(facts.computer.text)) + " - " + EscapedName(view_.fileName),
+                 view_.language, "");
+    out_ += "<h1>" + std::string(german_ ? "KDXInfo-Bericht " : "KDXInfo report ") +
+            Escaped(facts.computer.text) + "</h1>\n";
     out_ += "<p class=\"meta\">" + EscapedName(view_.fileName) + " &middot; " +
-            Escaped(report_.marker) + " &middot; " + Num(report_.lines.size()) + " Zeilen</p>\n";
-    Summary(summary);
+            Escaped(report_.marker) + " &middot; " + Num(report_.FileLineCount()) +
+            (german_ ? " Zeilen" : " lines") + " &middot; " +
+            Escaped(EndWord(report_.end, view_.language)) + "</p>\n";
+    const std::string altered = AlterationText(view_.encoding, report_.altered, view_.language);
+    if (!altered.empty()) out_ += "<p class=\"altered\">" + Escaped(altered) + "</p>\n";
+    Summary();
     Findings();
     Parts();
     out_ += "</body></html>\n";
-    return std::move(out_);
   }
 
  private:
-  void SummaryRow(std::string_view label, const std::string& value) {
-    out_ += "<tr><th>" + std::string(label) + "</th><td>" + Escaped(value) + "</td></tr>\n";
+  void SummaryRow(std::string_view label, std::string_view value) {
+    out_ += "<tr><th>" + Escaped(label) + "</th><td>" + Escaped(value) + "</td></tr>\n";
   }
 
-  void Summary(const PcSummary& summary) {
+  void Summary() {
+    const ReportFacts& facts = view_.facts;
     out_ += "<h2>PC</h2>\n<table class=\"summary\" id=\"summary\">\n";
-    SummaryRow("Windows", summary.windows);
-    SummaryRow("Computer", summary.computer);
-    SummaryRow("Benutzer", summary.user);
-    for (const LabelSoftwareFact& version : summary.labelSoftware) {
+    SummaryRow("Windows", facts.windows);
+    SummaryRow("Computer", facts.computer.text);
+    SummaryRow(german_ ? "Benutzer" : "User", facts.user.text);
+    SummaryRow(german_ ? "Datum" : "Date",
+               std::string(facts.date.text) + " " + std::string(facts.time.text));
+    for (const LabelSoftwareFact& version : facts.labelSoftware) {
       std::string text(version.program);
       if (!version.fileVersion.empty()) text += " (" + version.fileVersion + ")";
       SummaryRow("Software " + std::string(version.version), text);
     }
-    for (const PrinterFact& printer : summary.printers) {
-      std::string text = printer.name + " an " + printer.port;
-      if (!printer.driver.empty()) text += ", Treiber " + printer.driver;
-      SummaryRow("Drucker", text);
+    for (const PrinterFact& printer : facts.printers) {
+      if (printer.line == 0) continue;
+      std::string text = printer.name + (german_ ? " an " : " on ") + printer.port;
+      if (!printer.driver.empty()) text += (german_ ? ", Treiber " : ", driver ") + printer.driver;
+      SummaryRow(german_ ? "Drucker" : "Printer", text);
     }
-    for (const ServiceFact& service : summary.services) {
-      SummaryRow("Dienst",
-                 service.name + " " + (service.installed ? service.state : "nicht installiert"));
+    for (const ServiceFact& service : facts.services) {
+      const std::string state =
+          service.installed ? service.state : (german_ ? "nicht installiert" : "not installed");
+      SummaryRow(german_ ? "Dienst" : "Service", service.name + " " + state);
     }
     out_ += "</table>\n";
   }
@@ -153,25 +111,31 @@ class HtmlPage {
     for (std::size_t i = 0; i < report_.parts.size(); ++i) {
       const ReportPart& part = report_.parts[i];
       if (line < part.first || line >= part.first + part.count) continue;
-      if (part.kind == PartKind::Registry && registryLines_.count(line) == 0) {
-        return "P" + Num(i + 1);
-      }
+      if (part.kind == PartKind::Registry && !IsRegistryLine(line)) return Cat({"P", Num(i + 1)});
       break;
     }
-    return "L" + Num(line);
+    return Cat({"L", Num(line)});
+  }
+
+  bool IsRegistryLine(std::size_t number) const {
+    return std::binary_search(registryLines_.begin(), registryLines_.end(), number);
   }
 
   void Findings() {
-    out_ += "<h2>Befunde (" + Num(view_.findings.size()) + ")</h2>\n<ol id=\"findings\">\n";
+    out_ += "<h2>" + std::string(german_ ? "Befunde: " : "Findings: ") +
+            Escaped(CountsText(CountBySeverity(view_.findings), view_.language)) +
+            "</h2>\n<ol id=\"findings\">\n";
     for (const Finding& finding : view_.findings) {
       out_ += "<li class=\"finding " + std::string(SeverityName(finding.severity)) +
               "\" data-code=\"" + std::string(finding.code) + "\"><span class=\"sev\">" +
-              std::string(GermanSeverity(finding.severity)) + "</span> <code>" +
-              std::string(finding.code) + "</code> " + Escaped(finding.text) +
-              "<br><span class=\"en\">" + Escaped(finding.textEn) +
-              "</span><div class=\"evidence\">Zeilen: ";
+              Escaped(SeverityWord(finding.severity, view_.language)) + "</span> <code>" +
+              std::string(finding.code) + "</code> " +
+              Escaped(german_ ? finding.text : finding.textEn) + "<div class=\"remedy\">" +
+              (german_ ? "Abhilfe: " : "Remedy: ") +
+              Escaped(german_ ? finding.remedy : finding.remedyEn) +
+              "</div><div class=\"evidence\">" + (german_ ? "Zeilen: " : "Lines: ");
       for (const std::size_t line : finding.lines) {
-        out_ += "<a href=\"#" + Anchor(line) + "\">" + Num(line) + "</a>";
+        out_ += Cat({"<a href=\"#", Anchor(line), "\">", Num(line), "</a>"});
       }
       out_ += "</div></li>\n";
     }
@@ -179,14 +143,15 @@ class HtmlPage {
   }
 
   void Parts() {
-    out_ += "<h2>Bericht</h2>\n";
+    out_ += german_ ? "<h2>Bericht</h2>\n" : "<h2>Report</h2>\n";
     for (std::size_t i = 0; i < report_.parts.size(); ++i) {
       const ReportPart& part = report_.parts[i];
       out_ += "<details class=\"part-" + std::string(PartName(part.kind)) + "\" id=\"P" +
-              Num(i + 1) + "\"><summary class=\"part\">" + Escaped(GermanPartName(part.kind));
-      if (!part.name.empty()) out_ += " " + Escaped(part.name);
-      out_ += " &middot; Zeilen " + Num(part.first) + "&ndash;" + Num(part.first + part.count - 1) +
-              "</summary>\n";
+              Num(i + 1) + "\"><summary class=\"part\">" +
+              Escaped(PartTitleOf(part.kind, view_.language));
+      if (!part.name.empty()) out_ += Cat({" ", Escaped(part.name)});
+      out_ += " &middot; " + std::string(german_ ? "Zeilen " : "lines ") + Num(part.first) +
+              "&ndash;" + Num(part.first + part.count - 1) + "</summary>\n";
       switch (part.kind) {
         case PartKind::Table:
           Table(part);
@@ -198,20 +163,11 @@ class HtmlPage {
           FileList(part);
           break;
         default:
-          Lines(part.first, part.first + part.count);
+          out_ += LinesHtml(report_, part.at, part.at + part.lines, "L");
           break;
       }
       out_ += "</details>\n";
     }
-  }
-
-  void Lines(std::size_t first, std::size_t end) {
-    out_ += "<div class=\"lines\">";
-    for (std::size_t line = first; line < end; ++line) {
-      out_ += "<span id=\"L" + Num(line) + "\"><span class=\"n\">" + Num(line) + "</span> " +
-              Escaped(report_.Line(line)) + "</span>\n";
-    }
-    out_ += "</div>\n";
   }
 
   // The table by its sections, each collapsible, one row per table row.
@@ -221,23 +177,26 @@ class HtmlPage {
     const std::vector<TableRow>& rows = report_.rows;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const TableRow& row = rows[i];
-      if (row.line < part.first || row.line >= part.first + part.count) continue;
-      if (!open || row.section != section || row.key == Ruler()) {
+      if (row.at < part.at || row.at >= part.at + part.lines) continue;
+      const std::string_view key = report_.Key(row);
+      if (!open || row.section != section || key == Ruler()) {
         if (open) out_ += "</table></details>\n";
         section = row.section;
-        std::string title(SectionName(section));
+        std::string title(SectionTitle(section, view_.language));
         // An event log's ruler row is followed by the row that names the log.
-        if (i + 1 < rows.size() && rows[i + 1].key == "EventLog") {
-          title += " " + std::string(rows[i + 1].value);
+        if (i + 1 < rows.size() && report_.Key(rows[i + 1]) == "EventLog") {
+          title.append(" ").append(report_.Value(rows[i + 1]));
         }
         out_ += "<details><summary>" + Escaped(title) + "</summary><table class=\"rows\">\n";
         open = true;
       }
-      out_ += "<tr id=\"L" + Num(row.line) + "\"><td class=\"n\">" + Num(row.line) +
-              "</td><td class=\"key\">" + Escaped(row.key) + "</td><td>" + Escaped(row.value);
-      for (std::size_t k = 1; k < row.lineCount; ++k) {
-        out_ += "\n<span id=\"L" + Num(row.line + k) + "\">" + Escaped(report_.Line(row.line + k)) +
-                "</span>";
+      const std::size_t line = report_.Number(row);
+      out_ +=
+          Cat({"<tr id=\"L", Num(line), "\"><td class=\"n\">", Num(line), "</td><td class=\"key\">",
+               EscapedBreakable(key), "</td><td>", EscapedBreakable(report_.Value(row))});
+      for (std::uint32_t k = 1; k < row.lineCount; ++k) {
+        out_ += Cat({"\n<span id=\"L", Num(report_.Number(row.at + k)), "\">",
+                     Escaped(report_.Text(row.at + k)), "</span>"});
       }
       out_ += "</td></tr>\n";
     }
@@ -245,33 +204,58 @@ class HtmlPage {
   }
 
   void FileList(const ReportPart& part) {
-    std::map<std::size_t, const FileCopy*> copies;
-    std::set<std::size_t> firsts;
+    std::map<std::uint32_t, const FileCopy*> copies;
+    std::set<std::uint32_t> firsts;
     for (const FileEntry& entry : report_.files) {
-      for (const FileCopy& copy : entry.copies) copies.emplace(copy.line, &copy);
-      firsts.insert(entry.copies.front().line);
+      for (const FileCopy* copy = report_.CopiesBegin(entry); copy != report_.CopiesEnd(entry);
+           ++copy) {
+        copies.emplace(copy->at, copy);
+      }
+      firsts.insert(report_.CopiesBegin(entry)->at);
     }
-    out_ += Cp1252ToUtf8(
-        "<table class=\"files\"><tr><th></th><th>Datei</th><th>Ordner</th>"
-        "<th>Dateiversion</th><th>Produktversion</th><th>Größe</th><th>Datum</th>"
-        "<th>Firma</th><th>Attr.</th></tr>\n");
-    for (std::size_t line = part.first; line < part.first + part.count; ++line) {
-      const auto found = copies.find(line);
+    out_ += Markup(german_ ? "<table class=\"files\"><tr><th></th><th>Datei</th><th>Ordner</th>"
+                             "<th>Dateiversion</th><th>Produktversion</th><th>Größe</th>"
+                             "<th>Datum</th><th>Firma</th><th>Attr.</th></tr>\n"
+                           : "<table class=\"files\"><tr><th></th><th>File</th><th>Folder</th>"
+                             "<th>File version</th><th>Product version</th><th>Size</th>"
+                             "<th>Date</th><th>Company</th><th>Attr.</th></tr>\n");
+    for (std::uint32_t at = part.at; at < part.at + part.lines; ++at) {
+      const std::string line = Num(report_.Number(at));
+      const auto found = copies.find(at);
       if (found == copies.end()) {
-        out_ += "<tr id=\"L" + Num(line) + "\"><td class=\"n\">" + Num(line) +
-                "</td><td colspan=\"8\">" + Escaped(report_.Line(line)) + "</td></tr>\n";
+        out_ += Cat({"<tr id=\"L", line, "\"><td class=\"n\">", line, "</td><td colspan=\"8\">",
+                     Escaped(report_.Text(at)), "</td></tr>\n"});
         continue;
       }
       const FileCopy& copy = *found->second;
-      std::string classes = firsts.count(line) != 0 ? "first" : "";
+      const FileCopyTexts texts = report_.Copy(copy);
+      std::string classes = firsts.count(at) != 0 ? "first" : "";
       if (copy.differs) classes += " differs";
-      out_ += "<tr id=\"L" + Num(line) + "\" class=\"" + classes + "\"><td class=\"n\">" +
-              Num(line) + "</td><td>" + Escaped(copy.name) +
-              (copy.differs ? " <span class=\"mark\" title=\"{Different file}\">&ne;</span>" : "") +
-              "</td><td>" + Escaped(copy.folder) + "</td><td>" + Escaped(copy.fileVersion) +
-              "</td><td>" + Escaped(copy.productVersion) + "</td><td>" + Escaped(copy.size) +
-              "</td><td>" + Escaped(copy.date + " " + copy.time) + "</td><td>" +
-              Escaped(copy.company) + "</td><td>" + Escaped(copy.attributes) + "</td></tr>\n";
+      out_ +=
+          Cat({"<tr id=\"L",
+               line,
+               "\" class=\"",
+               classes,
+               "\"><td class=\"n\">",
+               line,
+               "</td><td>",
+               Escaped(texts.name),
+               copy.differs ? " <span class=\"mark\" title=\"{Different file}\">&ne;</span>" : "",
+               "</td><td>",
+               Escaped(texts.folder),
+               "</td><td>",
+               Escaped(texts.fileVersion),
+               "</td><td>",
+               Escaped(texts.productVersion),
+               "</td><td>",
+               Escaped(texts.size),
+               "</td><td>",
+               Escaped(texts.date + " " + texts.time),
+               "</td><td>",
+               Escaped(texts.company),
+               "</td><td>",
+               Escaped(texts.attributes),
+               "</td></tr>\n"});
     }
     out_ += "</table>\n";
   }
@@ -287,7 +271,7 @@ class HtmlPage {
     std::vector<Node> nodes(1);
     for (const RegistryKey& key : report_.registry) {
       std::size_t node = 0;
-      std::string_view rest = key.path;
+      std::string_view rest = report_.KeyPath(key);
       while (true) {
         const std::size_t slash = rest.find('\\');
         const std::string_view name = rest.substr(0, slash);
@@ -317,19 +301,27 @@ class HtmlPage {
       return;
     }
     out_ += "<details><summary";
-    if (!node.keys.empty()) out_ += " id=\"L" + Num(node.keys.front()->line) + "\"";
-    out_ += ">" + Escaped(prefix + node.name) + "</summary>\n";
+    if (!node.keys.empty()) {
+      out_ += Cat({" id=\"L", Num(report_.Number(node.keys.front()->at)), "\""});
+    }
+    out_ += Cat({">", Escaped(prefix + node.name), "</summary>\n"});
     for (std::size_t k = 0; k < node.keys.size(); ++k) {
       const RegistryKey& key = *node.keys[k];
-      if (k > 0)
-        out_ += "<div id=\"L" + Num(key.line) + "\">erneut exportiert, Zeile " + Num(key.line) +
-                "</div>\n";
-      if (key.values.empty()) continue;
+      const std::string line = Num(report_.Number(key.at));
+      if (k > 0) {
+        out_ += Cat({"<div id=\"L", line, "\">",
+                     german_ ? "erneut exportiert, Zeile " : "exported again, line ", line,
+                     "</div>\n"});
+      }
+      if (key.valueCount == 0) continue;
       out_ += "<table class=\"values\">\n";
-      for (const RegistryValue& value : key.values) {
-        out_ += "<tr id=\"L" + Num(value.line) + "\"><td class=\"n\">" + Num(value.line) +
-                "</td><td class=\"key\">" + (value.name.empty() ? "@" : Escaped(value.name)) +
-                "</td><td>" + Escaped(value.data) + "</td></tr>\n";
+      for (const RegistryValue* value = report_.ValuesBegin(key); value != report_.ValuesEnd(key);
+           ++value) {
+        const std::string number = Num(report_.Number(value->at));
+        const std::string_view name = report_.ValueName(*value);
+        out_ += Cat({"<tr id=\"L", number, "\"><td class=\"n\">", number, "</td><td class=\"key\">",
+                     name.empty() ? "@" : Escaped(name), "</td><td>",
+                     EscapedBreakable(report_.ValueData(*value)), "</td></tr>\n"});
       }
       out_ += "</table>\n";
     }
@@ -339,37 +331,19 @@ class HtmlPage {
 
   const ReadView& view_;
   const Report& report_;
-  std::set<std::size_t> registryLines_;
-  std::string out_;
+  const bool german_;
+  std::vector<std::size_t> registryLines_;  // numbers of the key and value lines, ascending
+  Output& out_;
 };
 
 }  // namespace
 
-std::string RenderReadHtml(const ReadView& view) { return HtmlPage(view).Render(); }
+void RenderReadHtml(const ReadView& view, Output& out) { HtmlPage(view, out).Render(); }
 
-std::string RenderDiffHtml(const DiffView& view) {
-  std::string out = "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"utf-8\">\n";
-  out += "<title>KDXInfo Vergleich</title>\n<style>" + std::string(kStyle) +
-         "td{font:12px/1.35 ui-monospace,Consolas,monospace;white-space:pre-wrap;"
-         "word-break:break-all;border-top:1px solid #eee}"
-         ".added td.c{color:#1a7f37}.removed td.c{color:#b00020}.changed td.c{color:#a15c00}"
-         "</style></head>\n<body>\n";
-  out += "<h1>KDXInfo-Vergleich</h1>\n<p class=\"meta\">alt: " + EscapedName(view.oldName) +
-         "<br>neu: " + EscapedName(view.newName) + "</p>\n";
-  out += Cp1252ToUtf8("<h2>Änderungen (" + Num(view.changes.size()) + ")</h2>\n");
-  out += Cp1252ToUtf8(
-      "<table id=\"changes\"><tr><th>Teil</th><th>Änderung</th><th>Gegenstand</th>"
-      "<th>alt</th><th>neu</th><th>Zeilen</th></tr>\n");
-  for (const Change& change : view.changes) {
-    out += "<tr class=\"" + std::string(ChangeName(change.change)) + "\"><td>" +
-           std::string(change.part) + "</td><td class=\"c\">" +
-           std::string(ChangeName(change.change)) + "</td><td>" + Escaped(change.subject) +
-           "</td><td>" + Escaped(change.oldValue) + "</td><td>" + Escaped(change.newValue) +
-           "</td><td>" + (change.oldLine != 0 ? Num(change.oldLine) : "") + " / " +
-           (change.newLine != 0 ? Num(change.newLine) : "") + "</td></tr>\n";
-  }
-  out += "</table>\n</body></html>\n";
-  return out;
+std::string RenderReadHtml(const ReadView& view) {
+  Output out;
+  RenderReadHtml(view, out);
+  return out.Take();
 }
 
 }  // namespace kdx::analysis

@@ -1,240 +1,201 @@
-// The terminal and JSON forms of `kdxinfo read` and `kdxinfo diff`.
-#include <nlohmann/json.hpp>
+// The terminal form of `kdxinfo read` and `kdxinfo diff`, in one language.
+#include <algorithm>
 
 #include "analysis/render.h"
-#include "analysis/report_summary.h"
-#include "platform/text_encoding.h"
+#include "analysis/text_match.h"
+#include "analysis/utf8.h"
 
 namespace kdx::analysis {
 namespace {
 
-using nlohmann::ordered_json;
+using L = Language;
 
 // Evidence shown under a finding on the terminal; the rest is counted.
 constexpr std::size_t kShownEvidence = 8;
 // Registry and file list lines run long; the terminal shows their beginning.
 constexpr std::size_t kShownLineWidth = 160;
+constexpr std::string_view kIndent = "         ";
 
-std::string Utf8(std::string_view text) { return Cp1252ToUtf8(text); }
-
-std::string_view EndName(ReportEnd end) {
-  switch (end) {
-    case ReportEnd::Complete:
-      return "complete";
-    case ReportEnd::Abnormal:
-      return "abnormal";
-    case ReportEnd::CutShort:
-      break;
-  }
-  return "cut-short";
-}
-
-std::string_view GermanSeverity(Severity severity) {
-  switch (severity) {
-    case Severity::Error:
-      return "FEHLER ";
-    case Severity::Warning:
-      return "WARNUNG";
-    case Severity::Note:
-      break;
-  }
-  return "HINWEIS";
-}
-
+// A line for the terminal: its TABs as " | " between the texts they part, control characters
+// as blanks, its beginning only when it runs long, cut between words where it has them.
 std::string ShownLine(std::string_view line) {
+  const std::size_t first = line.find_first_not_of('\t');
+  line = first == std::string_view::npos ? std::string_view{} : line.substr(first);
+  line = line.substr(0, line.find_last_not_of('\t') + 1);
   std::string shown;
-  for (const char c : line.substr(0, kShownLineWidth)) {
-    if (c == '\t') {
-      shown += " | ";
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      shown += ' ';
-    } else {
-      shown += c;
-    }
+  shown.reserve(std::min(line.size(), kShownLineWidth) + 8);
+  std::string_view part = line.substr(0, kShownLineWidth);
+  if (line.size() > kShownLineWidth) {
+    const std::size_t blank = line.substr(0, kShownLineWidth + 1).rfind(' ');
+    if (blank != std::string_view::npos && blank > kShownLineWidth / 2)
+      part = line.substr(0, blank);
   }
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < part.size(); ++i) {
+    const auto c = static_cast<unsigned char>(part[i]);
+    if (c >= 0x20) continue;
+    shown.append(part.substr(run, i - run));
+    shown.append(c == '\t' ? " | " : " ");
+    run = i + 1;
+  }
+  shown.append(part.substr(run));
   if (line.size() > kShownLineWidth) shown += " ...";
   return Utf8(shown);
 }
 
-std::string ServiceText(const ServiceFact& service) {
-  if (!service.installed) return service.name + " nicht installiert";
-  if (!service.known) return service.name + " unbekannt";
+// "FEHLER   ", "WARNING  ": the heading of a finding, padded to the text below it.
+std::string SeverityHeading(Severity severity, Language language) {
+  std::string heading(SeverityWord(severity, language));
+  for (char& c : heading) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  heading.resize(kIndent.size(), ' ');
+  return Utf8(heading);
+}
+
+std::string ServiceText(const ServiceFact& service, Language language) {
+  if (!service.installed)
+    return service.name + (language == L::German ? " nicht installiert" : " not installed");
+  if (!service.known) return service.name + (language == L::German ? " unbekannt" : " unknown");
   return service.name + " " + service.state;
 }
 
-std::string PrinterText(const PrinterFact& printer) {
-  std::string text = printer.name + " an " + printer.port;
-  if (!printer.driver.empty()) text += ", Treiber " + printer.driver;
+std::string PrinterText(const PrinterFact& printer, Language language) {
+  const bool german = language == L::German;
+  std::string text = printer.name + (german ? " an " : " on ") + printer.port;
+  if (!printer.driver.empty()) text += (german ? ", Treiber " : ", driver ") + printer.driver;
   return text;
 }
 
-std::string LabelSoftwareText(const LabelSoftwareFact& version) {
-  std::string text(version.program);
-  if (!version.fileVersion.empty()) text += " (" + version.fileVersion + ")";
-  return text;
-}
-
-void AppendSummary(std::string& out, const Report& report) {
-  const PcSummary summary = Summarise(report);
+void AppendSummary(Output& out, const ReportFacts& facts, Language language) {
+  const bool german = language == L::German;
+  const auto row = [&](std::string_view label, std::string_view value) {
+    std::string padded(label);
+    padded.resize(std::max<std::size_t>(padded.size() + 1, 12), ' ');
+    out += "  " + Utf8(padded) + Utf8(value) + "\n";
+  };
   out += "\nPC:\n";
-  out += "  Windows:   " + Utf8(summary.windows) + "\n";
-  out += "  Computer:  " + Utf8(summary.computer) + "\n";
-  out += "  Benutzer:  " + Utf8(summary.user) + "\n";
-  for (const LabelSoftwareFact& version : summary.labelSoftware) {
-    out += "  Software " + Utf8(version.version) + ": " + Utf8(LabelSoftwareText(version)) + "\n";
+  row("Windows:", facts.windows);
+  row("Computer:", facts.computer.text);
+  row(german ? "Benutzer:" : "User:", facts.user.text);
+  row(german ? "Datum:" : "Date:", std::string(facts.date.text) +
+                                       (facts.time.text.empty() ? "" : " ") +
+                                       std::string(facts.time.text));
+  for (const LabelSoftwareFact& version : facts.labelSoftware) {
+    std::string text(version.program);
+    if (!version.fileVersion.empty()) text += " (" + version.fileVersion + ")";
+    row("Software " + std::string(version.version) + ":", text);
   }
-  for (const PrinterFact& printer : summary.printers) {
-    out += "  Drucker:   " + Utf8(PrinterText(printer)) + "\n";
+  for (const PrinterFact& printer : facts.printers) {
+    if (printer.line != 0) row(german ? "Drucker:" : "Printer:", PrinterText(printer, language));
   }
-  for (const ServiceFact& service : summary.services) {
-    out += "  Dienst:    " + Utf8(ServiceText(service)) + "\n";
+  for (const ServiceFact& service : facts.services) {
+    row(german ? "Dienst:" : "Service:", ServiceText(service, language));
   }
 }
 
-std::string Counts(const std::vector<Finding>& findings) {
-  int counts[3] = {0, 0, 0};
-  for (const Finding& finding : findings) ++counts[static_cast<int>(finding.severity)];
-  return std::to_string(counts[0]) + " Fehler, " + std::to_string(counts[1]) +
-         (counts[1] == 1 ? " Warnung, " : " Warnungen, ") + std::to_string(counts[2]) +
-         (counts[2] == 1 ? " Hinweis" : " Hinweise");
-}
-
-ordered_json SummaryJson(const Report& report) {
-  const PcSummary summary = Summarise(report);
-  ordered_json json;
-  json["windows"] = Utf8(summary.windows);
-  json["computer"] = Utf8(summary.computer);
-  json["user"] = Utf8(summary.user);
-  json["labelSoftware"] = ordered_json::array();
-  for (const LabelSoftwareFact& version : summary.labelSoftware) {
-    json["labelSoftware"].push_back({{"version", Utf8(version.version)},
-                                     {"program", Utf8(version.program)},
-                                     {"fileVersion", Utf8(version.fileVersion)},
-                                     {"line", version.line}});
+void AppendFinding(Output& out, const Finding& finding, const Report& report, Language language) {
+  const bool german = language == L::German;
+  out += Cat({"\n", SeverityHeading(finding.severity, language), finding.code, "\n"});
+  out += std::string(kIndent) + Utf8(german ? finding.text : finding.textEn) + "\n";
+  out += std::string(kIndent) + (german ? "Abhilfe: " : "Remedy: ") +
+         Utf8(german ? finding.remedy : finding.remedyEn) + "\n";
+  for (std::size_t i = 0; i < finding.lines.size() && i < kShownEvidence; ++i) {
+    const std::size_t line = finding.lines[i];
+    out += std::string(kIndent) + (german ? "Zeile " : "Line ") + std::to_string(line) + ": " +
+           ShownLine(report.TextOfNumber(line)) + "\n";
   }
-  json["printers"] = ordered_json::array();
-  for (const PrinterFact& printer : summary.printers) {
-    json["printers"].push_back({{"name", Utf8(printer.name)},
-                                {"port", Utf8(printer.port)},
-                                {"driver", Utf8(printer.driver)},
-                                {"line", printer.line}});
+  if (finding.lines.size() > kShownEvidence) {
+    const std::string more = std::to_string(finding.lines.size() - kShownEvidence);
+    out += std::string(kIndent) +
+           (german ? "... und " + more + " weitere Zeilen\n" : "... and " + more + " more lines\n");
   }
-  json["services"] = ordered_json::array();
-  for (const ServiceFact& service : summary.services) {
-    json["services"].push_back({{"name", Utf8(service.name)},
-                                {"installed", service.installed},
-                                {"state", Utf8(service.state)},
-                                {"line", service.line}});
-  }
-  return json;
-}
-
-std::string Dump(const ordered_json& json) {
-  return json.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
-}
-
-ordered_json ValueOrNull(const std::string& value, std::size_t line) {
-  return line == 0 ? ordered_json(nullptr) : ordered_json(Utf8(value));
-}
-
-ordered_json LineOrNull(std::size_t line) {
-  return line == 0 ? ordered_json(nullptr) : ordered_json(line);
 }
 
 }  // namespace
 
-std::string RenderReadText(const ReadView& view) {
+void RenderReadText(const ReadView& view, Output& out) {
   const Report& report = view.report;
-  std::string out = "Bericht " + std::string(view.fileName) + ": " + Utf8(report.marker) + ", " +
-                    std::to_string(report.lines.size()) + " Zeilen, " +
-                    std::string(EndName(report.end)) + "\n";
-  out += "Befunde: " + Counts(view.findings) + "\n";
-  for (const Finding& finding : view.findings) {
-    out += "\n" + std::string(GermanSeverity(finding.severity)) + "  " + std::string(finding.code) +
-           "\n";
-    out += "         " + Utf8(finding.text) + "\n";
-    out += "         " + Utf8(finding.textEn) + "\n";
-    for (std::size_t i = 0; i < finding.lines.size() && i < kShownEvidence; ++i) {
-      const std::size_t line = finding.lines[i];
-      out += "         Zeile " + std::to_string(line) + ": " + ShownLine(report.Line(line)) + "\n";
-    }
-    if (finding.lines.size() > kShownEvidence) {
-      out += "         ... und " + std::to_string(finding.lines.size() - kShownEvidence) +
-             " weitere Zeilen\n";
-    }
-  }
-  AppendSummary(out, report);
-  return out;
+  const bool german = view.language == L::German;
+  out += (german ? "Bericht " : "Report ") + std::string(view.fileName) + ": " +
+         Utf8(report.marker) + ", " + std::to_string(report.FileLineCount()) +
+         (german ? " Zeilen, " : " lines, ") + Utf8(EndWord(report.end, view.language)) + "\n";
+  out += (german ? "Befunde: " : "Findings: ") +
+         CountsText(CountBySeverity(view.findings), view.language) + "\n";
+  for (const Finding& finding : view.findings) AppendFinding(out, finding, report, view.language);
+  AppendSummary(out, view.facts, view.language);
 }
 
-std::string RenderReadJson(const ReadView& view) {
-  const Report& report = view.report;
-  ordered_json json;
-  json["schema"] = "kdxinfo-read";
-  json["version"] = kJsonSchemaVersion;
-  json["file"] = std::string(view.fileName);
-  json["encoding"] = std::string(EncodingName(view.encoding));
-  json["marker"] = Utf8(report.marker);
-  json["lineCount"] = report.lines.size();
-  json["end"] = std::string(EndName(report.end));
-  json["summary"] = SummaryJson(report);
-  json["findings"] = ordered_json::array();
-  for (const Finding& finding : view.findings) {
-    json["findings"].push_back({{"code", std::string(finding.code)},
-                                {"severity", std::string(SeverityName(finding.severity))},
-                                {"text", Utf8(finding.text)},
-                                {"textEn", Utf8(finding.textEn)},
-                                {"lines", finding.lines}});
-  }
-  json["parts"] = ordered_json::array();
-  for (const ReportPart& part : report.parts) {
-    json["parts"].push_back({{"kind", std::string(PartName(part.kind))},
-                             {"name", Utf8(part.name)},
-                             {"firstLine", part.first},
-                             {"lineCount", part.count}});
-  }
-  return Dump(json);
+std::string RenderReadText(const ReadView& view) {
+  Output out;
+  RenderReadText(view, out);
+  return out.Take();
 }
 
 std::string RenderDiffText(const DiffView& view) {
-  std::string out = "Vergleich " + std::string(view.oldName) + " -> " + std::string(view.newName) +
-                    ": " + std::to_string(view.changes.size()) + Utf8(" Änderungen") + "\n";
-  std::string_view part;
-  for (const Change& change : view.changes) {
-    if (change.part != part) {
+  const bool german = view.language == L::German;
+  const ReportDiff& diff = view.diff;
+  std::string out = (german ? "Vergleich " : "Comparison ") + std::string(view.oldName) + " -> " +
+                    std::string(view.newName) + ": " + std::to_string(diff.changes.size()) +
+                    (german ? Utf8(" Änderungen") : " changes") + "\n";
+  if (!diff.SameComputer()) {
+    const std::string computers =
+        Utf8(std::string(diff.oldComputer) + (german ? " und " : " and ") +
+             std::string(diff.newComputer));
+    out += german ? "Achtung: die Berichte stammen von verschiedenen Computern (" + computers +
+                        "); verglichen wird trotzdem.\n"
+                  : "Warning: the reports come from different computers (" + computers +
+                        "); they are compared all the same.\n";
+  }
+  bool first = true;
+  DiffPart part = DiffPart::Windows;
+  for (const Change& change : diff.changes) {
+    if (first || change.part != part) {
       part = change.part;
-      out += "\n[" + std::string(part) + "]\n";
+      first = false;
+      out += "\n[" + Utf8(PartTitle(part, view.language)) + "]\n";
     }
-    out += "  " + std::string(ChangeName(change.change)) + "  " + ShownLine(change.subject) + "\n";
-    if (change.oldLine != 0) {
-      out += "      alt (Zeile " + std::to_string(change.oldLine) +
-             "): " + ShownLine(change.oldValue) + "\n";
+    std::string word(ChangeWord(change.change, view.language));
+    word.resize(10, ' ');
+    out += "  " + Utf8(word) + ShownLine(change.subject) + "\n";
+    const bool english = !german && part == DiffPart::Findings;
+    if (change.oldLine != 0 || change.change == ChangeKind::Removed) {
+      out += german ? "      alt (Zeile " : "      old (line ";
+      out += std::to_string(change.oldLine) +
+             "): " + ShownLine(english ? change.oldValueEn : change.oldValue) + "\n";
     }
-    if (change.newLine != 0) {
-      out += "      neu (Zeile " + std::to_string(change.newLine) +
-             "): " + ShownLine(change.newValue) + "\n";
+    if (change.newLine != 0 || change.change == ChangeKind::Added) {
+      out += german ? "      neu (Zeile " : "      new (line ";
+      out += std::to_string(change.newLine) +
+             "): " + ShownLine(english ? change.newValueEn : change.newValue) + "\n";
     }
   }
   return out;
 }
 
-std::string RenderDiffJson(const DiffView& view) {
-  ordered_json json;
-  json["schema"] = "kdxinfo-diff";
-  json["version"] = kJsonSchemaVersion;
-  json["old"] = std::string(view.oldName);
-  json["new"] = std::string(view.newName);
-  json["changes"] = ordered_json::array();
-  for (const Change& change : view.changes) {
-    json["changes"].push_back({{"part", std::string(change.part)},
-                               {"change", std::string(ChangeName(change.change))},
-                               {"subject", Utf8(change.subject)},
-                               {"old", ValueOrNull(change.oldValue, change.oldLine)},
-                               {"new", ValueOrNull(change.newValue, change.newLine)},
-                               {"oldLine", LineOrNull(change.oldLine)},
-                               {"newLine", LineOrNull(change.newLine)}});
+std::string RenderBatchText(const BatchLine& line, Language language) {
+  const bool german = language == L::German;
+  std::string out = line.fileName;
+  if (line.altered) out += german ? Utf8(" (verändert)") : " (altered)";
+  if (line.problem.empty() && line.end != ReportEnd::Complete) {
+    out += " (" + Utf8(EndWord(line.end, language)) + ")";
   }
-  return Dump(json);
+  if (!line.problem.empty()) {
+    return out + (german ? ": nicht lesbar: " : ": not read: ") +
+           Utf8(german ? line.problem : line.problemEn) + "\n";
+  }
+  const auto field = [&](std::string_view label, const std::vector<std::string>& items) {
+    out += " | " + std::string(label);
+    for (std::size_t i = 0; i < items.size(); ++i) out += (i == 0 ? "" : ", ") + Utf8(items[i]);
+  };
+  out += ": " + Utf8(line.computer) + " | " + Utf8(line.date) + " | " + Utf8(line.windows);
+  field("Software: ", line.software);
+  field(german ? "Drucker: " : "Printers: ", line.printers);
+  out += " | " + Utf8(CountsText(line.counts, language));
+  if (line.hasError) {
+    out += (german ? " | erster Fehler: " : " | first error: ") +
+           std::string(line.firstError.code) + ": " +
+           Utf8(german ? line.firstError.text : line.firstError.textEn);
+  }
+  return out + "\n";
 }
 
 }  // namespace kdx::analysis

@@ -1,198 +1,181 @@
 #include "analysis/report_diff.h"
 
 #include <cstdio>
-#include <deque>
+#include <functional>
 #include <map>
 #include <unordered_map>
-#include <utility>
 
-#include "analysis/report_facts.h"
+#include "analysis/diff_facts.h"
 #include "analysis/text_match.h"
 
 namespace kdx::analysis {
 namespace {
 
-// One comparable fact of a report: a subject that names it within its part, and its value.
-struct Fact {
-  std::string_view part;
-  std::string subject;
-  std::string value;
-  std::size_t line = 0;
-};
+constexpr std::size_t kPartCount = static_cast<std::size_t>(DiffPart::Findings) + 1;
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-constexpr std::string_view kPartOrder[] = {"windows",  "services", "processes", "ports",
-                                           "printers", "files",    "registry",  "checks"};
+std::uint64_t KeyHash(const DiffFact& fact) {
+  const std::hash<std::string_view> hash;
+  return (hash(fact.subject) * 31 + hash(fact.detail)) * 31 + static_cast<std::uint64_t>(fact.part);
+}
 
-class FactCollector {
+bool SameKey(const DiffFact& a, const DiffFact& b) {
+  return a.part == b.part && a.join == b.join && a.subject == b.subject && a.detail == b.detail;
+}
+
+std::vector<std::uint64_t> KeyHashes(const std::vector<DiffFact>& facts) {
+  std::vector<std::uint64_t> hashes(facts.size());
+  for (std::size_t i = 0; i < facts.size(); ++i) hashes[i] = KeyHash(facts[i]);
+  return hashes;
+}
+
+// Matches the facts of the newer report to the older one's by subject, the n-th occurrence of
+// a subject to its n-th occurrence, in a hash table of the older report's subjects: a slot
+// holds the chain of its facts of a subject and how far the newer report has come along it.
+// Reports
+// of millions of facts make every slot a cache miss: the slots a few facts ahead are fetched
+// while the current one is matched.
+class FactMatcher {
  public:
-  explicit FactCollector(const Report& report) : report_(report) {}
+  FactMatcher(const DiffFacts& oldFacts, const DiffFacts& newFacts)
+      : olds_(oldFacts.Facts()),
+        news_(newFacts.Facts()),
+        oldHashes_(KeyHashes(olds_)),
+        newHashes_(KeyHashes(news_)) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * olds_.size()) capacity *= 2;
+    slots_.resize(capacity);
+    mask_ = capacity - 1;
+    next_.assign(olds_.size(), kNone);
+    oldOccurrence_.assign(olds_.size(), 1);
+    matched_.assign(olds_.size(), false);
+  }
 
-  std::deque<Fact> Collect() {
-    Windows();
-    Services();
-    Processes();
-    Ports();
-    Printers();
-    Files();
-    Registry();
-    Checks();
-    return std::move(facts_);
+  // Calls visit(oldIndex or kNone, newIndex, occurrence) for each fact of the newer report,
+  // then visit(oldIndex, kNone, occurrence) for each of the older report's left over.
+  template <typename Visit>
+  void Match(Visit visit) {
+    for (std::uint32_t i = 0; i < olds_.size(); ++i) {
+      Prefetch(oldHashes_, i);
+      InsertOld(i);
+    }
+    for (std::uint32_t j = 0; j < news_.size(); ++j) {
+      Prefetch(newHashes_, j);
+      Slot* slot = Find(news_[j], newHashes_[j]);
+      if (slot == nullptr) {
+        // A subject the older report has not: counted apart, the table stays the older one's.
+        visit(kNone, j, ++added_[KeyOf(news_[j])]);
+        continue;
+      }
+      const std::uint32_t old = slot->cursor;
+      if (old != kNone) {
+        slot->cursor = next_[old];
+        matched_[old] = true;
+        visit(old, j, oldOccurrence_[old]);
+      } else {
+        // More of the subject than the older report has.
+        visit(kNone, j, oldOccurrence_[slot->tail] + ++more_[slot->key]);
+      }
+    }
+    for (std::uint32_t i = 0; i < olds_.size(); ++i) {
+      if (!matched_[i]) visit(i, kNone, oldOccurrence_[i]);
+    }
   }
 
  private:
-  // A subject that occurs again within its part (a process running twice, a key exported
-  // twice) is counted. The facts stay where they are, so the counts can key on their texts.
-  void Add(std::string_view part, std::string subject, std::string value, std::size_t line) {
-    if (part != part_) {
-      part_ = part;
-      seen_.clear();
+  static constexpr std::size_t kLookAhead = 16;
+  struct Slot {
+    std::uint32_t hash = 0;     // the subject's hash, its low half
+    std::uint32_t key = kNone;  // the older report's first fact of the subject
+    std::uint32_t tail = kNone;
+    std::uint32_t cursor = kNone;  // the older report's next fact of the subject to match
+  };
+
+  void Prefetch(const std::vector<std::uint64_t>& hashes, std::size_t at) const {
+    if (at + kLookAhead < hashes.size()) {
+      __builtin_prefetch(&slots_[hashes[at + kLookAhead] & mask_]);
     }
-    const auto found = seen_.find(subject);
-    if (found != seen_.end()) subject += " #" + std::to_string(++found->second);
-    facts_.push_back({part, std::move(subject), std::move(value), line});
-    if (found == seen_.end()) seen_.emplace(facts_.back().subject, 1);
   }
 
-  void Windows() {
-    for (const TableRow& row : report_.rows) {
-      if (row.section != Section::General) break;
-      // Date and time differ in every run.
-      if (row.key.empty() || row.key == "Datum" || row.key == "Zeit") continue;
-      if (&row == &report_.rows.front()) {
-        Add("windows", "Windows", std::string(row.key), row.line);
-      } else {
-        Add("windows", std::string(row.key), std::string(row.value), row.line);
+  // The slot of the fact's subject, or where it would go; null for a subject of the newer
+  // report that the older one has not.
+  Slot* Find(const DiffFact& fact, std::uint64_t hash, bool insert = false) {
+    std::size_t at = hash & mask_;
+    while (slots_[at].key != kNone) {
+      if (slots_[at].hash == static_cast<std::uint32_t>(hash) &&
+          SameKey(olds_[slots_[at].key], fact)) {
+        return &slots_[at];
       }
+      at = (at + 1) & mask_;
     }
+    return insert ? &slots_[at] : nullptr;
   }
 
-  void Services() {
-    for (const ServiceFact& service : PrintingServices(report_)) {
-      Add("services", service.name,
-          service.installed ? service.state : std::string("nicht installiert"), service.line);
+  void InsertOld(std::uint32_t i) {
+    Slot& slot = *Find(olds_[i], oldHashes_[i], true);
+    if (slot.key == kNone) {
+      slot.key = i;
+      slot.hash = static_cast<std::uint32_t>(oldHashes_[i]);
+      slot.cursor = i;
+    } else {
+      next_[slot.tail] = i;
+      oldOccurrence_[i] = oldOccurrence_[slot.tail] + 1;
     }
-    for (const TableRow& row : report_.rows) {
-      if (row.section != Section::Services || !row.key.empty()) continue;
-      const std::size_t colon = row.value.rfind(": ");
-      if (colon == std::string_view::npos) continue;
-      Add("services", std::string(row.value.substr(0, colon)),
-          std::string(row.value.substr(colon + 2)), row.line);
-    }
+    slot.tail = i;
   }
 
-  void Processes() {
-    for (const TableRow& row : report_.rows) {
-      if (row.section != Section::Processes || !row.key.empty() || row.value.empty()) continue;
-      Add("processes", std::string(row.value), "", row.line);
-    }
+  static std::string KeyOf(const DiffFact& fact) {
+    return std::to_string(static_cast<int>(fact.part)) + '\n' +
+           std::to_string(static_cast<int>(fact.join)) + '\n' + std::string(fact.subject) + '\n' +
+           std::string(fact.detail);
   }
 
-  void Ports() {
-    for (const PortFact& port : SpoolerPorts(report_)) {
-      Add("ports", std::string(port.name), std::string(port.rest), port.line);
-    }
-    // A USB printer port: its name row ("USB001:") and the device on it.
-    std::size_t portLine = 0;
-    std::string portName;
-    for (const TableRow& row : report_.rows) {
-      if (row.section != Section::UsbPrinters || !row.key.empty()) continue;
-      if (StartsWith(row.value, "USB") && EndsWith(row.value, ":") &&
-          row.value.find(' ') == std::string_view::npos) {
-        portName = std::string(row.value);
-        portLine = row.line;
-      } else if (StartsWith(row.value, "Client Device Name: ") && portLine != 0) {
-        Add("ports", portName, std::string(row.value.substr(20)), portLine);
-        portLine = 0;
-      }
-    }
-  }
-
-  void Printers() {
-    for (const PrinterFact& printer : analysis::Printers(report_)) {
-      std::string value = printer.line == 0 ? std::string() : "an " + printer.port;
-      if (!printer.driver.empty()) value += ", Treiber " + printer.driver;
-      if (printer.noDriverLine != 0) value += ", kein Printer Driver";
-      Add("printers", printer.name, value, printer.line != 0 ? printer.line : printer.noDriverLine);
-      for (const DependentFile& file : printer.files) {
-        Add("printers", printer.name + ": " + std::string(file.name), std::string(file.description),
-            file.line);
-      }
-    }
-  }
-
-  void Files() {
-    for (const FileEntry& entry : report_.files) {
-      for (const FileCopy& copy : entry.copies) {
-        Add("files", copy.folder + copy.name,
-            copy.fileVersion + " / " + copy.productVersion + ", " + copy.size + " Byte, " +
-                copy.date + " " + copy.time + ", " + copy.company + ", " + copy.attributes,
-            copy.line);
-      }
-    }
-  }
-
-  void Registry() {
-    for (const RegistryKey& key : report_.registry) {
-      Add("registry", std::string(key.path), "", key.line);
-      for (const RegistryValue& value : key.values) {
-        // regedit's own name for the default value
-        const std::string name = value.name.empty() ? "@" : std::string(value.name);
-        Add("registry", std::string(key.path) + "\\" + name, std::string(value.data), value.line);
-      }
-    }
-  }
-
-  void Checks() {
-    for (const CheckLine& check : report_.checks) {
-      Add("checks", std::string(check.text), "", check.line);
-    }
-  }
-
-  const Report& report_;
-  std::deque<Fact> facts_;
-  std::string_view part_;
-  std::unordered_map<std::string_view, int> seen_;
+  const std::vector<DiffFact>& olds_;
+  const std::vector<DiffFact>& news_;
+  const std::vector<std::uint64_t> oldHashes_;
+  const std::vector<std::uint64_t> newHashes_;
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  std::vector<std::uint32_t> next_;
+  std::vector<std::uint32_t> oldOccurrence_;
+  std::vector<bool> matched_;
+  std::unordered_map<std::string, std::uint32_t> added_;
+  std::unordered_map<std::uint32_t, std::uint32_t> more_;
 };
 
-// The facts of one part: the collector adds them part by part.
-struct PartFacts {
-  std::deque<Fact>::const_iterator begin, end;
-  std::size_t size;
-};
-
-PartFacts FactsOf(const std::deque<Fact>& facts, std::string_view part) {
-  auto begin = facts.begin();
-  while (begin != facts.end() && begin->part != part) ++begin;
-  auto end = begin;
-  std::size_t size = 0;
-  while (end != facts.end() && end->part == part) {
-    ++end;
-    ++size;
-  }
-  return {begin, end, size};
+std::string Counted(std::string subject, std::uint32_t occurrence) {
+  if (occurrence > 1) subject += " #" + std::to_string(occurrence);
+  return subject;
 }
 
-void DiffPart(std::string_view part, const std::deque<Fact>& oldFacts,
-              const std::deque<Fact>& newFacts, std::vector<Change>& changes) {
-  const PartFacts olds = FactsOf(oldFacts, part);
-  const PartFacts news = FactsOf(newFacts, part);
-  std::unordered_map<std::string_view, const Fact*> before(olds.size);
-  std::unordered_map<std::string_view, const Fact*> after(news.size);
-  for (auto fact = olds.begin; fact != olds.end; ++fact) before.emplace(fact->subject, &*fact);
-  for (auto fact = news.begin; fact != news.end; ++fact) {
-    after.emplace(fact->subject, &*fact);
-    const auto old = before.find(fact->subject);
-    if (old == before.end()) {
-      changes.push_back({part, ChangeKind::Added, fact->subject, "", fact->value, 0, fact->line});
-    } else if (old->second->value != fact->value) {
-      changes.push_back({part, ChangeKind::Changed, fact->subject, old->second->value, fact->value,
-                         old->second->line, fact->line});
+void DiffTables(const ReportFacts& oldFacts, const ReportFacts& newFacts,
+                std::vector<std::vector<Change>>& byPart) {
+  const DiffFacts olds(oldFacts);
+  const DiffFacts news(newFacts);
+  std::vector<std::vector<Change>> removed(kPartCount);
+  FactMatcher(olds, news).Match([&](std::uint32_t i, std::uint32_t j, std::uint32_t occurrence) {
+    const DiffFact* old = i == kNone ? nullptr : &olds.Facts()[i];
+    const DiffFact* now = j == kNone ? nullptr : &news.Facts()[j];
+    if (old != nullptr && now != nullptr && DiffFacts::SameValue(*old, *now)) return;
+    Change change;
+    change.part = (now != nullptr ? now : old)->part;
+    change.change = old == nullptr   ? ChangeKind::Added
+                    : now == nullptr ? ChangeKind::Removed
+                                     : ChangeKind::Changed;
+    change.subject = Counted(now != nullptr ? news.Subject(*now) : olds.Subject(*old), occurrence);
+    if (old != nullptr) {
+      change.oldValue = olds.Value(*old);
+      change.oldLine = old->line;
     }
-  }
-  for (auto fact = olds.begin; fact != olds.end; ++fact) {
-    if (after.find(fact->subject) == after.end()) {
-      changes.push_back({part, ChangeKind::Removed, fact->subject, fact->value, "", fact->line, 0});
+    if (now != nullptr) {
+      change.newValue = news.Value(*now);
+      change.newLine = now->line;
     }
+    auto& target = change.change == ChangeKind::Removed ? removed : byPart;
+    target[static_cast<std::size_t>(change.part)].push_back(std::move(change));
+  });
+  for (std::size_t part = 0; part < kPartCount; ++part) {
+    for (Change& change : removed[part]) byPart[part].push_back(std::move(change));
   }
 }
 
@@ -209,48 +192,118 @@ bool DateKey(std::string_view date, long long& key) {
   return true;
 }
 
-std::string MessageHead(const EventRecordFact& record) {
-  if (record.message == nullptr) return std::string(record.date);
-  return std::string(record.date) + " " + std::string(record.message->value);
-}
-
-void DiffEventLogs(const Report& oldReport, const Report& newReport, std::vector<Change>& changes) {
-  const std::vector<EventRecordFact> oldRecords = EventRecords(oldReport);
+// What an event log holds beyond the older report: the records newer than its newest.
+void DiffEventLogs(const ReportFacts& oldFacts, const ReportFacts& newFacts,
+                   std::vector<Change>& changes) {
   std::map<std::string_view, const EventRecordFact*> newestOld;
-  for (const EventRecordFact& record : oldRecords) newestOld.emplace(record.log, &record);
+  for (const EventRecordFact& record : oldFacts.events) {
+    newestOld.emplace(oldFacts.EventLog(record), &record);
+  }
   std::map<std::string_view, bool> reachedOld;
-  for (const EventRecordFact& record : EventRecords(newReport)) {
-    if (reachedOld[record.log]) continue;
-    const auto newest = newestOld.find(record.log);
+  for (const EventRecordFact& record : newFacts.events) {
+    const std::string_view log = newFacts.EventLog(record);
+    if (reachedOld[log]) continue;
+    const auto newest = newestOld.find(log);
     if (newest != newestOld.end()) {
       const EventRecordFact& old = *newest->second;
-      if (record.type == old.type && record.source == old.source && record.date == old.date) {
-        reachedOld[record.log] = true;
+      const std::string_view date = newFacts.EventDate(record);
+      if (newFacts.EventType(record) == oldFacts.EventType(old) &&
+          newFacts.EventSource(record) == oldFacts.EventSource(old) &&
+          date == oldFacts.EventDate(old)) {
+        reachedOld[log] = true;
         continue;
       }
       long long oldKey = 0;
       long long newKey = 0;
-      if (DateKey(old.date, oldKey) && DateKey(record.date, newKey) && newKey <= oldKey) {
-        reachedOld[record.log] = true;
+      if (DateKey(oldFacts.EventDate(old), oldKey) && DateKey(date, newKey) && newKey <= oldKey) {
+        reachedOld[log] = true;
         continue;
       }
     }
-    changes.push_back({"eventlog", ChangeKind::Added,
-                       std::string(record.log) + ": " + std::string(record.type) + "|" +
-                           std::string(record.source),
-                       "", MessageHead(record), 0, record.line});
+    Change change;
+    change.part = DiffPart::EventLog;
+    change.change = ChangeKind::Added;
+    change.subject = std::string(log) + ": " + std::string(newFacts.EventType(record)) + "|" +
+                     std::string(newFacts.EventSource(record));
+    change.newValue = std::string(newFacts.EventDate(record));
+    if (record.message != EventRecordFact::kNone) {
+      change.newValue.append(" ").append(newFacts.report->Value(newFacts.Row(record.message)));
+    }
+    change.newLine = newFacts.EventLine(record);
+    changes.push_back(std::move(change));
+  }
+}
+
+// Findings by code and subject: new ones, gone ones, and ones whose text changed.
+void DiffFindings(const std::vector<Finding>& olds, const std::vector<Finding>& news,
+                  std::vector<Change>& changes) {
+  std::vector<bool> matched(olds.size(), false);
+  const auto change = [](ChangeKind kind, const Finding* old, const Finding* now) {
+    const Finding& any = now != nullptr ? *now : *old;
+    Change result;
+    result.part = DiffPart::Findings;
+    result.change = kind;
+    result.subject = std::string(any.code) + ": " + any.subject;
+    if (old != nullptr) {
+      result.oldValue = old->text;
+      result.oldValueEn = old->textEn;
+      result.oldLine = old->lines.empty() ? 0 : old->lines.front();
+    }
+    if (now != nullptr) {
+      result.newValue = now->text;
+      result.newValueEn = now->textEn;
+      result.newLine = now->lines.empty() ? 0 : now->lines.front();
+    }
+    return result;
+  };
+  // The older report's findings by code and subject, each cause's in order.
+  std::unordered_map<std::string, std::vector<std::size_t>> byCause;
+  for (std::size_t i = 0; i < olds.size(); ++i) {
+    byCause[std::string(olds[i].code) + '\n' + olds[i].subject].push_back(i);
+  }
+  std::unordered_map<std::string, std::size_t> taken;
+  for (const Finding& now : news) {
+    const std::string cause = std::string(now.code) + '\n' + now.subject;
+    const auto found = byCause.find(cause);
+    std::size_t& next = taken[cause];
+    if (found == byCause.end() || next == found->second.size()) {
+      changes.push_back(change(ChangeKind::Added, nullptr, &now));
+      continue;
+    }
+    const Finding& old = olds[found->second[next++]];
+    matched[static_cast<std::size_t>(&old - olds.data())] = true;
+    if (old.text != now.text) changes.push_back(change(ChangeKind::Changed, &old, &now));
+  }
+  for (std::size_t i = 0; i < olds.size(); ++i) {
+    if (!matched[i]) changes.push_back(change(ChangeKind::Removed, &olds[i], nullptr));
   }
 }
 
 }  // namespace
 
-std::vector<Change> DiffReports(const Report& oldReport, const Report& newReport) {
-  const std::deque<Fact> oldFacts = FactCollector(oldReport).Collect();
-  const std::deque<Fact> newFacts = FactCollector(newReport).Collect();
-  std::vector<Change> changes;
-  for (const std::string_view part : kPartOrder) DiffPart(part, oldFacts, newFacts, changes);
-  DiffEventLogs(oldReport, newReport, changes);
-  return changes;
+bool ReportDiff::SameComputer() const { return EqualsNoCase(oldComputer, newComputer); }
+
+ReportDiff DiffReports(const ReportFacts& oldFacts, const std::vector<Finding>& oldFindings,
+                       const ReportFacts& newFacts, const std::vector<Finding>& newFindings) {
+  ReportDiff diff;
+  diff.oldComputer = oldFacts.computer.text;
+  diff.newComputer = newFacts.computer.text;
+  std::vector<std::vector<Change>> byPart(kPartCount);
+  DiffTables(oldFacts, newFacts, byPart);
+  DiffEventLogs(oldFacts, newFacts, byPart[static_cast<std::size_t>(DiffPart::EventLog)]);
+  DiffFindings(oldFindings, newFindings, byPart[static_cast<std::size_t>(DiffPart::Findings)]);
+  for (std::vector<Change>& part : byPart) {
+    for (Change& change : part) diff.changes.push_back(std::move(change));
+  }
+  return diff;
+}
+
+std::string_view PartCode(DiffPart part) {
+  static constexpr std::string_view kCodes[kPartCount] = {
+      "windows",   "drives",   "services", "processes", "ports",        "labelsoftware",
+      "inventory", "ini",      "temp",     "printers",  "programpaths", "eventlog",
+      "logs",      "registry", "files",    "checks",    "findings"};
+  return kCodes[static_cast<std::size_t>(part)];
 }
 
 std::string_view ChangeName(ChangeKind change) {

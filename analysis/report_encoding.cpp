@@ -82,10 +82,11 @@ DecodedReport DecodeReport(std::string bytes) {
     decoded.lossless = Cp1252ToUtf8(decoded.bytes) == text;
     return decoded;
   }
-  if (StartsWithBytes(view, "\xFF\xFE"))
-    return FromUtf16Le(view.substr(2), ReportEncoding::Utf16Le);
+  if (StartsWithBytes(view, "\xFF\xFE")) {
+    return FromUtf16Le(view.substr(2), ReportEncoding::Utf16LeBom);
+  }
   if (StartsWithBytes(view, "\xFE\xFF")) {
-    return FromUtf16Le(Utf16BeToLe(view.substr(2)), ReportEncoding::Utf16Be);
+    return FromUtf16Le(Utf16BeToLe(view.substr(2)), ReportEncoding::Utf16BeBom);
   }
   if (LooksLikeUtf16(view, true)) return FromUtf16Le(view, ReportEncoding::Utf16Le);
   if (LooksLikeUtf16(view, false)) return FromUtf16Le(Utf16BeToLe(view), ReportEncoding::Utf16Be);
@@ -96,16 +97,41 @@ DecodedReport DecodeReport(std::string bytes) {
   return {ReportEncoding::Ansi, true, std::move(bytes)};
 }
 
-std::string_view EncodingName(ReportEncoding encoding) {
+std::string_view EncodingCode(ReportEncoding encoding) {
+  switch (encoding) {
+    case ReportEncoding::Utf8:
+      return "utf-8";
+    case ReportEncoding::Utf8Bom:
+      return "utf-8-bom";
+    case ReportEncoding::Utf16Le:
+      return "utf-16le";
+    case ReportEncoding::Utf16LeBom:
+      return "utf-16le-bom";
+    case ReportEncoding::Utf16Be:
+      return "utf-16be";
+    case ReportEncoding::Utf16BeBom:
+      return "utf-16be-bom";
+    case ReportEncoding::Ansi:
+      break;
+  }
+  return "windows-1252";
+}
+
+std::string EncodingName(ReportEncoding encoding, bool german) {
+  const std::string_view mark = german ? " mit Byte-Order-Mark" : " with byte-order mark";
   switch (encoding) {
     case ReportEncoding::Utf8:
       return "UTF-8";
     case ReportEncoding::Utf8Bom:
-      return "UTF-8 mit BOM";
+      return "UTF-8" + std::string(mark);
     case ReportEncoding::Utf16Le:
       return "UTF-16 LE";
+    case ReportEncoding::Utf16LeBom:
+      return "UTF-16 LE" + std::string(mark);
     case ReportEncoding::Utf16Be:
       return "UTF-16 BE";
+    case ReportEncoding::Utf16BeBom:
+      return "UTF-16 BE" + std::string(mark);
     case ReportEncoding::Ansi:
       break;
   }

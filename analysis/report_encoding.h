@@ -6,9 +6,9 @@
 namespace kdx::analysis {
 
 /// How a report file's bytes are encoded. The program writes Windows-1252; an editor that
-/// re-saved the file may have turned it into UTF-8 (with or without a byte-order mark) or
-/// UTF-16.
-enum class ReportEncoding { Ansi, Utf8, Utf8Bom, Utf16Le, Utf16Be };
+/// re-saved the file may have turned it into UTF-8 or UTF-16, each with or without a
+/// byte-order mark.
+enum class ReportEncoding { Ansi, Utf8, Utf8Bom, Utf16Le, Utf16LeBom, Utf16Be, Utf16BeBom };
 
 /// A report's bytes brought back to Windows-1252.
 struct DecodedReport {
@@ -24,7 +24,11 @@ struct DecodedReport {
 /// taken as the program wrote it.
 DecodedReport DecodeReport(std::string bytes);
 
-/// "UTF-8", "UTF-8 mit BOM", ... for messages.
-std::string_view EncodingName(ReportEncoding encoding);
+/// A stable ASCII code: "windows-1252", "utf-8", "utf-8-bom", "utf-16le", "utf-16le-bom",
+/// "utf-16be", "utf-16be-bom".
+std::string_view EncodingCode(ReportEncoding encoding);
+
+/// "UTF-8", "UTF-16 LE mit Byte-Order-Mark", ... for messages, in German or English.
+std::string EncodingName(ReportEncoding encoding, bool german);
 
 }  // namespace kdx::analysis

@@ -1,19 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-namespace kdx::analysis {
+#include "analysis/line_wrap.h"
 
-/// One line of a report file: its bytes without the terminator, and the terminator as it
-/// stands ("\r\n", "\n", or empty for a last line without one). A line ends at LF only, as
-/// editors and grep count them: a lone CR (a registry byte in a character view) stays inside.
-struct ReportLine {
-  std::string_view text;
-  std::string_view terminator;
-};
+namespace kdx::analysis {
 
 /// The parts of a report file, in the order the program writes them.
 enum class PartKind { Marker, Table, LogFile, Registry, FileList, Checks, End, Unrecognised };
@@ -21,9 +18,11 @@ enum class PartKind { Marker, Table, LogFile, Registry, FileList, Checks, End, U
 /// A run of consecutive lines; every line of the file belongs to exactly one part.
 struct ReportPart {
   PartKind kind = PartKind::Unrecognised;
-  std::string_view name;  // the log file's heading without its colon, else empty
-  std::size_t first = 0;  // 1-based number of the part's first line
-  std::size_t count = 0;
+  std::string_view name;    // the log file's heading without its colon, else empty
+  std::uint32_t at = 0;     // its first line (Report::Text)
+  std::uint32_t lines = 0;  // and how many lines from there
+  std::size_t first = 0;    // 1-based number of its first line in the file
+  std::size_t count = 0;    // lines of the file
 };
 
 /// The sections of the report table, in collection order.
@@ -43,48 +42,62 @@ enum class Section {
   ProgramPaths,
   EventLog,
 };
+inline constexpr std::size_t kSectionCount = 14;
 
-/// A row of the report table. An event message holds line breaks of its own: its further
-/// lines (without a TAB) follow the row's first line and count among its lines.
+/// A row of the report table. Its texts are read from its line (Report::Key, Report::Value),
+/// so that a report of millions of rows stays small. An event message holds line breaks of its
+/// own: its further lines (without a TAB) count among the row's lines.
 struct TableRow {
-  std::size_t line = 0;  // 1-based
-  std::size_t lineCount = 1;
+  static constexpr std::uint32_t kNoTab = 0xFFFFFFFF;
+  std::uint32_t at = 0;
+  std::uint32_t lineCount = 1;
+  std::uint32_t tab = kNoTab;  // the key's length; kNoTab for a line whose TAB was stripped
   Section section = Section::General;
-  std::string_view key;
-  std::string_view value;  // the first line's part after the TAB
 };
 
-/// A value line of the registry block. The comment lines after it (an expanded text, the
-/// character view of raw bytes) stay lines of the registry part.
+/// A value line of the registry block: "name"=data. The comment lines after it (an expanded
+/// text, the character view of raw bytes) stay lines of the registry part.
 struct RegistryValue {
-  std::size_t line = 0;
-  std::string_view name;
-  std::string_view data;  // after "=": "\"text\"", "dword:...", "hex:..."
+  std::uint32_t at = 0;
+  std::uint32_t quote = 0;  // where the closing quote of the name stands
 };
 
-/// A key header of the registry block ("[HKEY_...\path]") and its values.
+/// A key header of the registry block ("[HKEY_...\path]") with its values.
 struct RegistryKey {
-  std::size_t line = 0;
-  std::string_view path;  // between the brackets
-  std::vector<RegistryValue> values;
+  std::uint32_t at = 0;
+  std::uint32_t firstValue = 0;  // into Report::values
+  std::uint32_t valueCount = 0;
 };
 
-/// One line of the file list: a copy of a file in one folder.
+/// One line of the file list: a copy of a file in one folder. Its texts: Report::Copy.
 struct FileCopy {
-  std::size_t line = 0;
+  std::uint32_t at = 0;
   bool differs = false;  // marked "{Different file}"
-  std::string name, fileVersion, productVersion, folder, size, date, time, company, attributes;
 };
 
 /// A file name of the file list with its copies, the first copy first.
 struct FileEntry {
-  std::vector<FileCopy> copies;
+  std::uint32_t firstCopy = 0;  // into Report::copies
+  std::uint32_t copyCount = 0;
 };
 
-struct CheckLine {
-  std::size_t line = 0;
-  std::string_view text;
+/// The texts of a file list line, unquoted.
+struct FileCopyTexts {
+  std::string name, fileVersion, productVersion, folder, size, date, time, company, attributes;
 };
+
+/// The nine texts of a file list line as they stand between their quotes (a quote inside
+/// doubled); empty fields when the line is not one.
+struct FileCopyFields {
+  enum { Name, FileVersion, ProductVersion, Folder, Size, Date, Time, Company, Attributes };
+  std::string_view raw[9];
+  std::size_t depth = 0;  // the copy's place after the entry's first one
+  bool differs = false;
+  bool valid = false;
+};
+FileCopyFields ReadFileCopyFields(std::string_view line);
+/// A raw field without its doubled quotes.
+std::string Unquoted(std::string_view raw);
 
 enum class ReportEnd {
   Complete,  // "END OF KDXINFO"
@@ -92,34 +105,85 @@ enum class ReportEnd {
   CutShort,  // the file stops without either marker
 };
 
-/// A report file read back into its parts. The texts are views into the bytes the report was
-/// read from, which must outlive it.
-struct Report {
-  std::vector<ReportLine> lines;
+/// What a mail program or an editor did to the lines (the encoding is DecodeReport's matter).
+struct Alteration {
+  bool blanksStripped = false;  // trailing blanks and TABs taken off the lines
+  std::size_t wrapWidth = 0;    // lines broken at this width, 0 when none; read joined again
+  bool Any() const { return blanksStripped || wrapWidth != 0; }
+};
+
+/// A report file read back into its parts. Its texts are views into the bytes the report was
+/// read from, which must outlive it. A line is addressed by its place among the report's
+/// lines (Text): in a report re-wrapped by a mail program that is the line joined again, and
+/// Number gives the file's own line number for every message and link.
+class Report {
+ public:
   std::vector<ReportPart> parts;
   std::string_view marker;  // the first line when it is a marker such as "[KDXINFO2.9.2]"
   std::vector<TableRow> rows;
   std::vector<RegistryKey> registry;
+  std::vector<RegistryValue> values;
   std::vector<FileEntry> files;
-  std::vector<CheckLine> checks;
+  std::vector<FileCopy> copies;
+  std::vector<std::uint32_t> checks;  // the check lines that are not empty
   ReportEnd end = ReportEnd::CutShort;
+  Alteration altered;
+  /// The rows of each section: they stand together, in section order.
+  std::uint32_t sectionRows[kSectionCount + 1] = {};
 
-  /// The line of this 1-based number.
-  std::string_view Line(std::size_t number) const { return lines[number - 1].text; }
+  std::uint32_t Lines() const { return static_cast<std::uint32_t>(starts_.size()) - 1; }
+  std::size_t FileLineCount() const { return fileLines_; }
+  std::string_view Text(std::uint32_t at) const { return LineOf(text_, starts_, at); }
+  std::size_t Number(std::uint32_t at) const {
+    return physical_.empty() ? at + std::size_t{1} : physical_[at];
+  }
+  /// The line (joined again where it was re-wrapped) that the file's line number begins.
+  std::string_view TextOfNumber(std::size_t number) const;
+
+  std::string_view Key(const TableRow& row) const;
+  std::string_view Value(const TableRow& row) const;
+  /// Key and value at once, the line read once.
+  std::pair<std::string_view, std::string_view> KeyValue(const TableRow& row) const;
+  std::size_t Number(const TableRow& row) const { return Number(row.at); }
+  /// A row's value with its further lines, joined by "\n".
+  std::string RowText(const TableRow& row) const;
+  const TableRow* RowsBegin(Section section) const;
+  const TableRow* RowsEnd(Section section) const;
+
+  std::string_view KeyPath(const RegistryKey& key) const;  // between the brackets
+  std::string_view ValueName(const RegistryValue& value) const;
+  std::string_view ValueData(const RegistryValue& value) const;  // after "="
+  const RegistryValue* ValuesBegin(const RegistryKey& key) const;
+  const RegistryValue* ValuesEnd(const RegistryKey& key) const;
+
+  FileCopyFields Fields(const FileCopy& copy) const { return ReadFileCopyFields(Text(copy.at)); }
+  FileCopyTexts Copy(const FileCopy& copy) const;
+  const FileCopy* CopiesBegin(const FileEntry& entry) const;
+  const FileCopy* CopiesEnd(const FileEntry& entry) const;
+
+  /// The bytes the report was read from.
+  std::string_view Bytes() const { return bytes_; }
+
+ private:
+  friend Report ReadReport(std::string_view bytes);
+  std::string_view bytes_;
+  std::string_view text_;  // bytes_, or the re-wrapped lines joined again
+  std::shared_ptr<const std::string> joined_;
+  std::vector<std::uint32_t> starts_ = {0};  // where each line begins, then the end
+  std::vector<std::uint32_t> physical_;      // re-wrapped only: each line's number in the file
+  std::size_t fileLines_ = 0;
 };
 
-/// Reads a report file's bytes (Windows-1252) into its parts. Never fails: what it does not
-/// recognise stays as lines of an unrecognised part.
+/// Reads a report file's bytes (Windows-1252, below 4 GB) into its parts. Never fails: what it
+/// does not recognise stays as lines of an unrecognised part. Lines whose trailing TABs and
+/// blanks a mail program took off read as the program wrote them; lines it broke at a width
+/// are joined again where the layout shows where they belong.
 Report ReadReport(std::string_view bytes);
 
 /// The bytes again, written back part by part and line by line.
 std::string WriteReport(const Report& report);
 
-/// A row's value with its further lines, joined by "\n".
-std::string RowText(const Report& report, const TableRow& row);
-
-/// The name of a part kind or a section, for the renderers.
+/// The name of a part kind, for JSON and for the page.
 std::string_view PartName(PartKind kind);
-std::string_view SectionName(Section section);
 
 }  // namespace kdx::analysis

@@ -22,6 +22,10 @@ if(KDX_BUILD_TESTS)
                    $<TARGET_FILE:kdxinfo> ${CMAKE_CURRENT_SOURCE_DIR}
                    ${CMAKE_CURRENT_BINARY_DIR}/browser-artifacts)
   set_tests_properties(report_page_browser PROPERTIES LABELS browser TIMEOUT 300)
+  # The JSON of kdxinfo read and diff against the schema in docs/.
+  add_test(NAME report_json_schema
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/report_json_schema.sh
+                   $<TARGET_FILE:kdxinfo> ${CMAKE_CURRENT_SOURCE_DIR})
   add_test(NAME kdxinfo_end_to_end
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/end_to_end.sh $<TARGET_FILE:kdxinfo>
                    ${CMAKE_CURRENT_SOURCE_DIR})

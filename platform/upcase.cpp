@@ -4,9 +4,7 @@ namespace kdx {
 
 std::string UpcaseAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : out) c = UpcaseAsciiChar(c);
   return out;
 }
 

@@ -8,6 +8,11 @@
 namespace kdx {
 
 /// Upper case of the letters a to z only; the rule of the program's name filters.
+inline char UpcaseAsciiChar(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+/// UpcaseAsciiChar of every byte.
 std::string UpcaseAscii(std::string_view text);
 
 /// Upper case of every Windows-1252 letter that has one (a-z, à-þ but ÷, š œ ž ÿ), as the

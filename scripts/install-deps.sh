@@ -10,6 +10,8 @@ packages=(
   # the browser test of the report page (kdxinfo read --html)
   chromium
   python3
+  # the JSON of kdxinfo read and diff held to docs/report-json.schema.json
+  python3-jsonschema
   # /usr/bin/time: the peak memory of the host program on the machine shapes
   time
   # Windows build and its tests under Wine: wine32 for the 32-bit prefixes, wine64 for the

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/console/report_command.h"
 #include "app/exit_codes.h"
 
 namespace kdx {
@@ -70,6 +71,8 @@ std::optional<int> AnswerWithoutRun(const CommandLine& line, const char* usage) 
   switch (line.action) {
     case CommandLine::Action::ShowHelp:
       std::fputs(usage, stdout);
+      std::fputs("\n", stdout);
+      std::fputs(kReportCommandsUsage, stdout);
       return kExitWritten;
     case CommandLine::Action::Refuse:
       std::fprintf(stderr, "kdxinfo: %s (--help lists the options)\n", line.problem.c_str());

@@ -27,8 +27,9 @@ struct CommandLineSyntax {
 /// the whole line.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, CommandLineSyntax syntax);
 
-/// Answers a line that asks for no run: usage on standard output for --help, the problem on
-/// standard error for a refused line; the exit status then. Nothing for a line that runs.
+/// Answers a line that asks for no run: usage on standard output for --help, followed by how
+/// reports are read back, the problem on standard error for a refused line; the exit status
+/// then. Nothing for a line that runs.
 std::optional<int> AnswerWithoutRun(const CommandLine& line, const char* usage);
 
 }  // namespace kdx

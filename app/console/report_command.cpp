@@ -1,181 +1,222 @@
 #include "app/console/report_command.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
 
-#include "analysis/findings.h"
 #include "analysis/render.h"
 #include "analysis/report_diff.h"
-#include "analysis/report_encoding.h"
-#include "analysis/report_reader.h"
+#include "app/console/folder_listing.h"
+#include "app/console/report_loading.h"
+#include "platform/text_encoding.h"
 
 namespace kdx {
 namespace {
 
-using analysis::DecodedReport;
-using analysis::ReportEncoding;
-
-constexpr int kExitClean = 0;
-constexpr int kExitFound = 1;
-constexpr int kExitBadInput = 2;
-
-constexpr char kUsage[] =
-    "usage: kdxinfo read REPORT [--json] [--html FILE]\n"
-    "       kdxinfo diff OLD NEW [--json] [--html FILE]\n"
-    "read: the findings of a report, most severe first, then a summary of the PC.\n"
-    "diff: what changed between two reports of one PC.\n"
-    "--json prints JSON instead of text; --html FILE also writes a self-contained page.\n"
-    "Exit status: 0 no error finding (read) or no change (diff), 1 otherwise,\n"
-    "2 a file that is not a report, or a usage error.\n";
+using analysis::Language;
 
 struct Options {
   std::vector<std::string> files;
   bool json = false;
   std::optional<std::string> html;
+  Language language = Language::German;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+std::string Usage() {
+  return std::string(kReportCommandsUsage) +
+         "\n--json prints JSON instead of text (several reports: one object per line); --html\n"
+         "FILE also writes a self-contained page (several reports: an index page linking one\n"
+         "page per report beside it). --lang en prints English, German is the default.\n"
+         "Exit status: 0 no error finding (read) or no change (diff), 1 otherwise, 2 a file\n"
+         "that is not a report as kdxinfo writes it (missing, a folder, empty, no report,\n"
+         "re-saved in another encoding, its line ends stripped or re-wrapped by a mail\n"
+         "program), or a usage error; for several reports the highest of theirs.\n";
+}
 
-void Print(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+bool Refuse(std::FILE* err, const std::string& problem) {
+  Print(err, "kdxinfo: " + problem + "\n" + Usage());
+  return false;
+}
+
+// "--name value" or "--name=value".
+bool TakeValue(const std::vector<std::string>& arguments, std::size_t& i, std::string_view name,
+               std::string& value) {
+  const std::string& argument = arguments[i];
+  if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0 &&
+      argument[name.size()] == '=') {
+    value = argument.substr(name.size() + 1);
+    return true;
+  }
+  if (argument != name || i + 1 == arguments.size()) return false;
+  value = arguments[++i];
+  return true;
 }
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options& options, std::FILE* err) {
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    std::string value;
     if (argument == "--json") {
       options.json = true;
-    } else if (argument == "--html") {
-      if (i + 1 == arguments.size()) {
-        Print(err, std::string("kdxinfo: --html needs the page's file name\n") + kUsage);
-        return false;
-      }
-      options.html = arguments[++i];
+    } else if (TakeValue(arguments, i, "--html", value)) {
+      options.html = value;
+    } else if (TakeValue(arguments, i, "--lang", value)) {
+      if (value != "de" && value != "en") return Refuse(err, "--lang takes de or en");
+      options.language = value == "de" ? Language::German : Language::English;
+    } else if (argument == "--html" || argument == "--lang") {
+      return Refuse(err, argument + " needs a value");
     } else if (argument.size() > 1 && argument[0] == '-') {
-      Print(err, "kdxinfo: unknown option " + argument + "\n" + kUsage);
-      return false;
+      return Refuse(err, "unknown option " + argument);
     } else {
       options.files.push_back(argument);
     }
   }
-  const std::size_t wanted = arguments[0] == "read" ? 1 : 2;
-  if (options.files.size() != wanted) {
-    Print(err, kUsage);
-    return false;
+  const bool read = arguments[0] == "read";
+  if (read ? options.files.empty() : options.files.size() != 2) {
+    return Refuse(err, read ? "read needs a report or a folder" : "diff needs two reports");
   }
   return true;
 }
 
-// A report file's bytes with the reason it cannot be read, when it cannot.
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) {
-    return errno == ENOENT ? std::string("no such file")
-                           : std::string("cannot be read: ") + std::strerror(errno);
-  }
-  if ((info.st_mode & S_IFMT) == S_IFDIR) return std::string("is a folder, not a report file");
-  const File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::string("cannot be opened: ") + std::strerror(errno);
-  if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-  if (std::ferror(file.get()) != 0) return std::string("cannot be read");
-  return std::nullopt;
+std::function<void(analysis::Output&)> PageOf(const analysis::ReadView& view) {
+  return [&view](analysis::Output& page) { analysis::RenderReadHtml(view, page); };
 }
 
-// A report loaded for reading: its Windows-1252 text and the report read from it. The report
-// holds views into the text, so both live together.
-struct LoadedReport {
-  DecodedReport decoded;
-  analysis::Report report;
-  bool otherEncoding = false;
-};
-
-std::unique_ptr<LoadedReport> LoadReport(const std::string& path, std::FILE* err) {
-  std::string bytes;
-  if (const auto problem = ReadWholeFile(path, bytes)) {
-    Print(err, "kdxinfo: " + path + ": " + *problem + "\n");
-    return nullptr;
-  }
-  if (bytes.empty()) {
-    Print(err, "kdxinfo: " + path + ": the file is empty, not a report\n");
-    return nullptr;
-  }
-  auto loaded = std::make_unique<LoadedReport>();
-  loaded->decoded = analysis::DecodeReport(std::move(bytes));
-  loaded->report = analysis::ReadReport(loaded->decoded.bytes);
-  if (loaded->report.marker.empty()) {
-    Print(err, "kdxinfo: " + path +
-                   ": not a KDXInfo report (its first line is not a marker such as "
-                   "[KDXINFO2.9.2])\n");
-    return nullptr;
-  }
-  const ReportEncoding encoding = loaded->decoded.encoding;
-  if (encoding != ReportEncoding::Ansi) {
-    loaded->otherEncoding = true;
-    const std::string name(analysis::EncodingName(encoding));
-    if (!loaded->decoded.lossless) {
-      Print(err, "kdxinfo: " + path + ": saved as " + name +
-                     ", not as the Windows-1252 text kdxinfo writes, and it holds characters "
-                     "Windows-1252 cannot: not read\n");
-      return nullptr;
-    }
-    Print(err, "kdxinfo: " + path + ": saved as " + name +
-                   ", not as the Windows-1252 text kdxinfo writes (re-saved by an editor?); "
-                   "read after converting it back, line numbers are those of the file\n");
-  }
-  return loaded;
+void PrintProblem(std::FILE* err, const std::string& path, std::string_view problem) {
+  Print(err, "kdxinfo: " + path + ": " + Cp1252ToUtf8(problem) + "\n");
 }
 
-bool WriteHtml(const std::string& path, const std::string& page, std::FILE* err) {
-  const File file(std::fopen(path.c_str(), "wb"));
-  if (!file || std::fwrite(page.data(), 1, page.size(), file.get()) != page.size()) {
-    Print(err, "kdxinfo: " + path + ": cannot be written: " + std::strerror(errno) + "\n");
-    return false;
-  }
-  return true;
+// Said once per altered file, on standard error; the exit status says it too.
+void PrintAlteration(std::FILE* err, const std::string& path, const LoadedReport& loaded,
+                     Language language) {
+  const std::string text =
+      analysis::AlterationText(loaded.decoded.encoding, loaded.report.altered, language);
+  if (!text.empty()) PrintProblem(err, path, text);
 }
 
 int RunRead(const Options& options, std::FILE* out, std::FILE* err) {
   const std::string& path = options.files[0];
-  const std::unique_ptr<LoadedReport> loaded = LoadReport(path, err);
-  if (!loaded) return kExitBadInput;
-  const std::vector<analysis::Finding> findings = analysis::FindFindings(loaded->report);
-  const analysis::ReadView view{path, loaded->decoded.encoding, loaded->report, findings};
-  Print(out, options.json ? analysis::RenderReadJson(view) : analysis::RenderReadText(view));
-  if (options.html && !WriteHtml(*options.html, analysis::RenderReadHtml(view), err)) {
+  LoadProblem problem;
+  const std::unique_ptr<LoadedReport> loaded = LoadReport(path, problem);
+  if (!loaded) {
+    PrintProblem(err, path, problem.In(options.language));
     return kExitBadInput;
   }
-  if (loaded->otherEncoding) return kExitBadInput;
-  const bool error = std::any_of(findings.begin(), findings.end(), [](const auto& finding) {
-    return finding.severity == analysis::Severity::Error;
-  });
-  return error ? kExitFound : kExitClean;
+  PrintAlteration(err, path, *loaded, options.language);
+  const analysis::ReadView view = loaded->View(path, options.language);
+  {
+    analysis::Output text([&](std::string_view piece) { Print(out, piece); });
+    if (options.json) {
+      analysis::RenderReadJson(view, text);
+    } else {
+      analysis::RenderReadText(view, text);
+    }
+  }
+  if (options.html && !WritePage(*options.html, PageOf(view), options.language, err)) {
+    return kExitBadInput;
+  }
+  return StatusOf(*loaded);
+}
+
+// The files that arguments name: a folder stands for the files in it, and for itself when it
+// holds none (its line then says it is a folder).
+std::vector<std::string> ReportFiles(const std::vector<std::string>& arguments, bool& several) {
+  std::vector<std::string> files;
+  several = arguments.size() > 1;
+  for (const std::string& argument : arguments) {
+    std::vector<std::string> names;
+    if (IsFolder(argument)) {
+      several = true;
+      if (ListFolderFiles(argument, names) && !names.empty()) {
+        for (const std::string& name : names) files.push_back(PathInFolder(argument, name));
+        continue;
+      }
+    }
+    files.push_back(argument);
+  }
+  return files;
+}
+
+// The page of the n-th report beside the index page: index.html gives index-1.html, ...
+std::string PagePath(const std::string& index, std::size_t n) {
+  const std::size_t slash = index.find_last_of("/\\");
+  const std::size_t dot = index.rfind('.');
+  const std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                               ? index
+                               : index.substr(0, dot);
+  return stem + "-" + std::to_string(n) + ".html";
+}
+
+std::string FileName(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Many reports: a line each, as they are read; the index page at the end.
+int RunBatch(const Options& options, const std::vector<std::string>& files, std::FILE* out,
+             std::FILE* err) {
+  int status = kExitClean;
+  std::vector<analysis::BatchLine> lines;
+  for (std::size_t n = 0; n < files.size(); ++n) {
+    const std::string& path = files[n];
+    LoadProblem problem;
+    const std::unique_ptr<LoadedReport> loaded = LoadReport(path, problem);
+    analysis::BatchLine line;
+    if (loaded) {
+      PrintAlteration(err, path, *loaded, options.language);
+      const analysis::ReadView view = loaded->View(path, options.language);
+      line = analysis::BatchLineOf(view, StatusOf(*loaded));
+      if (options.html) {
+        const std::string page = PagePath(*options.html, n + 1);
+        if (WritePage(page, PageOf(view), options.language, err)) {
+          line.page = FileName(page);
+        } else {
+          line.status = kExitBadInput;
+        }
+      }
+    } else {
+      line.fileName = path;
+      line.status = kExitBadInput;
+      line.problem = problem.de;
+      line.problemEn = problem.en;
+    }
+    Print(out, options.json ? analysis::RenderBatchJson(line)
+                            : analysis::RenderBatchText(line, options.language));
+    std::fflush(out);
+    status = std::max(status, line.status);
+    lines.push_back(std::move(line));
+  }
+  const auto index = [&](analysis::Output& page) {
+    page += analysis::RenderBatchIndex(lines, options.language);
+  };
+  if (options.html && !WritePage(*options.html, index, options.language, err)) {
+    return kExitBadInput;
+  }
+  return status;
 }
 
 int RunDiff(const Options& options, std::FILE* out, std::FILE* err) {
-  const std::unique_ptr<LoadedReport> before = LoadReport(options.files[0], err);
-  const std::unique_ptr<LoadedReport> after = LoadReport(options.files[1], err);
+  LoadProblem oldProblem;
+  LoadProblem newProblem;
+  const std::unique_ptr<LoadedReport> before = LoadReport(options.files[0], oldProblem);
+  const std::unique_ptr<LoadedReport> after = LoadReport(options.files[1], newProblem);
+  if (!before) PrintProblem(err, options.files[0], oldProblem.In(options.language));
+  if (!after) PrintProblem(err, options.files[1], newProblem.In(options.language));
   if (!before || !after) return kExitBadInput;
-  const std::vector<analysis::Change> changes =
-      analysis::DiffReports(before->report, after->report);
-  const analysis::DiffView view{options.files[0], options.files[1], changes};
+  PrintAlteration(err, options.files[0], *before, options.language);
+  PrintAlteration(err, options.files[1], *after, options.language);
+  const analysis::ReportDiff diff =
+      analysis::DiffReports(*before->facts, before->findings, *after->facts, after->findings);
+  const analysis::DiffView view{
+      options.files[0], options.files[1], before->report, after->report, diff, options.language};
   Print(out, options.json ? analysis::RenderDiffJson(view) : analysis::RenderDiffText(view));
-  if (options.html && !WriteHtml(*options.html, analysis::RenderDiffHtml(view), err)) {
+  const auto page = [&](analysis::Output& html) { html += analysis::RenderDiffHtml(view); };
+  if (options.html && !WritePage(*options.html, page, options.language, err)) {
     return kExitBadInput;
   }
-  if (before->otherEncoding || after->otherEncoding) return kExitBadInput;
-  return changes.empty() ? kExitClean : kExitFound;
+  if (before->Altered() || after->Altered()) return kExitBadInput;
+  return diff.changes.empty() ? kExitClean : kExitFound;
 }
 
 }  // namespace
@@ -186,16 +227,20 @@ bool IsReportCommand(const std::vector<std::string>& arguments) {
 
 int RunReportCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
   if (!IsReportCommand(arguments)) {
-    Print(err, kUsage);
+    Print(err, Usage());
     return kExitBadInput;
   }
   if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
-    Print(out, kUsage);
+    Print(out, Usage());
     return kExitClean;
   }
   Options options;
   if (!ParseOptions(arguments, options, err)) return kExitBadInput;
-  return arguments[0] == "read" ? RunRead(options, out, err) : RunDiff(options, out, err);
+  if (arguments[0] == "diff") return RunDiff(options, out, err);
+  bool several = false;
+  const std::vector<std::string> files = ReportFiles(options.files, several);
+  if (!several) return RunRead(options, out, err);
+  return RunBatch(options, files, out, err);
 }
 
 }  // namespace kdx

@@ -2,7 +2,8 @@
 # The report page (kdxinfo read --html) in a real browser: headless Chromium opens the page of
 # each sample machine's report, the findings list holds every finding, its parts start
 # collapsed, and following a finding's evidence link opens the parts around the evidence line.
-# A screenshot of each page stays among the artifacts.
+# The comparison's page (kdxinfo diff --html) likewise opens the newer report's lines at a
+# change's link. A screenshot of each page stays among the artifacts.
 #   report_page_browser.sh KDXINFO SOURCE_DIR ARTIFACT_DIR
 set -euo pipefail
 kdxinfo=$1
@@ -79,4 +80,37 @@ for machine in winxp_de win98se_de win10x64_de; do
   browser --screenshot="$artifacts/$machine.png" --window-size=1280,1800 "file://$page" >/dev/null
   [ "$(stat -c %s "$artifacts/$machine.png")" -gt 20000 ] || fail "$machine: no screenshot"
 done
-echo "report page: findings listed, parts collapsed, evidence links open them; screenshots in $artifacts"
+# The comparison of the XP report with a copy whose spooler stopped: the change links to line
+# 40 of the newer report, which sits in its collapsed lines until the link is followed.
+sed 's/SPOOLER Status 4: RUNNING/SPOOLER Status 1: STOPPED/' "$work/winxp_de.txt" >"$work/after.txt"
+"$kdxinfo" diff "$work/winxp_de.txt" "$work/after.txt" --html "$artifacts/diff.html" >/dev/null ||
+  true
+grep -q 'href="#B40"' "$artifacts/diff.html" || fail "diff: no link to the newer report's line"
+for mode in collapsed opened; do
+  fragment=$([ "$mode" = opened ] && echo "#B40" || true)
+  browser --dump-dom "file://$artifacts/diff.html$fragment" >"$work/diff.$mode.dom"
+  python3 - "$work/diff.$mode.dom" "$mode" <<'PY' || fail "diff page: B40 $mode"
+import sys
+from html.parser import HTMLParser
+
+class Page(HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.stack, self.hidden = [], None
+    def handle_starttag(self, tag, attrs):
+        a = dict(attrs)
+        if tag == "details":
+            self.stack.append("open" in a)
+        if a.get("id") == "B40":
+            self.hidden = not all(self.stack)
+    def handle_endtag(self, tag):
+        if tag == "details" and self.stack:
+            self.stack.pop()
+
+page = Page()
+page.feed(open(sys.argv[1], encoding="utf-8").read())
+sys.exit(0 if page.hidden is (sys.argv[2] == "collapsed") else 1)
+PY
+done
+browser --screenshot="$artifacts/diff.png" --window-size=1280,900 "file://$artifacts/diff.html" >/dev/null
+echo "report pages: findings listed, parts collapsed, evidence and change links open them; screenshots in $artifacts"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kdxinfo.exe read and kdxinfo.exe diff under Wine, on a report kdxinfo.exe has just written:
-# exit statuses, a finding line with its evidence, JSON, the page, and the changes against an
-# edited copy.
+# exit statuses, a finding line with its evidence, JSON, the page, the changes against an
+# edited copy, and a folder of reports read a line each (listed with FindFirstFileA).
 #   report_reader_check.sh PREFIX KDXINFO_EXE ARTIFACT_DIR
 set -euo pipefail
 
@@ -46,14 +46,15 @@ if [[ $version_row != "Windows XP "* ]]; then
   exit 1
 fi
 
-# The prefix has no monitor service: its check line is an error finding, so the status is 1.
+# The prefix runs no monitor service: its error finding cites the check line, so the status
+# is 1.
 status=$(run read read "$report")
 [[ $status == 1 ]] || fail "read: exit status $status, not 1: $(cat "$out/read.err")"
-grep -q '^FEHLER   check-monitor-not-started$' "$out/read.out" ||
+grep -Eq '^FEHLER   check-monitor-(not-started|key-missing)$' "$out/read.out" ||
   fail "read: no finding line for the monitor service"
 grep -q '^         Zeile [0-9]*: KDXMONX ist nicht gestartet$' "$out/read.out" ||
   fail "read: no evidence line for the monitor service"
-grep -q '^  Windows:   Windows XP' "$out/read.out" || fail "read: no summary of the PC"
+grep -q '^  Windows: *Windows XP' "$out/read.out" || fail "read: no summary of the PC"
 
 status=$(run json read --json "$report" --html "$(winepath -w "$out")\\page.html")
 [[ $status == 1 ]] || fail "read --json: exit status $status"
@@ -66,16 +67,39 @@ status=$(run same diff "$report" "$report")
 # The same report as if it came from Windows 2000.
 edited=$out/edited.txt
 LC_ALL=C sed '2s/^Windows XP /Windows 2000 /' "${reports[0]}" >"$edited"
-status=$(run diff diff "$report" "$(winepath -w "$edited")")
+status=$(run diff diff "$report" "$(winepath -w "$edited")" --lang en)
 [[ $status == 1 ]] || fail "diff: exit status $status, not 1"
-grep -q '^  changed  Windows$' "$out/diff.out" || fail "diff: the Windows change is missing"
+grep -q '^  changed   Windows$' "$out/diff.out" || fail "diff: the Windows change is missing"
 
-status=$(run missing read "$(winepath -w "$out")\\missing.txt")
+status=$(run missing read "$(winepath -w "$out")\\missing.txt" --lang en)
 [[ $status == 2 ]] || fail "read of a missing file: exit status $status, not 2"
 grep -q 'missing.txt: no such file' "$out/missing.err" || fail "read of a missing file: message"
+
+# A folder: the report, the edited copy and a stranger, a line each in name order, the
+# stranger's with its reason; the status is the stranger's 2. JSON Lines and an index page.
+inbox=$out/inbox
+mkdir -p "$inbox"
+cp "${reports[0]}" "$inbox/a_report.txt"
+cp "$edited" "$inbox/b_edited.txt"
+printf 'Sehr geehrte Damen und Herren\r\n' >"$inbox/c_letter.txt"
+status=$(run folder read "$(winepath -w "$inbox")" --lang en)
+[[ $status == 2 ]] || fail "read of a folder: exit status $status, not 2"
+[[ $(wc -l <"$out/folder.out") == 3 ]] || fail "read of a folder: not 3 lines: $(cat "$out/folder.out")"
+grep -q 'a_report.txt: .* | Windows XP .* | first error: check-monitor-' "$out/folder.out" ||
+  fail "read of a folder: no line of the report"
+grep -q 'b_edited.txt: .* | Windows 2000 ' "$out/folder.out" ||
+  fail "read of a folder: no line of the edited copy"
+grep -q 'c_letter.txt: not read: not a KDXInfo report' "$out/folder.out" ||
+  fail "read of a folder: no line for the letter"
+status=$(run lines read --json "$(winepath -w "$inbox")" --html "$(winepath -w "$out")\\index.html")
+[[ $status == 2 ]] || fail "read --json of a folder: exit status $status"
+[[ $(grep -c '^{"schema":"kdxinfo-read-line"' "$out/lines.out") == 3 ]] ||
+  fail "read --json of a folder: not 3 JSON lines"
+grep -q 'href="index-1.html"' "$out/index.html" && [[ -f $out/index-2.html ]] ||
+  fail "read --html of a folder: no index linking the pages"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; output in $out" >&2
   exit 1
 fi
-echo "report reader under Wine: read, --json, --html and diff as expected"
+echo "report reader under Wine: read, --json, --html, diff and a folder as expected"
