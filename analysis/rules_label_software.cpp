@@ -205,9 +205,8 @@ void FolderMissing(const ReportFacts& facts, FindingSink& sink) {
   // One folder of the label software that is there is where it is installed: the others
   // missing (KELMO beside a program folder under Program Files, say) are no fault.
   const bool installed = std::any_of(
-      facts.labelSoftware.begin(), facts.labelSoftware.end(), [&](const LabelSoftwareFact& v) {
-        return !v.appDir.empty() && !reportedMissing(v.appDir);
-      });
+      facts.labelSoftware.begin(), facts.labelSoftware.end(),
+      [&](const LabelSoftwareFact& v) { return !v.appDir.empty() && !reportedMissing(v.appDir); });
   if (installed) return;
   std::vector<Named> missing;
   for (const Cited& folder : facts.missingFolders) {
