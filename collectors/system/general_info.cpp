@@ -16,6 +16,7 @@ constexpr char kActiveComputerNameKey[] =
 constexpr char kComputerNameKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
 constexpr char kProcessorKey[] = "\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
+constexpr char kSpeedValue[] = "~MHz";
 constexpr char kNtDriverSubfolder[] = "spool\\drivers\\w32x86\\";
 
 constexpr std::uint32_t kPlatformWin32s = 0;
@@ -99,6 +100,19 @@ void AddAdministratorRow(RunContext& context) {
   }
 }
 
+/// The speed row of the open processor key, when it has a "~MHz" value. A value that is no
+/// number ends the run; one that is a number, or gone, when asked again after its read failed
+/// was changed by another program meanwhile, and costs its row only, named in an error row.
+void AddSpeedRow(RunContext& context, TRegistry& registry) {
+  if (!registry.HasValue(kSpeedValue)) return;
+  try {
+    context.AddReportRow("", "~ " + std::to_string(registry.ReadDword(kSpeedValue)) + " MHZ");
+  } catch (const ERegistryException& error) {
+    if (registry.HasValue(kSpeedValue) && !registry.HoldsDword(kSpeedValue)) throw;
+    context.AddReportRow("ERROR", error.what());
+  }
+}
+
 void AddProcessorRows(RunContext& context, TRegistry& registry) {
   if (!registry.OpenRead(kProcessorKey)) return;
   context.AddReportRow("", "");
@@ -109,9 +123,7 @@ void AddProcessorRows(RunContext& context, TRegistry& registry) {
     registry.OpenRead(processors[i]);
     context.AddReportRow("Prozessor " + std::to_string(i), registry.ReadText("Identifier"));
     context.AddReportRow("", registry.ReadText("VendorIdentifier"));
-    if (registry.HasValue("~MHz")) {
-      context.AddReportRow("", "~ " + std::to_string(registry.ReadDword("~MHz")) + " MHZ");
-    }
+    AddSpeedRow(context, registry);
     registry.OpenRead(kProcessorKey);
   }
 }
