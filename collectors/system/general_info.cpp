@@ -174,7 +174,8 @@ bool isAdmin(SystemFacts& system) {
 std::string ReadEnvironmentVariable(RunContext& context, const std::string& name) {
   SystemFacts& system = context.platform.System();
   std::string value = system.GetEnvironmentVariableA(name).value_or("");
-  if (context.isNT) value = system.ExpandEnvironmentStringsA(value).value_or("");
+  // A value that cannot be expanded is shown as it is set.
+  if (context.isNT) value = system.ExpandEnvironmentStringsA(value).value_or(value);
   return value;
 }
 
