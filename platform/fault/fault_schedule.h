@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,8 @@ struct PlannedFault {
   std::size_t call = 0;
   FaultCall kind = FaultCall::RegOpenKeyExA;
   long error = 0;
+  /// In the order of the run's calls.
+  auto operator<=>(const PlannedFault&) const = default;
 };
 
 /// A call as the fault layer numbered it.
