@@ -26,6 +26,22 @@ if(KDX_BUILD_TESTS)
   add_test(NAME report_json_schema
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/report_json_schema.sh
                    $<TARGET_FILE:kdxinfo> ${CMAKE_CURRENT_SOURCE_DIR})
+  # A sample of the fault campaign over the sample machines; scripts/fault-campaign.sh runs
+  # the whole of it.
+  add_executable(kdx_fault_campaign tests/app/fault_campaign_main.cpp tests/app/fault_campaign.cpp
+                                    tests/app/fault_campaign_sim.cpp
+                                    tests/support/test_machine.cpp)
+  target_include_directories(kdx_fault_campaign PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+  target_link_libraries(kdx_fault_campaign PRIVATE kdx_sequence kdx_fault kdx_sim)
+  add_test(NAME fault_campaign_sample
+           COMMAND kdx_fault_campaign --sample ci
+                   --sites ${CMAKE_CURRENT_SOURCE_DIR}/docs/fault-campaign.md
+                   --report ${CMAKE_CURRENT_BINARY_DIR}/fault-campaign-report.txt
+                   --golden ${CMAKE_CURRENT_SOURCE_DIR}/tests/golden
+                   ${CMAKE_CURRENT_SOURCE_DIR}/samples/winxp_de
+                   ${CMAKE_CURRENT_SOURCE_DIR}/samples/win98se_de
+                   ${CMAKE_CURRENT_SOURCE_DIR}/samples/win10x64_de)
+  set_tests_properties(fault_campaign_sample PROPERTIES LABELS fault TIMEOUT 300)
   add_test(NAME kdxinfo_end_to_end
            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tests/app/end_to_end.sh $<TARGET_FILE:kdxinfo>
                    ${CMAKE_CURRENT_SOURCE_DIR})

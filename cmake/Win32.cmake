@@ -147,8 +147,20 @@ add_test(NAME win32_capture_round_trip
          COMMAND ${KDX_WINE_SCRIPTS}/capture_round_trip.sh ${KDX_WINE_PREFIX}
                  $<TARGET_FILE:kdxinfo_console> ${KDX_HOST_KDXINFO}
                  ${CMAKE_BINARY_DIR}/wine-artifacts ${CMAKE_CURRENT_SOURCE_DIR}/samples)
+# A small sample of the fault campaign over the Win32 layer: the same fault layer over the real
+# calls of the prefix (scripts/fault-campaign.sh runs the whole campaign on the host).
+add_executable(kdx_fault_campaign tests/app/fault_campaign_main.cpp tests/app/fault_campaign.cpp
+                                  tests/app/fault_campaign_win32.cpp
+                                  tests/support/test_machine.cpp)
+target_include_directories(kdx_fault_campaign PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+target_link_libraries(kdx_fault_campaign PRIVATE kdx_sequence kdx_fault kdx_sim kdx_win32)
+target_link_options(kdx_fault_campaign PRIVATE ${KDX_WIN32_LINK_OPTIONS})
+add_test(NAME win32_fault_campaign
+         COMMAND ${KDX_WINE_SCRIPTS}/fault_campaign.sh ${KDX_WINE_PREFIX}
+                 $<TARGET_FILE:kdx_fault_campaign> ${CMAKE_CURRENT_SOURCE_DIR}
+                 ${CMAKE_BINARY_DIR}/wine-artifacts)
 set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window win32_registry_block
-                   win32_report_reader win32_capture_round_trip)
+                   win32_report_reader win32_capture_round_trip win32_fault_campaign)
 set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
   FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300)
 # Runs the report in every Windows version Wine can play, from 95 to 10.

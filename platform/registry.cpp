@@ -9,6 +9,9 @@ namespace kdx {
 
 namespace {
 
+/// How often a text value is read that keeps growing between its size and its data.
+constexpr int kTextReads = 3;
+
 /// Fills names with the entries 0 to count-1. The list's strings are overwritten in place, so
 /// that a reader walking a large tree with one list does not allocate for every name.
 template <typename Enumerate>
@@ -142,26 +145,31 @@ void TRegistry::RaiseFetchFailed(const std::string& name) {
 }
 
 std::string TRegistry::ReadText(const std::string& name) {
-  return ReadTextOf(name, QueryInfo(name));
+  return ReadTextOf(name, QueryInfo(name)).value_or("");
 }
 
 std::optional<std::string> TRegistry::ReadTextIfPresent(const std::string& name) {
-  const ValueInfo info = QueryInfo(name);
-  if (!info.found) return std::nullopt;
-  return ReadTextOf(name, info);
+  return ReadTextOf(name, QueryInfo(name));
 }
 
-std::string TRegistry::ReadTextOf(const std::string& name, const ValueInfo& info) {
-  if (!info.found || info.size == 0) return {};
+std::optional<std::string> TRegistry::ReadTextOf(const std::string& name, const ValueInfo& info) {
+  if (!info.found) return std::nullopt;
+  if (info.size == 0) return std::string();
   const ValueKind kind = KindOfType(info.type);
   if (kind != ValueKind::String && kind != ValueKind::ExpandString) RaiseBadType(name);
-  std::string data(info.size, '\0');
+  std::string data;
   std::uint32_t size = info.size;
   std::uint32_t type = 0;
-  if (store_.RegQueryValueExA(key_, name, &type, reinterpret_cast<std::uint8_t*>(data.data()),
-                              &size) != kErrorSuccess) {
-    RaiseFetchFailed(name);
+  long error = kErrorMoreData;
+  // Another program may change the value between its size and its data: a value gone by then
+  // is missing, and one grown is read again at the size it asks for.
+  for (int read = 0; read < kTextReads && error == kErrorMoreData; ++read) {
+    data.assign(size, '\0');
+    error = store_.RegQueryValueExA(key_, name, &type, reinterpret_cast<std::uint8_t*>(data.data()),
+                                    &size);
   }
+  if (error == kErrorFileNotFound) return std::nullopt;
+  if (error != kErrorSuccess) RaiseFetchFailed(name);
   data.resize(std::min<std::size_t>(size, data.find('\0')));
   return data;
 }
@@ -177,6 +185,11 @@ std::int32_t TRegistry::ReadDword(const std::string& name) {
   const std::uint32_t value =
       bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
   return static_cast<std::int32_t>(value);
+}
+
+bool TRegistry::HoldsDword(const std::string& name) {
+  const ValueInfo info = QueryInfo(name);
+  return info.found && KindOfType(info.type) == ValueKind::Integer && info.size <= 4;
 }
 
 bool TRegistry::ReadFlag(const std::string& name) { return ReadDword(name) != 0; }

@@ -38,13 +38,17 @@ class TRegistry {
   /// The open key for raw RegQueryValueExA reads; 0 when none is open.
   RegKey CurrentKey() const { return key_; }
 
-  /// A String or ExpandString value up to its first NUL; empty when missing or of size 0.
+  /// A String or ExpandString value up to its first NUL; empty when missing or of size 0, and
+  /// when it is gone by the time its data is read. A value that grows between its size and
+  /// its data is read again.
   std::string ReadText(const std::string& name);
-  /// ReadText of a value that exists, nothing when it does not: HasValue and ReadText in one,
-  /// asking the store for the value's size once.
+  /// ReadText of a value that exists, nothing when it does not (or is gone by the time its
+  /// data is read): HasValue and ReadText in one, asking the store for the value's size once.
   std::optional<std::string> ReadTextIfPresent(const std::string& name);
   /// A DWORD value; raises when missing, longer than 4 bytes or of another kind.
   std::int32_t ReadDword(const std::string& name);
+  /// True when the value is a DWORD that ReadDword reads: REG_DWORD of at most 4 bytes.
+  bool HoldsDword(const std::string& name);
   /// ReadDword(name) != 0.
   bool ReadFlag(const std::string& name);
   /// Copies an Unknown or Binary value of at most capacity bytes; 0 when missing.
@@ -76,7 +80,9 @@ class TRegistry {
   /// The key a path is opened below and the subpath passed to the store.
   RegKey BaseFor(const std::string& path, std::string& subPath) const;
   ValueInfo QueryInfo(const std::string& name);
-  std::string ReadTextOf(const std::string& name, const ValueInfo& info);
+  /// The text of a value whose size was asked for; nothing when it is missing, or gone by the
+  /// time its data is read.
+  std::optional<std::string> ReadTextOf(const std::string& name, const ValueInfo& info);
   void CloseCurrent();
 
   RegistryStore& store_;

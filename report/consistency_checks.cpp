@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 namespace kdx {
@@ -27,6 +28,8 @@ constexpr char kEmptyDevMode[] = "Leerer Default Devmode für: ";
 constexpr char kMonitorNotStarted[] = "KDXMONX ist nicht gestartet";
 constexpr char kMonitorKeyMissing[] = "Registry Key KDXMONX konnte nicht geöffnet werden";
 constexpr char kWrongStartType[] = "Falsche Startart für KDXMONX";
+constexpr char kStartUnreadable[] = "Startart von KDXMONX nicht lesbar: ";
+constexpr char kStartValue[] = "Start";
 constexpr char kSpoolerNotStarted[] = "Spooler ist nicht gestartet";
 
 /// The subkey names of an HKEY_LOCAL_MACHINE key; none when it does not open. registry is
@@ -36,6 +39,18 @@ std::vector<std::string> SubkeysOf(TRegistry& registry, const char* path) {
   registry.SelectRoot(kHKeyLocalMachine);
   if (registry.OpenRead(path)) registry.SubkeyNames(names);
   return names;
+}
+
+/// The start type line of the open service key. A "Start" that is missing or no number ends the
+/// report; one that is a number when asked again after its read failed was changed by another
+/// program meanwhile, and gives a line naming the failure instead.
+void CheckStartType(TRegistry& registry, ReportWriter& writer) {
+  try {
+    if (registry.ReadDword(kStartValue) != kAutomaticStart) writer.WriteReportLine(kWrongStartType);
+  } catch (const ERegistryException& error) {
+    if (!registry.HoldsDword(kStartValue)) throw;
+    writer.WriteReportLine(kStartUnreadable + std::string(error.what()));
+  }
 }
 
 }  // namespace
@@ -82,8 +97,8 @@ void CheckMonitorServiceStart(RunContext& context, ReportWriter& writer) {
   registry.SelectRoot(kHKeyLocalMachine);
   if (!registry.OpenRead(kMonitorServiceKey)) {
     writer.WriteReportLine(kMonitorKeyMissing);
-  } else if (registry.ReadDword("Start") != kAutomaticStart) {
-    writer.WriteReportLine(kWrongStartType);
+  } else {
+    CheckStartType(registry, writer);
   }
   if (!context.spoolerRunning) writer.WriteReportLine(kSpoolerNotStarted);
 }

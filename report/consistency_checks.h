@@ -19,7 +19,8 @@ void CheckDefaultDevModes(RunContext& context, ReportWriter& writer);
 
 /// On NT: whether the monitor service and the spooler were found running, and whether the
 /// monitor service starts automatically. A "Start" value that is missing or no DWORD raises
-/// ERegistryException.
+/// ERegistryException; a DWORD whose read fails a moment later gives the line
+/// "Startart von KDXMONX nicht lesbar: " and the failure's message.
 void CheckMonitorServiceStart(RunContext& context, ReportWriter& writer);
 
 /// The four checks in the report's order, the devmode check on NT only; each writes one line

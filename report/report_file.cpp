@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "platform/system_error_text.h"
 #include "report/consistency_checks.h"
 #include "report/file_list_writer.h"
 #include "report/registry_export.h"
@@ -36,33 +37,52 @@ std::string WindowsFile(const RunContext& context, const char* name) {
   return folder + name;
 }
 
-void CopyLogLines(FileSystem& files, const std::string& path,
-                  const LogLineSplitter::LineSink& sink) {
+/// "Datei <path> kann nicht <verb> werden. <system text>", as the file descriptions name a
+/// file that does not open.
+std::string LogFailureLine(RunContext& context, const std::string& path, const char* verb,
+                           long error) {
+  return "Datei " + path + " kann nicht " + verb + " werden. " +
+         SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error));
+}
+
+/// Copies a log file's lines to sink; returns the line naming the failure when the file cannot
+/// be opened or read to its end, empty when it was copied whole.
+std::string CopyLogLines(RunContext& context, const std::string& path,
+                         const LogLineSplitter::LineSink& sink) {
   std::unique_ptr<InputFile> file;
-  CheckFileCall(files.OpenInputFile(path, file));
+  if (const long error = context.platform.Files().OpenInputFile(path, file);
+      error != kErrorSuccess) {
+    return LogFailureLine(context, path, "geöffnet", error);
+  }
   LogLineSplitter splitter(sink);
   std::array<char, kReadChunk> chunk{};
   while (!splitter.Ended()) {
     std::size_t count = 0;
-    CheckFileCall(file->Read(chunk.data(), chunk.size(), count));
+    if (const long error = file->Read(chunk.data(), chunk.size(), count); error != kErrorSuccess) {
+      splitter.Finish();
+      return LogFailureLine(context, path, "gelesen", error);
+    }
     if (count == 0) break;
     splitter.Feed(std::string_view(chunk.data(), count));
   }
   splitter.Finish();
+  return {};
 }
 
-/// Writes a log file's block when it exists; returns whether it did.
+/// Writes a log file's block when it exists; returns whether it did. A log file another
+/// program holds, or one the user may not read, gives its heading and a line naming the
+/// failure: the rest of the report matters more than one log.
 bool WriteLogFile(RunContext& context, ReportWriter& writer, const char* relativeName,
                   const char* heading, bool convertDpinst) {
   const std::string path = WindowsFile(context, relativeName);
-  FileSystem& files = context.platform.Files();
-  if (!files.FileExists(path)) return false;
+  if (!context.platform.Files().FileExists(path)) return false;
   writer.WriteReportLine(Ruler());
   writer.WriteReportLine("");
   writer.WriteReportLine(heading);
-  CopyLogLines(files, path, [&](std::string_view line) {
+  const std::string failure = CopyLogLines(context, path, [&](std::string_view line) {
     writer.WriteReportLine(convertDpinst ? ConvertDpinstLine(line) : std::string(line));
   });
+  if (!failure.empty()) writer.WriteReportLine(failure);
   return true;
 }
 

@@ -81,6 +81,8 @@ struct RunContext {
   std::optional<IniFileReader> systemIni;
   /// The spooler's printer list, asked for once on first use (collectors/printing/printer_list).
   std::optional<std::vector<std::string>> platformPrinters;
+  /// The spooler's error when it could not give that list; kErrorSuccess when it did.
+  long platformPrintersError = 0;
 };
 
 }  // namespace kdx

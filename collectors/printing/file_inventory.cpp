@@ -15,6 +15,7 @@ namespace kdx {
 namespace {
 
 constexpr char kRuler[] = "########";
+constexpr char kFailurePrefix[] = "Fehler: ";
 constexpr char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 constexpr std::uint32_t kSkippedEntries = kFileAttributeHidden | kFileAttributeSystem;
 
@@ -71,7 +72,15 @@ bool Contains(const std::string& name, const std::string& upperFilter) {
 }
 
 void DescribeListedFile(RunContext& context, const std::string& path, bool withRows) {
-  const std::optional<std::string> text = TryDescribeFile(context, path);
+  std::optional<std::string> text;
+  try {
+    text = TryDescribeFile(context, path);
+  } catch (const KdxError& error) {
+    // A file that opens but whose facts cannot be had costs its own description only, named
+    // in its row, with or without rows: the scan goes on.
+    context.AddReportRow(path, kFailurePrefix + std::string(error.what()));
+    return;
+  }
   if (!withRows) return;
   if (!text) context.AddReportRow(path, kFileMissing);
   context.AddReportRow(path, text.value_or(""));

@@ -17,7 +17,8 @@ void AddUnreadableFolderRow(RunContext& context, const std::string& folder, long
 /// Describes the files of one folder whose upper-cased names contain the upper-cased filter
 /// (every file when it is empty), in the locale's order of names, hidden and system files
 /// left out; with rows, one report row per file. A missing folder gives its row
-/// "Verzeichnis nicht gefunden" whatever withRows says.
+/// "Verzeichnis nicht gefunden" whatever withRows says, and so does a file that opens but
+/// cannot be described its row "Fehler: " and the failure's message.
 void ScanFolder(RunContext& context, const std::string& folder, const std::string& filter,
                 bool withRows);
 

@@ -194,6 +194,11 @@ void DescribeDependentFiles(RunContext& context, const DriverFiles& files) {
 void CollectInstalledPrinters(RunContext& context, TRegistry& registry) {
   context.AddReportRow(kFence, "");
   for (const std::string& printer : PlatformPrinterList(context)) context.AddReportRow("", printer);
+  // A spooler that cannot list its printers must not look like one that has none.
+  if (context.platformPrintersError != kErrorSuccess) {
+    context.AddReportRow(
+        "ERROR", SpoolerFailureText(context, context.platformPrintersError, "EnumPrinters"));
+  }
   context.AddReportRow(kFence, "");
   try {
     DescribePrinterKeys(context, registry);

@@ -1,6 +1,6 @@
 #include "collectors/printing/port_list.h"
 
-#include "platform/system_error_text.h"
+#include "collectors/printing/printer_list.h"
 
 namespace kdx {
 
@@ -9,15 +9,6 @@ namespace {
 constexpr char kHeading[] = "Druckeranschlüsse:";
 constexpr char kErrorKey[] = "ERROR";
 constexpr std::size_t kPortNameLength = 255;
-
-void AddErrorRow(RunContext& context, long error) {
-  std::string message = "(";
-  message += std::to_string(error);
-  message += ": ";
-  message += SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error));
-  message += ") EnumPorts";
-  context.AddReportRow(kErrorKey, std::move(message));
-}
 
 }  // namespace
 
@@ -30,7 +21,7 @@ void CollectPortList(RunContext& context) {
   // A spooler without ports needs no bytes and answers the size query with success.
   if (error == kErrorInsufficientBuffer) error = spooler.EnumPortsA(needed, needed, ports);
   if (error != kErrorSuccess) {
-    AddErrorRow(context, error);
+    context.AddReportRow(kErrorKey, SpoolerFailureText(context, error, "EnumPorts"));
     return;
   }
   for (const PortInfo2& port : ports) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/system_error_text.h"
+
 namespace kdx {
 
 namespace {
@@ -10,23 +12,20 @@ constexpr std::uint32_t kNtLevel = 4;
 constexpr std::uint32_t kWin9xLevel = 5;
 constexpr char kPrinterOnPort[] = " an ";
 
-std::vector<std::string> NtPrinterList(PrintSpooler& spooler) {
+std::vector<std::string> NtPrinterList(PrintSpooler& spooler, long& error) {
   std::vector<PrinterEntry> printers;
   std::vector<std::string> list;
-  if (spooler.EnumPrintersA(kPrinterEnumLocal | kPrinterEnumConnections, kNtLevel, printers) !=
-      kErrorSuccess) {
-    return list;
-  }
+  error = spooler.EnumPrintersA(kPrinterEnumLocal | kPrinterEnumConnections, kNtLevel, printers);
+  if (error != kErrorSuccess) return list;
   for (const PrinterEntry& printer : printers) list.push_back(printer.printerName);
   return list;
 }
 
-std::vector<std::string> Win9xPrinterList(PrintSpooler& spooler) {
+std::vector<std::string> Win9xPrinterList(PrintSpooler& spooler, long& error) {
   std::vector<PrinterEntry> printers;
   std::vector<std::string> list;
-  if (spooler.EnumPrintersA(kPrinterEnumLocal, kWin9xLevel, printers) != kErrorSuccess) {
-    return list;
-  }
+  error = spooler.EnumPrintersA(kPrinterEnumLocal, kWin9xLevel, printers);
+  if (error != kErrorSuccess) return list;
   for (const PrinterEntry& printer : printers) {
     for (const std::string& port : SplitPortList(printer.portName)) {
       list.push_back(printer.printerName + kPrinterOnPort + port);
@@ -36,6 +35,12 @@ std::vector<std::string> Win9xPrinterList(PrintSpooler& spooler) {
 }
 
 }  // namespace
+
+std::string SpoolerFailureText(RunContext& context, long error, const char* call) {
+  return "(" + std::to_string(error) + ": " +
+         SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)) + ") " +
+         call;
+}
 
 std::vector<std::string> SplitPortList(std::string_view ports) {
   std::vector<std::string> list;
@@ -54,7 +59,9 @@ std::vector<std::string> SplitPortList(std::string_view ports) {
 const std::vector<std::string>& PlatformPrinterList(RunContext& context) {
   if (!context.platformPrinters) {
     PrintSpooler& spooler = context.platform.Spooler();
-    context.platformPrinters = context.isNT ? NtPrinterList(spooler) : Win9xPrinterList(spooler);
+    long& error = context.platformPrintersError;
+    context.platformPrinters =
+        context.isNT ? NtPrinterList(spooler, error) : Win9xPrinterList(spooler, error);
   }
   return *context.platformPrinters;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 namespace kdx {
@@ -12,6 +13,7 @@ namespace {
 
 constexpr char kStatusLine[] = "USB Drucker";
 constexpr char kHeading[] = "USB Drucker:";
+constexpr char kErrorKey[] = "ERROR";
 constexpr char kPrinterInterfaceClassKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 constexpr char kEnumKey[] = "\\SYSTEM\\CurrentControlSet\\Enum\\";
@@ -89,11 +91,10 @@ void CollectUsbPrinterPorts(RunContext& context) {
   context.AddReportRow(kHeading, "");
   try {
     AddLinkedPorts(context, registry, interfaces);
-  } catch (...) {
-    // The list ends with its empty row also when a registry failure cuts it short; the
-    // failure itself is the run's to handle.
-    context.AddReportRow("", "");
-    throw;
+  } catch (const KdxError& error) {
+    // A port that cannot be read ends the list where it stands, named in a row of its own; the
+    // run goes on, for the report is wanted most where the PC is broken.
+    context.AddReportRow(kErrorKey, error.what());
   }
   context.AddReportRow("", "");
 }

@@ -11,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/event_records.h"
 #include "platform/registry.h"
+#include "platform/system_error_text.h"
 #include "platform/upcase.h"
 #include "run/date_time_format.h"
 
@@ -129,13 +130,15 @@ void AddMessageRow(RunContext& context, MessageFiles& messageFiles, const EventR
 }
 
 /// Reads the log to its end, or to a record larger than the buffer, two rows a record. Raises
-/// at a malformed record, the rows of the records before it added.
+/// at a malformed record, and at a read that fails otherwise (the log cleared, the service
+/// stopped), the rows of the records before it added.
 void AddRecordRows(RunContext& context, const std::string& logName, EventLog& log) {
   MessageFiles messageFiles(context, logName);
   std::vector<char> buffer(kReadBufferSize);
   std::uint32_t bytesRead = 0;
   std::uint32_t bytesNeeded = 0;
-  while (log.ReadEventLogA(buffer, bytesRead, bytesNeeded) == kErrorSuccess) {
+  long error = kErrorSuccess;
+  while ((error = log.ReadEventLogA(buffer, bytesRead, bytesNeeded)) == kErrorSuccess) {
     EventRecordWalker walker(
         std::string_view(buffer.data(), std::min<std::size_t>(bytesRead, buffer.size())));
     while (const std::optional<EventRecord> record = walker.Next()) {
@@ -143,6 +146,9 @@ void AddRecordRows(RunContext& context, const std::string& logName, EventLog& lo
       AddRecordRow(context, *record);
       AddMessageRow(context, messageFiles, *record);
     }
+  }
+  if (error != kErrorHandleEof && error != kErrorInsufficientBuffer) {
+    throw KdxError(SystemErrorText(context.platform.System(), static_cast<std::uint32_t>(error)));
   }
 }
 

@@ -17,6 +17,7 @@ constexpr char kActiveComputerNameKey[] =
 constexpr char kComputerNameKey[] =
     "\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
 constexpr char kProcessorKey[] = "\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor";
+constexpr char kSpeedValue[] = "~MHz";
 constexpr char kNtDriverSubfolder[] = "spool\\drivers\\w32x86\\";
 constexpr char kDriversSubfolder[] = "spool\\drivers\\";
 constexpr char kArchitectureRow[] = "Windows-Architektur";
@@ -132,6 +133,19 @@ void AddAdministratorRow(RunContext& context) {
   }
 }
 
+/// The speed row of the open processor key, when it has a "~MHz" value. A value that is no
+/// number ends the run; one that is a number, or gone, when asked again after its read failed
+/// was changed by another program meanwhile, and costs its row only, named in an error row.
+void AddSpeedRow(RunContext& context, TRegistry& registry) {
+  if (!registry.HasValue(kSpeedValue)) return;
+  try {
+    context.AddReportRow("", "~ " + std::to_string(registry.ReadDword(kSpeedValue)) + " MHZ");
+  } catch (const ERegistryException& error) {
+    if (registry.HasValue(kSpeedValue) && !registry.HoldsDword(kSpeedValue)) throw;
+    context.AddReportRow("ERROR", error.what());
+  }
+}
+
 void AddProcessorRows(RunContext& context, TRegistry& registry) {
   if (!registry.OpenRead(kProcessorKey)) return;
   context.AddReportRow("", "");
@@ -142,9 +156,7 @@ void AddProcessorRows(RunContext& context, TRegistry& registry) {
     registry.OpenRead(processors[i]);
     context.AddReportRow("Prozessor " + std::to_string(i), registry.ReadText("Identifier"));
     context.AddReportRow("", registry.ReadText("VendorIdentifier"));
-    if (registry.HasValue("~MHz")) {
-      context.AddReportRow("", "~ " + std::to_string(registry.ReadDword("~MHz")) + " MHZ");
-    }
+    AddSpeedRow(context, registry);
     registry.OpenRead(kProcessorKey);
   }
 }
@@ -195,7 +207,8 @@ bool isAdmin(SystemFacts& system) {
 std::string ReadEnvironmentVariable(RunContext& context, const std::string& name) {
   SystemFacts& system = context.platform.System();
   std::string value = system.GetEnvironmentVariableA(name).value_or("");
-  if (context.isNT) value = system.ExpandEnvironmentStringsA(value).value_or("");
+  // A value that cannot be expanded is shown as it is set.
+  if (context.isNT) value = system.ExpandEnvironmentStringsA(value).value_or(value);
   return value;
 }
 

@@ -21,7 +21,8 @@ std::string VersionRowText(const std::string& name, const OsVersionInfo& version
 /// True when the thread's token, or else the process's, holds the Administrators group.
 bool isAdmin(SystemFacts& system);
 
-/// An environment variable's value, on NT with its %NAME% references expanded.
+/// An environment variable's value, on NT with its %NAME% references expanded (as it is set
+/// when it cannot be expanded).
 std::string ReadEnvironmentVariable(RunContext& context, const std::string& name);
 
 /// "%d.%d.%d" of day, month, year.

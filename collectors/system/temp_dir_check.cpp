@@ -1,6 +1,7 @@
 #include "collectors/system/temp_dir_check.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "collectors/printing/describe_file.h"
@@ -35,9 +36,12 @@ bool SameDate(const SystemTime& a, const SystemTime& b) {
   return a.year == b.year && a.month == b.month && a.day == b.day;
 }
 
-bool WrittenToday(SystemFacts& system, const FolderEntryData& entry, const SystemTime& today) {
+/// Whether the entry was written today; nothing when its time cannot be had in local time.
+std::optional<bool> WrittenToday(SystemFacts& system, const FolderEntryData& entry,
+                                 const SystemTime& today) {
   const auto written = system.FileTimeToLocalTime(entry.lastWriteTime);
-  return written && SameDate(*written, today);
+  if (!written) return std::nullopt;
+  return SameDate(*written, today);
 }
 
 /// A failed expansion leaves nothing to list; the empty path then shows as a missing folder.
@@ -100,7 +104,12 @@ void ListChangedToday(RunContext& context, const std::string& folder, const Syst
     if ((entry.attributes & kSkippedEntries) != 0 || entry.name == "." || entry.name == "..") {
       continue;
     }
-    if (WrittenToday(context.platform.System(), entry, today)) {
+    const std::optional<bool> writtenToday = WrittenToday(context.platform.System(), entry, today);
+    if (!writtenToday) {
+      // An entry whose date cannot be told may be of today: it is named rather than left out.
+      context.AddReportRow(kFileError,
+                           "FileTimeToLocalFileTime failed (" + folder + "\\" + entry.name + ")");
+    } else if (*writtenToday) {
       ListEntry(context, folder, entry.name);
     }
   }

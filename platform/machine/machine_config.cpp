@@ -308,9 +308,13 @@ const std::map<std::uint32_t, std::string>& GermanSystemMessages() {
       {5, "Zugriff verweigert\r\n"},
       {6, "Das Handle ist ungültig.\r\n"},
       {21, "Das Gerät ist nicht bereit.\r\n"},
+      {30, "Das System kann nicht vom angegebenen Gerät lesen.\r\n"},
       {32,
        "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess "
        "verwendet wird.\r\n"},
+      {33,
+       "Der Prozess kann nicht auf die Datei zugreifen, da ein anderer Prozess einen Teil der "
+       "Datei gesperrt hat.\r\n"},
       {87, "Falscher Parameter.\r\n"},
       {122, "Der an einen Systemaufruf übergebene Datenbereich ist zu klein.\r\n"},
       {234, "Weitere Daten sind verfügbar.\r\n"},
@@ -318,6 +322,7 @@ const std::map<std::uint32_t, std::string>& GermanSystemMessages() {
       {1008, "Es wurde versucht, auf ein Token zuzugreifen, das nicht vorhanden ist.\r\n"},
       {1060, "Der angegebene Dienst ist kein installierter Dienst.\r\n"},
       {1062, "Der Dienst wurde nicht gestartet.\r\n"},
+      {1503, "Die Ereignisprotokolldatei wurde zwischen den Lesevorgängen geändert.\r\n"},
       {1722, "Der RPC-Server ist nicht verfügbar.\r\n"},
       {1797, "Der Druckertreiber ist unbekannt.\r\n"},
       {1801, "Der Druckername ist ungültig.\r\n"},

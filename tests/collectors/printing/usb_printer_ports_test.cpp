@@ -82,14 +82,16 @@ TEST(CollectUsbPrinterPorts, NoInterfaceClassKey) {
   EXPECT_EQ(run.Rows(), (Rows{"\t", "USB Drucker:\t", "\t"}));
 }
 
-// A port without "Port Number" ends the list after its closing row; the failure goes on.
-TEST(CollectUsbPrinterPorts, RegistryFailureLeavesAfterTheClosingRow) {
+// A port without "Port Number" ends the list with a row naming the failure, before its closing
+// row; the run goes on.
+TEST(CollectUsbPrinterPorts, RegistryFailureEndsTheListWithItsErrorRow) {
   std::string broken = Interface("B", 2);
   broken.erase(broken.find("\"Port Number\""),
                broken.find("\"Client Device") - broken.find("\"Port Number\""));
   CollectorRun run(XpJsonWith(""), Interface("A", 1) + broken);
-  EXPECT_THROW(CollectUsbPrinterPorts(run.context), ERegistryException);
-  EXPECT_EQ(run.Rows(), (Rows{"\t", "USB Drucker:\t", "\t"}));
+  CollectUsbPrinterPorts(run.context);
+  EXPECT_EQ(run.Rows(), (Rows{"\t", "USB Drucker:\t",
+                              "ERROR\tFehler beim Holen der Daten f\xFCr 'Port Number'", "\t"}));
 }
 
 }  // namespace
