@@ -161,12 +161,15 @@ add_test(NAME win32_fault_campaign
                  ${CMAKE_BINARY_DIR}/wine-artifacts)
 set(KDX_WINE_TESTS win32_unit_tests win32_end_to_end win32_window win32_registry_block
                    win32_report_reader win32_capture_round_trip win32_fault_campaign)
+# The prefix is a 32-bit Windows (WINEARCH=win32) whichever Wine is installed; its scripts
+# state so as well.
 set_tests_properties(${KDX_WINE_TESTS} PROPERTIES
-  FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300)
+  FIXTURES_REQUIRED wine RESOURCE_LOCK wine-prefix LABELS wine TIMEOUT 300
+  ENVIRONMENT WINEARCH=win32)
 # Runs the report in every Windows version Wine can play, from 95 to 10.
 set_tests_properties(win32_end_to_end PROPERTIES TIMEOUT 900)
 set_tests_properties(win32_wine_prefix win32_wine_prefix_stop PROPERTIES
-  RESOURCE_LOCK wine-prefix LABELS wine)
+  RESOURCE_LOCK wine-prefix LABELS wine ENVIRONMENT WINEARCH=win32)
 
 # A second prefix, 64-bit (wine64 beside wine32), seeded as a 64-bit PC: both programs run
 # there under WOW64. The unit tests run there too (the Win32 layer's contract suites, and the
@@ -193,6 +196,7 @@ add_test(NAME win64_capture_round_trip
                  $<TARGET_FILE:kdxinfo_console> ${KDX_HOST_KDXINFO}
                  ${CMAKE_BINARY_DIR}/wine-artifacts ${CMAKE_CURRENT_SOURCE_DIR}/samples win64)
 set_tests_properties(win64_unit_tests win64_end_to_end win64_capture_round_trip PROPERTIES
-  FIXTURES_REQUIRED wine64 RESOURCE_LOCK wine-prefix64 LABELS wine TIMEOUT 300)
+  FIXTURES_REQUIRED wine64 RESOURCE_LOCK wine-prefix64 LABELS wine TIMEOUT 300
+  ENVIRONMENT WINEARCH=win64)
 set_tests_properties(win64_wine_prefix win64_wine_prefix_stop PROPERTIES
-  RESOURCE_LOCK wine-prefix64 LABELS wine)
+  RESOURCE_LOCK wine-prefix64 LABELS wine ENVIRONMENT WINEARCH=win64)
